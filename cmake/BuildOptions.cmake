@@ -1,0 +1,17 @@
+# One interface target carries the language level and the warnings, so every
+# target of the project is built the same way.
+add_library(quobrix_build_options INTERFACE)
+target_compile_features(quobrix_build_options INTERFACE cxx_std_20)
+target_compile_options(quobrix_build_options INTERFACE
+  -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wsuggest-override)
+if(QUOBRIX_WERROR)
+  target_compile_options(quobrix_build_options INTERFACE -Werror)
+endif()
+
+# Sanitizer builds: -DQUOBRIX_SANITIZE=thread or address,undefined
+set(QUOBRIX_SANITIZE "" CACHE STRING "Sanitizers to build with (thread, or address,undefined)")
+if(QUOBRIX_SANITIZE)
+  target_compile_options(quobrix_build_options INTERFACE
+    -fsanitize=${QUOBRIX_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  target_link_options(quobrix_build_options INTERFACE -fsanitize=${QUOBRIX_SANITIZE})
+endif()

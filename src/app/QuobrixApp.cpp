@@ -1,0 +1,27 @@
+#include "app/QuobrixApp.h"
+
+#include <utility>
+
+CQuobrixApp::CQuobrixApp(std::string strStorePath) : m_store(std::move(strStorePath)) {}
+
+void CQuobrixApp::LoadOptions() {
+    m_store.LoadOptions(*this);
+}
+
+void CQuobrixApp::SaveOptions() const {
+    m_store.SaveOptions(*this);
+}
+
+void CQuobrixApp::ApplyEditedOptions() {
+    DeriveProxyAuthorization(*this);
+    m_store.SaveOptions(*this);
+}
+
+void CQuobrixApp::SetTextSize(int nTextSize) {
+    m_nTextSize = nTextSize;
+    m_store.SaveTextSize(nTextSize);
+}
+
+void CQuobrixApp::SavePlacement(int nCmdShow, const CWindowRect& rcNormal) const {
+    m_store.SavePlacement(nCmdShow, rcNormal);
+}

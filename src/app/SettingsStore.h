@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "common/AppOptions.h"
+
+// The per-user settings store: one INI file of sections ("Placement", "Font",
+// "Proxy", "Agent", "Settings") holding 32-bit integers and text. Every
+// failure is silent: a missing or unreadable value reads as its default, a
+// write that fails is dropped. The file holds the proxy password in plain
+// text, so it and any folder created for it are readable by the owner only.
+//
+// Each operation opens the file afresh and every save is flushed before it
+// returns. Use from one thread at a time (the user-interface thread).
+class CSettingsStore {
+public:
+    // $XDG_CONFIG_HOME/Dunvespil/Quobrix.ini, with $HOME/.config when
+    // XDG_CONFIG_HOME is unset, empty or relative.
+    static std::string DefaultPath();
+
+    explicit CSettingsStore(std::string strPath = DefaultPath());
+
+    const std::string& Path() const { return m_strPath; }
+
+    // Reads every option, window placement included (repaired when an edge
+    // is negative), then derives the proxy credential. Values that are
+    // missing, or integers that are not 32-bit numbers, take the defaults of
+    // a fresh CAppOptions.
+    void LoadOptions(CAppOptions& options) const;
+
+    // Writes every option but the placement.
+    void SaveOptions(const CAppOptions& options) const;
+
+    // Writes the main window's show state and normal rectangle; when it closes.
+    void SavePlacement(int nCmdShow, const CWindowRect& rc) const;
+
+    // Writes only the browser view's text size; at once on every size command.
+    void SaveTextSize(int nTextSize) const;
+
+private:
+    std::string m_strPath;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+// Exit statuses of quobrix-cli.
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_FAILED = 1;    // the work itself failed (a save, a run)
+constexpr int EXIT_BAD_INPUT = 2;  // bad arguments, or a task file that cannot be read
+
+// A failure to report on one line and end with the given status.
+class CCliError : public std::runtime_error {
+public:
+    CCliError(const std::string& message, int status = EXIT_BAD_INPUT)
+        : std::runtime_error(message), m_nStatus(status) {}
+    int Status() const { return m_nStatus; }
+
+private:
+    int m_nStatus;
+};
+
+// One sub-command of quobrix-cli: it adds itself to the parser, and runs
+// when the parser chose it.
+class ICliCommand {
+public:
+    virtual ~ICliCommand() = default;
+    virtual int Run() = 0;
+};
+
+std::unique_ptr<ICliCommand> AddNewCommand(CLI::App& app);
+std::unique_ptr<ICliCommand> AddShowCommand(CLI::App& app);
+std::unique_ptr<ICliCommand> AddSetCommand(CLI::App& app);
+std::unique_ptr<ICliCommand> AddOptionsCommand(CLI::App& app);

@@ -1,0 +1,126 @@
+#include <CLI/CLI.hpp>
+
+#include <climits>
+#include <iostream>
+
+#include "app/QuobrixApp.h"
+#include "cli/Command.h"
+#include "cli/JsonWriter.h"
+#include "common/StringTable.h"
+
+namespace {
+// The application options as one JSON object, under their member names.
+std::string OptionsToJson(const CQuobrixApp& app) {
+    CJsonWriter json;
+    json.BeginObject();
+    json.Key("m_rcWindow");
+    json.BeginObject();
+    const std::pair<const char*, int> corners[] = {{"Left", app.m_rcWindow.Left},
+                                                   {"Top", app.m_rcWindow.Top},
+                                                   {"Right", app.m_rcWindow.Right},
+                                                   {"Bottom", app.m_rcWindow.Bottom}};
+    for (const auto& [name, value] : corners) {
+        json.Key(name);
+        json.Number(value);
+    }
+    json.EndObject();
+    const std::pair<const char*, int> numbers[] = {
+        {"m_nCmdShow", app.m_nCmdShow},         {"m_nNormalFontSize", app.m_nNormalFontSize},
+        {"m_nTitleFontSize", app.m_nTitleFontSize}, {"m_nTextSize", app.m_nTextSize},
+        {"m_nProxyPort", app.m_nProxyPort},
+    };
+    const std::pair<const char*, const std::string*> texts[] = {
+        {"m_strNormalFontFace", &app.m_strNormalFontFace},
+        {"m_strTitleFontFace", &app.m_strTitleFontFace},
+        {"m_strProxyAddress", &app.m_strProxyAddress},
+        {"m_strProxyUser", &app.m_strProxyUser},
+        {"m_strProxyPassword", &app.m_strProxyPassword},
+        {"m_strProxyAuthorization", &app.m_strProxyAuthorization},
+        {"m_strAgent", &app.m_strAgent},
+    };
+    for (const auto& [name, value] : numbers) {
+        json.Key(name);
+        json.Number(value);
+    }
+    json.Key("m_bUseProxy");
+    json.Bool(app.m_bUseProxy);
+    for (const auto& [name, value] : texts) {
+        json.Key(name);
+        json.String(*value);
+    }
+    json.Key("m_crRetrievedLinks");
+    json.Number(app.m_crRetrievedLinks);
+    json.Key("store");
+    json.String(app.Store().Path());
+    json.EndObject();
+    return json.Text();
+}
+
+class COptionsCommand : public ICliCommand {
+public:
+    explicit COptionsCommand(CLI::App& app) {
+        CLI::App* command = app.add_subcommand(
+            "options", "Set application options (proxy, agent) and print them all");
+        m_pUseProxy = command->add_option("--use-proxy", m_strUseProxy, "Use the HTTP proxy (0|1)");
+        m_pAddress = command->add_option("--proxy-address", m_strAddress, "Proxy host or address");
+        m_pPort = command->add_option("--proxy-port", m_strPort, "Proxy port");
+        m_pUser = command->add_option("--proxy-user", m_strUser, "Proxy account");
+        m_pPassword = command->add_option("--proxy-password", m_strPassword, "Proxy password");
+        m_pAgent = command->add_option("--agent", m_strAgent, "User-Agent text of every request");
+    }
+
+    int Run() override {
+        if (m_pUseProxy->count() > 0 && m_strUseProxy != "0" && m_strUseProxy != "1") {
+            throw CCliError("--use-proxy: Please enter 0 or 1.");
+        }
+        int port = 0;
+        if (m_pPort->count() > 0) {
+            if (m_strPort.empty() || m_strPort.find_first_not_of("0123456789") != std::string::npos) {
+                throw CCliError("--proxy-port: " + LoadString(IDS_PARSE_UINT));
+            }
+            if (m_strPort.size() > 5 || std::stoi(m_strPort) > 65535) {
+                throw CCliError("--proxy-port: " + FormatString(IDS_PARSE_INT_RANGE, {0, 65535}));
+            }
+            port = std::stoi(m_strPort);
+        }
+
+        // As at start-up: every option exists in the store afterwards.
+        CQuobrixApp app;
+        app.LoadOptions();
+        app.SaveOptions();
+
+        const bool changed = m_pUseProxy->count() + m_pAddress->count() + m_pPort->count() +
+                                 m_pUser->count() + m_pPassword->count() + m_pAgent->count() >
+                             0;
+        if (changed) {
+            if (m_pUseProxy->count() > 0) app.m_bUseProxy = m_strUseProxy == "1";
+            if (m_pAddress->count() > 0) app.m_strProxyAddress = m_strAddress;
+            if (m_pPort->count() > 0) app.m_nProxyPort = port;
+            if (m_pUser->count() > 0) app.m_strProxyUser = m_strUser;
+            if (m_pPassword->count() > 0) app.m_strProxyPassword = m_strPassword;
+            if (m_pAgent->count() > 0) app.m_strAgent = m_strAgent;
+            app.ApplyEditedOptions();
+        }
+        std::cout << OptionsToJson(app);
+        return EXIT_OK;
+    }
+
+private:
+    std::string m_strUseProxy;
+    std::string m_strAddress;
+    std::string m_strPort;
+    std::string m_strUser;
+    std::string m_strPassword;
+    std::string m_strAgent;
+    CLI::Option* m_pUseProxy = nullptr;
+    CLI::Option* m_pAddress = nullptr;
+    CLI::Option* m_pPort = nullptr;
+    CLI::Option* m_pUser = nullptr;
+    CLI::Option* m_pPassword = nullptr;
+    CLI::Option* m_pAgent = nullptr;
+};
+}  // namespace
+
+std::unique_ptr<ICliCommand> AddOptionsCommand(CLI::App& app) {
+    return std::make_unique<COptionsCommand>(app);
+}

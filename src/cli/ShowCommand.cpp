@@ -1,0 +1,33 @@
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "cli/Command.h"
+#include "cli/TaskFileAccess.h"
+#include "cli/TaskJson.h"
+#include "task/QuobrixDoc.h"
+
+namespace {
+class CShowCommand : public ICliCommand {
+public:
+    explicit CShowCommand(CLI::App& app) {
+        CLI::App* command = app.add_subcommand(
+            "show", "Open a task file and print its fields as one JSON object");
+        command->add_option("file", m_strFile, "The task file (FILE.qbx)")->required();
+    }
+
+    int Run() override {
+        CQuobrixDoc doc;
+        OpenTaskOrFail(doc, AbsolutePath(m_strFile));
+        std::cout << TaskToJson(doc.TakeSnapshot());
+        return EXIT_OK;
+    }
+
+private:
+    std::string m_strFile;
+};
+}  // namespace
+
+std::unique_ptr<ICliCommand> AddShowCommand(CLI::App& app) {
+    return std::make_unique<CShowCommand>(app);
+}

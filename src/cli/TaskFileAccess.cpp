@@ -1,0 +1,26 @@
+#include "cli/TaskFileAccess.h"
+
+#include <filesystem>
+
+#include "cli/Command.h"
+#include "task/QuobrixDoc.h"
+
+void OpenTaskOrFail(CQuobrixDoc& doc, const std::string& path) {
+    std::string error;
+    if (!doc.OnOpenDocument(path, error)) {
+        throw CCliError(error, EXIT_BAD_INPUT);
+    }
+}
+
+void SaveTaskOrFail(CQuobrixDoc& doc, const std::string& path) {
+    std::string error;
+    if (!doc.OnSaveDocument(path, error)) {
+        throw CCliError(error, EXIT_FAILED);
+    }
+}
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}

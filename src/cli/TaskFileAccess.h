@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+class CQuobrixDoc;
+
+// Opens a task file as the desktop's Open does; a file that cannot be read
+// ends the command with its message ("Unexpected file format.").
+void OpenTaskOrFail(CQuobrixDoc& doc, const std::string& path);
+
+// Saves the task at its path; a failure ends the command.
+void SaveTaskOrFail(CQuobrixDoc& doc, const std::string& path);
+
+// The absolute form of a path the user typed, without resolving links.
+std::string AbsolutePath(const std::string& path);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// What the new-task wizard (or "quobrix-cli new") hands to a new task: the
+// only values a task takes from outside, besides the application's default
+// colour for retrieved links.
+struct CNewTaskRecord {
+    bool m_bSiteMode = true;
+    std::string m_strStartAddress;  // "example.com/docs/", or the range's lower address
+    std::string m_strEndAddress;    // the range's upper address; in site mode the same address
+    std::string m_strKeywords;      // as typed
+    bool m_bMatchCase = false;
+    std::string m_strAccount;
+    std::string m_strPassword;
+};
+
+// An internet address as the user typed it, made ready for a site-mode task:
+// trimmed, and a leading "http://" removed whatever its case. Nothing when
+// no address remains ("A valid internet address is required to continue.").
+std::optional<std::string> NormalizeInternetAddress(const std::string& typed);
+
+// Orders two dotted IPv4 addresses so that the start is the lower one; both
+// come back in plain dotted form. Nothing when either is not an address.
+struct CAddressRange {
+    std::string m_strStart;
+    std::string m_strEnd;
+};
+std::optional<CAddressRange> OrderAddressRange(const std::string& first, const std::string& last);

@@ -1,0 +1,58 @@
+#include "common/Messages.h"
+#include "common/StringTable.h"
+#include "task/QuobrixDoc.h"
+
+int64_t CQuobrixDoc::SendTo(INotifyTarget* target, unsigned message, int64_t wParam,
+                            const NotifyParam& lParam) {
+    return target != nullptr ? target->Send(message, wParam, lParam) : 0;
+}
+
+void CQuobrixDoc::SetState(unsigned id) {
+    m_nState = id;
+    SendTo(m_hWndMainFrame, WM_TASK_STATE, 0, LoadString(id));
+}
+
+void CQuobrixDoc::NotifyThreadStatus(int slot, int phase, const std::string& text) {
+    SendTo(m_hWndThreadBar, WM_THREAD_STATUS, static_cast<int64_t>(slot) * 256 + phase, text);
+}
+
+int CQuobrixDoc::LinksQueued() {
+    std::lock_guard lock(m_csUrls);
+    return static_cast<int>(m_arrUrls.size()) - m_nNextUrl;
+}
+
+int CQuobrixDoc::LinksRequested() const {
+    int requested = 0;
+    for (const AtomicValue<int>& count : m_nRequested) {
+        requested += count;
+    }
+    return requested;
+}
+
+void CQuobrixDoc::NotifyLinkCounts() {
+    SendTo(m_hWndMainFrame, WM_LINKS_QUEUED, 0, int64_t{LinksQueued()});
+    SendTo(m_hWndMainFrame, WM_LINKS_REQUESTED, 0, int64_t{LinksRequested()});
+}
+
+void CQuobrixDoc::ResetThreadBar() {
+    if (m_hWndThreadBar != nullptr) {
+        m_hWndThreadBar->Post(WM_THREADS_RESET, 0, int64_t{0});
+    }
+}
+
+void CQuobrixDoc::ReportFileError(int error, const std::string& path) {
+    SendTo(m_hWndMainFrame, WM_FILE_ERROR, error, path);
+}
+
+std::string CQuobrixDoc::LocalServerRoot() const {
+    return "http://127.0.0.1:" + std::to_string(m_nServerPort) + "/";
+}
+
+void CQuobrixDoc::NavigateToResults() {
+    SendTo(m_hWndView, WM_NAVIGATE_VIEW, 0, LocalServerRoot());
+}
+
+std::string CQuobrixDoc::GetCurrentSite() {
+    std::lock_guard lock(m_csSites);
+    return m_strCurrentSite;
+}

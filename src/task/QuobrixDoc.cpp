@@ -1,0 +1,88 @@
+#include "task/QuobrixDoc.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+CQuobrixDoc* g_pTaskDoc = nullptr;
+
+CQuobrixDoc::CQuobrixDoc() {
+    for (AtomicValue<int>& sock : m_sockSlot) {
+        sock = -1;
+    }
+    ResetDocument();
+    DeleteContents();
+    g_pTaskDoc = this;
+}
+
+CQuobrixDoc::~CQuobrixDoc() {
+    m_bStop = true;
+    for (std::thread& thread : m_hThread) {
+        if (thread.joinable()) {
+            thread.join();
+        }
+    }
+    if (m_hResultFile >= 0) {
+        close(m_hResultFile);
+    }
+    if (g_pTaskDoc == this) {
+        g_pTaskDoc = nullptr;
+    }
+}
+
+void CQuobrixDoc::DeleteContents() {
+    m_bStop = false;
+    m_bKeywordsChanged = false;
+    m_nState = IDS_STATE_IDLE;
+    m_nNextUrl = 0;
+    m_nNextSite = 0;
+    ClearAddress();
+    for (int slot = 0; slot < SLOT_COUNT; ++slot) {
+        m_bActive[slot] = false;
+        if (m_hThread[slot].joinable()) {
+            m_hThread[slot].join();  // its worker has left; only the handle remains
+        }
+        m_sockSlot[slot] = -1;
+        m_nRequested[slot] = 0;
+    }
+
+    m_nDepth = 0;
+    m_nResultsPerPage = 50;
+    m_bPromptAuth = false;
+    m_nAbstractMaxLength = 300;
+    m_nAbstractStart = 0;
+    m_nAbstractOffset = 0;
+    m_bPauseAfterSite = false;
+    m_bFilterText = true;
+    m_bFilterImage = true;
+    m_bFilterOthers = true;
+    m_nTextMaxK = 1024;
+    m_nImageMaxK = 0;
+    m_nOthersMaxK = 1024;
+    m_bRecolorLinks = true;
+    m_nRetries = 3;
+    m_nTimeout = 60000;
+    m_nMaxThreads = 10;
+}
+
+void CQuobrixDoc::ClearAddress() {
+    std::lock_guard lock(m_csResolve);
+    m_bResolved = false;
+    m_addrSite = sockaddr_in{};
+    m_addrSite.sin_family = AF_INET;
+}
+
+std::string CQuobrixDoc::TaskDirFor(const std::string& path) {
+    // The extension is cut from the file name only: a dot in a folder name
+    // does not count.
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? path.substr(0, dot) : path) + "/";
+}
+
+void CQuobrixDoc::BuildTaskPaths() {
+    m_strTaskDir = TaskDirFor(GetPathName());
+    m_strEmailListPath = m_strTaskDir + "EmailAddress.txt";
+    std::lock_guard lock(m_csResults);
+    m_strResultPagePath = m_strTaskDir + "ResultPage0.html";
+}

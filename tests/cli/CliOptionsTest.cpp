@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli/CliRunner.h"
+#include "support/TempDir.h"
+
+namespace {
+QJsonObject Parse(const std::string& text) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
+}
+}  // namespace
+
+TEST(CliOptions, AFirstRunWritesEveryOptionButThePlacementOwnerOnly) {
+    TempDir config;
+    const CliResult result = RunCli({"options"}, config.Path());
+    ASSERT_EQ(result.status, 0) << result.err;
+    const QJsonObject options = Parse(result.out);
+    EXPECT_EQ(options.value("m_strAgent").toString(), "Mozilla/4.0 (compatible; MSIE 5.0; Windows 98)");
+    EXPECT_EQ(options.value("m_crRetrievedLinks").toInt(), 65280);
+    EXPECT_EQ(options.value("m_nTextSize").toInt(), 2);
+
+    const std::string file = config / "Dunvespil/Quobrix.ini";
+    struct stat info {};
+    ASSERT_EQ(stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    const std::string ini = ReadFileBytes(file);
+    for (const char* value : {"NormalSize", "Normal", "TitleSize", "Title", "iExporer", "UseProxy",
+                              "Address", "Port", "User", "Password", "ID",
+                              "DefaultColorOfRetrievedLinks"}) {
+        EXPECT_NE(ini.find(std::string(value) + "="), std::string::npos) << value;
+    }
+    EXPECT_EQ(ini.find("[Placement]"), std::string::npos);
+}
+
+TEST(CliOptions, ProxySettingsAreStoredWithTheirCredential) {
+    TempDir config;
+    CliResult result = RunCli({"options", "--use-proxy", "1", "--proxy-address", "127.0.0.1",
+                               "--proxy-port", "3128", "--proxy-user", "ann", "--proxy-password", "pw",
+                               "--agent", "Quobrix test; x, y"},
+                              config.Path());
+    ASSERT_EQ(result.status, 0) << result.err;
+    // A later run reads back what the first stored.
+    result = RunCli({"options"}, config.Path());
+    const QJsonObject options = Parse(result.out);
+    EXPECT_TRUE(options.value("m_bUseProxy").toBool());
+    EXPECT_EQ(options.value("m_strProxyAddress").toString(), "127.0.0.1");
+    EXPECT_EQ(options.value("m_nProxyPort").toInt(), 3128);
+    EXPECT_EQ(options.value("m_strProxyAuthorization").toString(), "YW5uOnB3");
+    EXPECT_EQ(options.value("m_strAgent").toString(), "Quobrix test; x, y");
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"options", "--use-proxy", "yes"},
+          std::vector<std::string>{"options", "--proxy-port", "70000"},
+          std::vector<std::string>{"options", "--proxy-port", "-1"}}) {
+        const CliResult refused = RunCli(bad, config.Path());
+        EXPECT_EQ(refused.status, 2) << bad[2];
+    }
+    EXPECT_EQ(Parse(RunCli({"options"}, config.Path()).out).value("m_nProxyPort").toInt(), 3128);
+}

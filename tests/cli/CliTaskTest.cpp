@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <filesystem>
+
+#include "cli/CliRunner.h"
+#include "support/TaskFileBytes.h"
+#include "support/TempDir.h"
+
+namespace {
+QJsonObject ParseObject(const std::string& text) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << text;
+    return doc.object();
+}
+
+std::string Str(const QJsonObject& object, const char* key) {
+    return object.value(key).toString().toStdString();
+}
+
+bool OneLine(const std::string& text) {
+    return !text.empty() && text.find('\n') == text.size() - 1;
+}
+
+class CliTask : public ::testing::Test {
+protected:
+    CliResult Run(const std::vector<std::string>& args) { return RunCli(args, m_config.Path()); }
+    QJsonObject Show(const std::string& file) {
+        const CliResult shown = Run({"show", file});
+        EXPECT_EQ(shown.status, 0) << shown.err;
+        return ParseObject(shown.out);
+    }
+
+    TempDir m_config;
+    TempDir m_dir;
+};
+}  // namespace
+
+TEST_F(CliTask, NewCreatesTheTaskAsTheWizardDoesAndShowPrintsIt) {
+    const std::string file = m_dir / "q/shop.old.qbx";
+    const CliResult made = Run({"new", file, "--site", "  HTTP://Example.COM/dir/page.html ",
+                                "--keywords", " apple+ +Pear "});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(m_dir / "q/shop.old/ResultPage0.html"));
+
+    const QJsonObject task = Show(file);
+    EXPECT_EQ(Str(task, "m_strTaskDir"), m_dir / "q/shop.old/");
+    EXPECT_EQ(Str(task, "m_strStartAddress"), "Example.COM/dir/page.html");
+    EXPECT_EQ(Str(task, "m_strKeywords"), "apple+ +Pear");
+    EXPECT_EQ(task.value("m_arrUrls").toArray(), QJsonArray{"http://Example.COM/dir/page.html"});
+    EXPECT_EQ(task.value("m_arrKeywords").toArray(), (QJsonArray{"apple", "Pear"}));
+    EXPECT_EQ(task.value("m_nNextUrl").toInt(), 1);
+    EXPECT_EQ(task.value("m_nState").toInt(), 62470);
+    EXPECT_EQ(task.value("m_nAutoSaveMinutes").toInt(), 3);
+    EXPECT_EQ(task.value("m_crLinkColor").toInt(), 65280);
+    EXPECT_TRUE(task.value("m_bSiteMode").toBool());
+    const QJsonArray slotList = task.value("slots").toArray();
+    ASSERT_EQ(slotList.size(), 15);
+    EXPECT_EQ(Str(slotList[0].toObject(), "m_strUrl"), "http://Example.COM/dir/page.html");
+    EXPECT_EQ(Str(slotList[14].toObject(), "m_strUrl"), "");
+    EXPECT_EQ(slotList[3].toObject().value("m_nRequested").toInt(), 0);
+}
+
+TEST_F(CliTask, NewTakesRangesCredentialsAndProperties) {
+    const std::string file = m_dir / "range.qbx";
+    const CliResult made = Run({"new", file, "--range", "10.0.0.20", "10.0.0.5", "--account", "ann",
+                                "--password", "pw", "--match-case", "--timeout", "45", "--threads",
+                                "4", "--link-color", "#FF8000", "--text-max-k", "12kb",
+                                "--image-filter", "0", "--depth", "2"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const QJsonObject task = Show(file);
+    EXPECT_EQ(Str(task, "m_strStartAddress"), "10.0.0.5");
+    EXPECT_EQ(Str(task, "m_strEndAddress"), "10.0.0.20");
+    EXPECT_EQ(Str(task, "m_strCurrentSite"), "10.0.0.5");
+    EXPECT_FALSE(task.value("m_bSiteMode").toBool());
+    EXPECT_EQ(Str(task, "m_strSiteAuthorization"), "YW5uOnB3");
+    EXPECT_TRUE(task.value("m_bMatchCase").toBool());
+    EXPECT_EQ(task.value("m_nTimeout").toInt(), 45000);
+    EXPECT_EQ(task.value("m_nMaxThreads").toInt(), 4);
+    EXPECT_EQ(task.value("m_crLinkColor").toInt(), 0x0080FF);  // 0x00BBGGRR
+    EXPECT_EQ(task.value("m_nTextMaxK").toInt(), 12);
+    EXPECT_FALSE(task.value("m_bFilterImage").toBool());
+    EXPECT_EQ(task.value("m_nDepth").toInt(), 2);
+
+    ASSERT_EQ(Run({"new", m_dir / "top.qbx", "--range", "255.255.255.255", "255.255.255.255"}).status, 0);
+    EXPECT_EQ(Str(Show(m_dir / "top.qbx"), "m_strStartAddress"), "255.255.255.254");
+}
+
+TEST_F(CliTask, BadArgumentsEndWithStatusTwoAndOneLine) {
+    const std::string file = m_dir / "t.qbx";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"new", file, "--site", "  http:// "}, "A valid internet address is required to continue."},
+        {{"new", file}, "--site"},
+        {{"new", file, "--site", "a.example", "--range", "10.0.0.1", "10.0.0.2"}, "--range"},
+        {{"new", file, "--range", "10.0.0.1", "10.0.0.300"}, "--range"},
+        {{"new", file, "--site", "a.example", "--results-per-page", "5"},
+         "--results-per-page: Please enter an integer between 10 and 1000."},
+        {{"new", file, "--site", "a.example", "--threads", "16"},
+         "--threads: Please enter an integer between 1 and 15."},
+        {{"new", file, "--site", "a.example", "--retries", "x"},
+         "--retries: Please enter a positive integer."},
+        {{"new", file, "--site", "a.example", "--timeout", "99999999999"},
+         "--timeout: Please enter an integer between 0 and 600."},
+        {{"new", file, "--site", "a.example", "--link-color", "red"}, "--link-color"},
+        {{"new", file, "--site", "a.example", "--abstract-max-length", "200"}, "abstract"},
+        {{"new", file, "--site", "a.example", "--password", "pw"}, "--account"},
+        {{"frobnicate"}, "frobnicate"},
+        {{}, ""},
+    };
+    for (const auto& [args, message] : cases) {
+        const CliResult result = Run(args);
+        EXPECT_EQ(result.status, 2) << result.err;
+        EXPECT_TRUE(OneLine(result.err)) << result.err;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+        EXPECT_FALSE(std::filesystem::exists(file)) << "nothing is created on bad input";
+    }
+}
+
+TEST_F(CliTask, NewRefusesToReplaceAFileUnlessForced) {
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", "a.example"}).status, 0);
+    const CliResult again = Run({"new", file, "--site", "b.example"});
+    EXPECT_EQ(again.status, 2);
+    EXPECT_EQ(Str(Show(file), "m_strStartAddress"), "a.example");
+    ASSERT_EQ(Run({"new", file, "--site", "b.example", "--force"}).status, 0);
+    EXPECT_EQ(Str(Show(file), "m_strStartAddress"), "b.example");
+}
+
+TEST_F(CliTask, SetChangesPropertiesAsTheSheetDoes) {
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", "a.example", "--keywords", "old"}).status, 0);
+    const CliResult changed = Run({"set", file, "--keywords", "  river + lake ", "--match-case",
+                                   "--timeout", "45", "--results-per-page", "1000", "--pause-after-site",
+                                   "1", "--recolor-links", "0", "--others-max-k", "none"});
+    ASSERT_EQ(changed.status, 0) << changed.err;
+    QJsonObject task = Show(file);
+    EXPECT_EQ(Str(task, "m_strKeywords"), "river + lake");
+    EXPECT_EQ(task.value("m_arrKeywords").toArray(), (QJsonArray{"river", "lake"}));
+    EXPECT_TRUE(task.value("m_bMatchCase").toBool());
+    EXPECT_EQ(task.value("m_nTimeout").toInt(), 45000);
+    EXPECT_EQ(task.value("m_nResultsPerPage").toInt(), 1000);
+    EXPECT_TRUE(task.value("m_bPauseAfterSite").toBool());
+    EXPECT_FALSE(task.value("m_bRecolorLinks").toBool());
+    EXPECT_EQ(task.value("m_nOthersMaxK").toInt(), 0);
+
+    // A bad value changes nothing, not even the valid ones given with it.
+    const CliResult refused = Run({"set", file, "--depth", "3", "--results-per-page", "5"});
+    EXPECT_EQ(refused.status, 2);
+    task = Show(file);
+    EXPECT_EQ(task.value("m_nDepth").toInt(), 0);
+    EXPECT_EQ(task.value("m_nResultsPerPage").toInt(), 1000);
+
+    ASSERT_EQ(Run({"set", file, "--no-match-case"}).status, 0);
+    EXPECT_FALSE(Show(file).value("m_bMatchCase").toBool());
+}
+
+TEST_F(CliTask, ShowReadsHandWrittenFilesAndEscapesBytesThatAreNotUtf8) {
+    HandMadeTask task;
+    task.keywords = "caf\xE9+na\xC3\xAFve";  // a Latin-1 byte, then valid UTF-8
+    task.slot0Page = std::string(70000, 'p');
+    task.urls = {};
+    const std::u16string wide = u"\u4E2D.example";
+    WriteFileBytes(m_dir / "hand.qbx", task.Bytes(&wide));
+    const CliResult shown = Run({"show", m_dir / "hand.qbx"});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_NE(shown.out.find(R"("m_strKeywords": "caf\u00E9+na)" "\xC3\xAF" R"(ve")"), std::string::npos)
+        << shown.out.substr(0, 600);
+    const QJsonObject object = ParseObject(shown.out);
+    EXPECT_EQ(Str(object, "m_strCurrentSite"), "\xE4\xB8\xAD.example");
+    EXPECT_EQ(object.value("m_arrUrls").toArray().size(), 0);
+    EXPECT_EQ(Str(object.value("slots").toArray()[0].toObject(), "m_strPage").size(), 70000u);
+}
+
+TEST_F(CliTask, UnreadableTaskFilesGiveStatusTwo) {
+    HandMadeTask task;
+    const std::string good = task.Bytes();
+    WriteFileBytes(m_dir / "cut.qbx", good.substr(0, good.size() / 2));
+    WriteFileBytes(m_dir / "huge.qbx", std::string("\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 7));
+    for (const char* name : {"cut.qbx", "huge.qbx"}) {
+        const CliResult result = Run({"show", m_dir / name});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, "quobrix-cli: Unexpected file format.\n");
+        EXPECT_EQ(result.out, "");
+    }
+    const CliResult missing = Run({"show", m_dir / "missing.qbx"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(OneLine(missing.err));
+    const CliResult set = Run({"set", m_dir / "cut.qbx", "--depth", "1"});
+    EXPECT_EQ(set.status, 2);
+    EXPECT_EQ(ReadFileBytes(m_dir / "cut.qbx"), good.substr(0, good.size() / 2));
+}
