@@ -26,6 +26,7 @@ public:
     void Store(T value) { m_value.store(value); }
 
     T operator++() { return m_value.fetch_add(1) + 1; }
+    T operator--() { return m_value.fetch_sub(1) - 1; }
     T operator+=(T delta) { return m_value.fetch_add(delta) + delta; }
 
 private:

@@ -1,6 +1,13 @@
 #include "common/IpAddress.h"
 #include "common/Messages.h"
+#include "common/Text.h"
 #include "task/QuobrixDoc.h"
+
+namespace {
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && StartsWithNoCase(a, b);
+}
+}  // namespace
 
 std::string CQuobrixDoc::TakeFirstSite() {
     std::lock_guard lock(m_csSites);
@@ -19,16 +26,83 @@ std::string CQuobrixDoc::TakeFirstSite() {
     return "http://" + host + path;
 }
 
+std::string CQuobrixDoc::StartHost() const {
+    return m_bSiteMode ? m_strStartAddress.substr(0, m_strStartAddress.find('/')) : m_strStartAddress;
+}
+
+bool CQuobrixDoc::HasUsableRange() {
+    if (m_bSiteMode) {
+        return true;
+    }
+    std::lock_guard lock(m_csSites);
+    return ParseDottedIp(m_strCurrentSite) && ParseDottedIp(m_strEndAddress);
+}
+
+bool CQuobrixDoc::IsLastSite() {
+    std::lock_guard lock(m_csSites);
+    if (m_bSiteMode) {
+        return m_nNextSite >= static_cast<int>(m_arrSites.size());
+    }
+    // Compared as numbers, not as text: a range whose current address has
+    // passed its end (or is written differently) must still stop.
+    const std::optional<uint32_t> current = ParseDottedIp(m_strCurrentSite);
+    const std::optional<uint32_t> end = ParseDottedIp(m_strEndAddress);
+    return !current || !end || *current >= *end;
+}
+
+void CQuobrixDoc::NextIpAddress() {
+    const std::optional<uint32_t> current = ParseDottedIp(m_strCurrentSite);
+    if (current && *current != 0xFFFFFFFFu) {
+        m_strCurrentSite = FormatDottedIp(*current + 1);
+    }
+}
+
+bool CQuobrixDoc::TakeNextSite() {
+    if (IsLastSite()) {
+        return false;
+    }
+    std::lock_guard lock(m_csSites);
+    if (m_bSiteMode) {
+        m_strCurrentSite = m_arrSites[static_cast<size_t>(m_nNextSite)];
+        ++m_nNextSite;
+    } else {
+        NextIpAddress();
+    }
+    return true;
+}
+
+void CQuobrixDoc::AddSite(const std::string& host) {
+    bool added = false;
+    {
+        std::lock_guard lock(m_csSites);
+        bool known = false;
+        for (const std::string& site : m_arrSites) {
+            if (EqualNoCase(site, host)) {
+                known = true;
+                break;
+            }
+        }
+        if (!known) {
+            m_arrSites.push_back(host);
+            added = true;
+        }
+    }
+    if (added) {
+        NotifySitesLeft();
+    }
+}
+
 unsigned CQuobrixDoc::SitesLeft() {
     std::lock_guard lock(m_csSites);
     if (m_bSiteMode) {
-        return static_cast<unsigned>(static_cast<int>(m_arrSites.size()) - m_nNextSite);
+        const int left = static_cast<int>(m_arrSites.size()) - m_nNextSite;
+        return left > 0 ? static_cast<unsigned>(left) : 0;
     }
     // Addresses still to come after the current one; nothing to count when
     // the task file holds addresses that do not parse.
     const std::optional<uint32_t> current = ParseDottedIp(m_strCurrentSite);
     const std::optional<uint32_t> end = ParseDottedIp(m_strEndAddress);
-    return current && end ? *end - *current : 0;
+    return current && end && *end > *current ? *end - *current : 0;
 }
 
 void CQuobrixDoc::NotifySitesLeft() {

@@ -15,12 +15,11 @@ CQuobrixDoc::CQuobrixDoc() {
 }
 
 CQuobrixDoc::~CQuobrixDoc() {
+    // Workers never outlive the record: stop them, wake any blocked fetch,
+    // and wait for every thread.
     m_bStop = true;
-    for (std::thread& thread : m_hThread) {
-        if (thread.joinable()) {
-            thread.join();
-        }
-    }
+    AbortAllSlots();
+    JoinWorkers();
     if (m_hResultFile >= 0) {
         close(m_hResultFile);
     }
@@ -30,6 +29,7 @@ CQuobrixDoc::~CQuobrixDoc() {
 }
 
 void CQuobrixDoc::DeleteContents() {
+    JoinWorkers();  // threads of a stopped task that are still returning
     m_bStop = false;
     m_bKeywordsChanged = false;
     m_nState = IDS_STATE_IDLE;
@@ -38,9 +38,6 @@ void CQuobrixDoc::DeleteContents() {
     ClearAddress();
     for (int slot = 0; slot < SLOT_COUNT; ++slot) {
         m_bActive[slot] = false;
-        if (m_hThread[slot].joinable()) {
-            m_hThread[slot].join();  // its worker has left; only the handle remains
-        }
         m_sockSlot[slot] = -1;
         m_nRequested[slot] = 0;
     }

@@ -8,8 +8,10 @@
 #include <thread>
 #include <vector>
 
+#include "common/AppOptions.h"
 #include "common/AtomicValue.h"
 #include "common/NotifyTarget.h"
+#include "engine/ThreadHandle.h"
 #include "task/Document.h"
 #include "task/DocumentPrompts.h"
 #include "task/NewTaskRecord.h"
@@ -35,9 +37,17 @@
 //   m_csSlotText[slot]  that slot's page texts (page, header, tag and plain
 //                  text, stored path, title, abstract): written by the slot's
 //                  worker, read by a save
-// A save takes m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords and
-// the slot-text locks together (TakeSnapshot), so no notification may be sent
-// while one of those is held: the receiver's thread may be the one saving.
+//   m_csSlotSocket[slot]  that slot's socket and abort mark
+//   m_csCredential m_strSiteAuthorization, m_strAuthHost
+//   m_csOptions    m_options
+// The last four are leaves: nothing else is taken or sent while one is held.
+//
+// The thread that runs the commands (the GUI thread) may take any lock but
+// m_csAuth, and it saves the task (TakeSnapshot) while workers run. So a
+// worker never sends a notification while it holds a lock, except
+// WM_AUTHORIZE and the status lines of the credential retry, under m_csAuth.
+// Nestings: m_csSlots -> m_csUrls, m_csSites, m_csResolve; m_csAuth ->
+// m_csResolve; m_csResults -> the slot socket locks (a pause).
 class CQuobrixDoc : public CDocument, public CTaskFields {
 public:
     CQuobrixDoc();
@@ -128,11 +138,93 @@ public:
     unsigned SitesLeft();
     void NotifySitesLeft();
 
-    // --- Scheduler (engine/Scheduler.cpp)
+    // Next site of the site list, or next address of the range; false when
+    // the current one is the last. Caller holds m_csSlots.
+    bool TakeNextSite();
+    bool IsLastSite();
+    // site mode: the host joins the site list unless it is there already
+    // (ignoring case). Sends the sites left when it was added.
+    void AddSite(const std::string& host);
+    // The dotted address after m_strCurrentSite, written back into it.
+    void NextIpAddress();
+    // IP mode with addresses that do not parse: nothing can be crawled.
+    bool HasUsableRange();
 
+    // --- Scheduler (engine/Scheduler.cpp). Commands run on the GUI thread.
+
+    void OnTaskRun();
+    void OnTaskPause();
+    void OnTaskAbort();
+    void OnSkipCurrentSite();
+    void OnAbortRetrieval(int slot);
+    std::string GetSlotUrl(int slot);  // a copy, under m_csSlots
+
+    void StartWorkers();
     // Resets the run state before workers start; a fresh start (not from
     // Paused) also puts the first site and its first URL in place.
     void PrepareRun();
+    void PauseWorkers();
+    void StartNextSite();
+    // Joins every worker thread. Only once they send nothing more: the task
+    // is not running and no stop is in progress (or the receivers answer
+    // without the joining thread).
+    void JoinWorkers();
+    bool HasActiveWorkers() const;
+
+    // The properties as a run uses them: a task file is read without range
+    // checks, so out-of-range values are brought within bounds here.
+    int MaxThreads() const;   // 1..15
+    int Retries() const;      // 0 or more
+    int TimeoutMs() const;    // 0 = none
+    int LimitK(int limit) const { return limit < 0 ? 0 : limit; }
+
+    // --- Worker threads (engine/WorkerThread.cpp)
+
+    void WorkerThreadProc(int slot);
+
+    // --- Retrieval (engine/Retrieval.cpp, engine/Connection.cpp)
+
+    int RetrievePage(int slot);
+    int ConnectSlot(int slot);
+    bool ResolveServer();
+    int SendRequest(int slot, const std::string& url);
+    // The stored copy's path of a URL; empty when it cannot be stored.
+    std::string UrlToLocalPath(const std::string& url) const;
+
+    // --- Slot sockets (engine/SlotSocket.cpp)
+
+    // Aborts the slot's fetch from any thread: its wait fails at once.
+    void AbortSlot(int slot);
+    void AbortAllSlots();
+
+    // --- Credentials (engine/Credentials.cpp)
+
+    // Asks the main frame for an account for the slot's URL; true when the
+    // user gave one (it is then in m_strSiteAuthorization).
+    bool RequestAuthorization(int slot);
+    // Sets the site credential and the site it belongs to ("Host:8080").
+    void SetSiteAuthorization(const std::string& credential, const std::string& host);
+    std::string GetSiteAuthorization();
+    // What the credential prompt answers for url: with OK, the credential of
+    // account and password for url's site, and prompting off when the user
+    // asked not to be prompted again; with Cancel, no credential at all.
+    void AnswerAuthorization(const std::string& url, bool bOk, const std::string& account,
+                             const std::string& password, bool bDoNotPromptAgain);
+    // The start host: the one a credential given with the task belongs to.
+    std::string StartHost() const;
+
+    // --- Application options used by the requests (any thread)
+
+    void SetAppOptions(const CAppOptions& options);
+    CAppOptions GetAppOptions();
+
+    // --- Per-page steps (analysis/, results/)
+
+    void StripPage(int slot);
+    int CheckKeywords(int slot);
+    void ExtractLinks(int slot);
+    void WriteResultEntry(int slot);
+    void CloseResultFile();
 
     // Abstract settings: kept by the run, not by the task file.
     AtomicValue<int> m_nAbstractMaxLength{300};
@@ -145,9 +237,13 @@ public:
     AtomicValue<bool> m_bResolved{false};
     sockaddr_in m_addrSite{};
 
-    SlotArray<std::thread> m_hThread;
-    SlotArray<AtomicValue<int>> m_sockSlot;  // -1 when none
+    SlotArray<CThreadHandle> m_hThread;       // the slot's latest thread
+    std::vector<CThreadHandle> m_arrRetired;  // earlier threads, until joined; under m_csSlots
+    SlotArray<AtomicValue<int>> m_sockSlot;   // -1 when none
+    SlotArray<AtomicValue<bool>> m_bSlotAborted;  // the fetch was aborted from outside
     int m_hResultFile = -1;
+    std::string m_strAuthHost;  // the site m_strSiteAuthorization belongs to
+    CAppOptions m_options;
 
     // Receivers of notifications; null when none.
     INotifyTarget* m_hWndMainFrame = nullptr;
@@ -165,8 +261,38 @@ public:
     std::mutex m_csResults;
     std::mutex m_csKeywords;
     SlotArray<std::mutex> m_csSlotText;
+    SlotArray<std::mutex> m_csSlotSocket;
+    std::mutex m_csCredential;
+    std::mutex m_csOptions;
+
+protected:
+    friend class CPageTransfer;
+
+    // Starts the thread of a slot; false when the system refuses. Caller
+    // holds m_csSlots. Tests override it to see a refusal.
+    virtual bool CreateWorkerThread(int slot);
 
 private:
+    enum class NextWork { Work, Leave, LeaveInactive, LeavePausedAfterSite };
+    NextWork ChooseNextWork(int slot);
+    void LeaveWorker(int slot, NextWork why);
+    bool StartWorkerLocked(int slot);
+    int CountActive(int from, int to) const;
+    void ClearSlotPageTexts(int slot);
+
+    // Slot sockets (engine/SlotSocket.cpp). Only the slot's own thread opens
+    // and closes its descriptor; other threads only abort it.
+    void BeginFetch(int slot);  // a new fetch: earlier aborts no longer count
+    bool OpenSlotSocket(int slot);
+    void CloseSlotSocket(int slot);
+    // Waits for events on the slot's socket, at most timeoutMs (0 = no limit).
+    // False, with errno, on an abort (ECANCELED), a time-out (ETIMEDOUT) or
+    // an error.
+    bool WaitSlot(int slot, short events, int timeoutMs);
+    int ConnectSlotSocket(int slot, const sockaddr_in& address, int timeoutMs);
+    bool SendSlot(int slot, const std::string& bytes, int timeoutMs);
+    ssize_t ReceiveSlot(int slot, char* buffer, size_t size, int timeoutMs);
+
     void ClearAddress();
     int64_t SendTo(INotifyTarget* target, unsigned message, int64_t wParam,
                    const NotifyParam& lParam);

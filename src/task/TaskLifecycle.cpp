@@ -33,6 +33,7 @@ void CreateEmptyResultPage(const std::string& path, const std::string& taskDir) 
 void CQuobrixDoc::OnNewDocument() {
     DeleteContents();
     ResetDocument();
+    SetSiteAuthorization("", "");
     // A new task starts without the previous task's texts and lists.
     std::scoped_lock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
     m_strTaskDir.clear();
@@ -43,7 +44,6 @@ void CQuobrixDoc::OnNewDocument() {
     m_strEmailListPath.clear();
     m_strTaskTitle.clear();
     m_strResultPagePath.clear();
-    m_strSiteAuthorization.clear();
     m_arrUrls.clear();
     m_arrReserved.clear();
     m_arrSites.clear();
@@ -70,7 +70,8 @@ void CQuobrixDoc::OnNewDocument() {
 
 CTaskFields CQuobrixDoc::TakeSnapshot() {
     std::scoped_lock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
-    // Slot-text locks are leaves: a worker holding one takes no other lock.
+    // Leaf locks: a thread holding one takes no other lock.
+    std::lock_guard credentialLock(m_csCredential);
     SlotArray<std::unique_lock<std::mutex>> slotLocks;
     for (int slot = 0; slot < SLOT_COUNT; ++slot) {
         slotLocks[slot] = std::unique_lock(m_csSlotText[slot]);
@@ -128,6 +129,8 @@ bool CQuobrixDoc::OnOpenDocument(const std::string& path, std::string& strError)
 
     // The file keeps the keyword list but not whether it is current.
     RebuildKeywords();
+    // A credential kept with the task belongs to its start host.
+    SetSiteAuthorization(m_strSiteAuthorization, StartHost());
 
     NavigateToResults();
     if (m_hWndMainFrame != nullptr) {
@@ -156,9 +159,11 @@ bool CQuobrixDoc::CreateNewTask(const CNewTaskRecord& record, const std::string&
     m_strEndAddress = record.m_strEndAddress;
     m_bSiteMode = record.m_bSiteMode;
     SetKeywords(record.m_strKeywords, record.m_bMatchCase);
-    m_strSiteAuthorization = record.m_strAccount.empty()
-                                 ? std::string()
-                                 : CBase64::Encode(record.m_strAccount + ":" + record.m_strPassword);
+    // The account given with the task is for its start host only.
+    SetSiteAuthorization(record.m_strAccount.empty()
+                             ? std::string()
+                             : CBase64::Encode(record.m_strAccount + ":" + record.m_strPassword),
+                         StartHost());
 
     PrepareRun();
     m_strTaskTitle = GetTitle();

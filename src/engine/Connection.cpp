@@ -1,0 +1,120 @@
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "common/Messages.h"
+#include "common/StringTable.h"
+#include "engine/HttpRequest.h"
+#include "engine/Url.h"
+#include "task/QuobrixDoc.h"
+
+void CQuobrixDoc::SetAppOptions(const CAppOptions& options) {
+    std::lock_guard lock(m_csOptions);
+    m_options = options;
+}
+
+CAppOptions CQuobrixDoc::GetAppOptions() {
+    std::lock_guard lock(m_csOptions);
+    return m_options;
+}
+
+// Caller holds m_csResolve. The server is the proxy, or the current site on
+// the port its host text names (80 when none).
+bool CQuobrixDoc::ResolveServer() {
+    const CAppOptions options = GetAppOptions();
+    std::string name;
+    int port = 80;
+    if (options.m_bUseProxy) {
+        name = options.m_strProxyAddress;
+        port = options.m_nProxyPort & 0xFFFF;
+    } else {
+        const std::optional<CHostPort> host = ParseHostText(GetCurrentSite());
+        if (!host) {
+            return false;
+        }
+        name = host->m_strName;
+        port = host->m_nPort;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (inet_aton(name.c_str(), &address.sin_addr) == 0) {
+        addrinfo hints{};
+        hints.ai_family = AF_INET;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+            return false;
+        }
+        address.sin_addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+        freeaddrinfo(found);
+    }
+    m_addrSite = address;
+    return true;
+}
+
+int CQuobrixDoc::ConnectSlot(int slot) {
+    NotifyThreadStatus(slot, PHASE_CONNECT, FormatString(IDS_STATUS_CONNECTING, {GetCurrentSite()}));
+
+    // The site is resolved once, by the first connection that needs it.
+    // Resolving does not use up a retry.
+    bool resolved;
+    {
+        std::lock_guard lock(m_csResolve);
+        resolved = m_bResolved;
+    }
+    if (!resolved) {
+        NotifySitesLeft();
+        std::lock_guard lock(m_csResolve);
+        if (!m_bResolved) {
+            if (!ResolveServer()) {
+                return -1;
+            }
+            m_bResolved = true;
+        }
+    }
+
+    for (int retry = 0;; ++retry) {
+        sockaddr_in address;
+        {
+            std::lock_guard lock(m_csResolve);
+            address = m_addrSite;
+        }
+        CloseSlotSocket(slot);
+        if (!OpenSlotSocket(slot)) {
+            return -1;
+        }
+        if (ConnectSlotSocket(slot, address, TimeoutMs()) == 0) {
+            return 1;
+        }
+        // Only a connection that timed out is tried again.
+        if (errno != ETIMEDOUT || retry >= Retries() || m_bStop) {
+            CloseSlotSocket(slot);
+            return -1;
+        }
+    }
+}
+
+int CQuobrixDoc::SendRequest(int slot, const std::string& url) {
+    NotifyThreadStatus(slot, PHASE_CONNECT, FormatString(IDS_STATUS_REQUESTING, {url}));
+    const CAppOptions options = GetAppOptions();
+    CRequestContext context;
+    context.m_bUseProxy = options.m_bUseProxy;
+    context.m_strProxyUser = options.m_strProxyUser;
+    context.m_strProxyAuthorization = options.m_strProxyAuthorization;
+    context.m_strAgent = options.m_strAgent;
+    context.m_strCurrentSite = GetCurrentSite();
+    {
+        std::lock_guard lock(m_csCredential);
+        context.m_strSiteAuthorization = m_strSiteAuthorization;
+        context.m_strAuthHost = m_strAuthHost;
+    }
+    const std::string request = BuildRequest(url, context);
+    if (request.empty() || !SendSlot(slot, request, TimeoutMs())) {
+        return -1;
+    }
+    return 1;
+}

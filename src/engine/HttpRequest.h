@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// What a request needs besides its URL, copied from the task and the
+// application options by the caller.
+struct CRequestContext {
+    bool m_bUseProxy = false;
+    std::string m_strProxyUser;           // the proxy account; no Proxy-Authorization when empty
+    std::string m_strProxyAuthorization;  // Base64 of "user:password" for the proxy
+    std::string m_strAgent;               // sent as User-Agent
+    std::string m_strCurrentSite;         // the Host line's value, as written: "host:8080"
+    std::string m_strSiteAuthorization;   // Base64 site credential, or empty
+    std::string m_strAuthHost;            // the site that credential belongs to: "Host:8080"
+};
+
+// The whole HTTP/1.0 GET request for url, every line ending "\r\n":
+//   "GET /search?q=a b HTTP/1.0", "Host: host:8080"       without proxy
+//   "GET http://host:8080/search?q=a b HTTP/1.0",
+//   "Proxy-Authorization: Basic ..." (when a proxy account is set)   through the proxy
+// then "Authorization: Basic ..." when the URL's host text equals m_strAuthHost
+// (ignoring case), "Accept: */*", "User-Agent: ..." and an empty line.
+// The query is sent unchanged; a fragment never. Empty when the URL cannot be
+// split or holds a line break or zero byte, which would break the request apart.
+std::string BuildRequest(std::string_view url, const CRequestContext& context);

@@ -1,0 +1,314 @@
+#include "engine/PageTransfer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "common/FileUtil.h"
+#include "common/Messages.h"
+#include "common/StringTable.h"
+#include "engine/HttpResponse.h"
+#include "task/QuobrixDoc.h"
+
+namespace {
+constexpr size_t kBlockSize = 512;                 // bytes per read, progress after each
+constexpr size_t kMaxHeader = 64 * 1024;           // a longer header fails the page
+constexpr size_t kMaxPageText = 32 * 1024 * 1024;  // page text kept for analysis
+
+std::string LowerAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch; });
+    return text;
+}
+
+void WriteUnchecked(int fd, const char* data, size_t count) {
+    while (fd >= 0 && count > 0) {
+        const ssize_t wrote = write(fd, data, count);
+        if (wrote < 0 && errno == EINTR) {
+            continue;
+        }
+        if (wrote <= 0) {
+            return;  // writes of a stored file are not checked
+        }
+        data += wrote;
+        count -= static_cast<size_t>(wrote);
+    }
+}
+
+int CreateForWriting(const std::string& path) {
+    return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+}  // namespace
+
+CPageTransfer::CPageTransfer(CQuobrixDoc& doc, int slot, std::string url)
+    : m_doc(doc),
+      m_nSlot(slot),
+      m_strUrl(std::move(url)),
+      m_strProgressPrefix(FormatString(IDS_STATUS_READING, {m_strUrl})) {}
+
+int CPageTransfer::Run() {
+    char block[kBlockSize];
+    Step step = Step::More;
+    while (step == Step::More) {
+        const ssize_t count = m_doc.ReceiveSlot(m_nSlot, block, sizeof block, m_doc.TimeoutMs());
+        if (count < 0) {
+            step = Step::Failed;  // an error, a time-out, or an abort
+            break;
+        }
+        m_nTotal += static_cast<uint64_t>(count);
+        step = OnBlock(block, static_cast<size_t>(count));
+        if (step == Step::Unauthorized) {
+            step = RetryWithCredentials() ? Step::More : Step::Failed;
+        }
+    }
+
+    CloseFile();
+    m_doc.CloseSlotSocket(m_nSlot);
+    Publish();
+    if (step == Step::Failed) {
+        return -1;
+    }
+    m_doc.m_nReceived[m_nSlot] += static_cast<int>(m_nTotal);
+    m_doc.m_nPageLength[m_nSlot] = static_cast<int>(m_strText.size());
+    return m_strText.empty() ? -1 : static_cast<int>(m_strText.size());
+}
+
+CPageTransfer::Step CPageTransfer::OnBlock(const char* data, size_t count) {
+    if (!m_bHeaderDone) {
+        return GatherHeader(data, count);
+    }
+    return OnBody(data, count);
+}
+
+CPageTransfer::Step CPageTransfer::GatherHeader(const char* data, size_t count) {
+    if (count > 0) {
+        m_arrPending.emplace_back(data, count);
+        m_nPendingBytes += count;
+    }
+    std::string gathered;
+    gathered.reserve(m_nPendingBytes);
+    for (const std::string& piece : m_arrPending) {
+        gathered += piece;
+    }
+    const size_t end = FindHeaderEnd(gathered);
+    if (end != std::string::npos) {
+        return ExamineHeader(end);
+    }
+    if (count == 0) {
+        // The response ended without a header: all of it is page text, and
+        // nothing is stored.
+        for (const std::string& piece : m_arrPending) {
+            AppendText(piece.data(), piece.size());
+        }
+        m_arrPending.clear();
+        ReportProgress();
+        return Step::Done;
+    }
+    return m_nPendingBytes > kMaxHeader ? Step::Failed : Step::More;
+}
+
+CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
+    std::string gathered;
+    for (const std::string& piece : m_arrPending) {
+        gathered += piece;
+    }
+    const std::string header = gathered.substr(0, end);
+    const int status = StatusCode(header);
+    if (status == 401) {
+        return Step::Unauthorized;
+    }
+    if (status != 200) {
+        return Step::Failed;  // redirects included: they are not followed
+    }
+
+    m_strHeaderLower = LowerAscii(header);
+    m_nExpected = ContentLength(m_strHeaderLower);
+    {
+        std::lock_guard lock(m_doc.m_csSlotText[m_nSlot]);
+        m_doc.m_strHeader[m_nSlot] = m_strHeaderLower;
+    }
+    if (const std::optional<std::string> type = ContentType(m_strHeaderLower)) {
+        const CFileKind kind = ClassifyContentType(*type);
+        bool filterOn = m_doc.m_bFilterOthers;
+        int limitK = m_doc.m_nOthersMaxK;
+        if (kind.m_class == FileClass::Text) {
+            filterOn = m_doc.m_bFilterText;
+            limitK = m_doc.m_nTextMaxK;
+        } else if (kind.m_class == FileClass::Image) {
+            filterOn = m_doc.m_bFilterImage;
+            limitK = m_doc.m_nImageMaxK;
+        }
+        limitK = m_doc.LimitK(limitK);
+        if (RejectedByFilter(filterOn, limitK, m_nExpected)) {
+            return Step::Failed;
+        }
+        // Without an announced length the limit is applied as the body grows.
+        if (m_nExpected == 0 && limitK > 0) {
+            m_nLimitBytes = static_cast<uint64_t>(limitK) * 1024;
+        }
+        m_doc.m_bNotHtml[m_nSlot] = kind.m_bNotHtml;
+    }
+
+    if (!StoreFile(header)) {
+        return Step::Failed;
+    }
+    m_bHeaderDone = true;
+
+    // The blocks read so far, from the header's end on, as if the header had
+    // come in the first block.
+    std::vector<std::string> pending = std::move(m_arrPending);
+    m_arrPending.clear();
+    size_t offset = 0;
+    Step step = Step::More;
+    for (const std::string& piece : pending) {
+        const size_t from = end > offset ? std::min(end - offset, piece.size()) : 0;
+        offset += piece.size();
+        if (from < piece.size()) {
+            step = OnBody(piece.data() + from, piece.size() - from);
+            if (step != Step::More) {
+                return step;
+            }
+        }
+    }
+    ReportProgress();
+    return step;
+}
+
+CPageTransfer::Step CPageTransfer::OnBody(const char* data, size_t count) {
+    AppendText(data, count);
+    WriteUnchecked(m_fd, data, count);
+    m_nBodyBytes += count;
+    if (m_nLimitBytes > 0 && m_nBodyBytes > m_nLimitBytes) {
+        RemoveStoredFile();  // grew past its class's limit: refused like an oversize file
+        return Step::Failed;
+    }
+    ReportProgress();
+    return count == 0 ? Step::Done : Step::More;
+}
+
+void CPageTransfer::AppendText(const char* data, size_t count) {
+    // Page text is zero-terminated text: a block ends at its first zero byte.
+    const void* zero = std::memchr(data, '\0', count);
+    if (zero != nullptr) {
+        count = static_cast<size_t>(static_cast<const char*>(zero) - data);
+    }
+    if (m_strText.size() < kMaxPageText) {
+        m_strText.append(data, std::min(count, kMaxPageText - m_strText.size()));
+    }
+}
+
+void CPageTransfer::ReportProgress() {
+    char suffix[64];
+    const uint64_t length = m_strText.size();
+    if (m_nExpected != 0) {
+        const uint64_t percent = std::min<uint64_t>(100, length * 100 / m_nExpected);
+        std::snprintf(suffix, sizeof suffix, "    %llubytes( %llu%% )",
+                      static_cast<unsigned long long>(length), static_cast<unsigned long long>(percent));
+    } else {
+        std::snprintf(suffix, sizeof suffix, "    %llubytes", static_cast<unsigned long long>(length));
+    }
+    m_doc.NotifyThreadStatus(m_nSlot, PHASE_READ, m_strProgressPrefix + suffix);
+}
+
+bool CPageTransfer::StoreFile(const std::string& header) {
+    m_strStoredPath = m_doc.UrlToLocalPath(m_strUrl);
+    {
+        std::lock_guard lock(m_doc.m_csSlotText[m_nSlot]);
+        m_doc.m_strLocalPath[m_nSlot] = m_strStoredPath;
+    }
+    if (m_strStoredPath.empty()) {
+        return true;  // a URL that cannot be stored safely is read but not kept
+    }
+    m_fd = CreateForWriting(m_strStoredPath);
+    if (m_fd < 0 && errno == ENOENT) {
+        MakeDirectoriesAlong(m_strStoredPath);
+        m_fd = CreateForWriting(m_strStoredPath);
+    }
+    if (m_fd < 0 && (errno == ENOSPC || errno == EDQUOT)) {
+        DiskFull(m_strStoredPath);
+        return false;
+    }
+    // The companion keeps the header as received. It is opened without
+    // truncation: a longer older header may follow the new blank line.
+    const int companion =
+        open((m_strStoredPath + ".Quobrix").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (companion >= 0) {
+        WriteUnchecked(companion, header.data(), header.size());
+        close(companion);
+    }
+    return true;  // other failures leave the page without a stored copy
+}
+
+void CPageTransfer::DiskFull(const std::string& path) {
+    // Under the result lock, so that the pause never interleaves with a
+    // half-written result row; reported once, by the slot that paused.
+    bool report = false;
+    {
+        std::lock_guard lock(m_doc.m_csResults);
+        if (m_doc.m_nState != IDS_STATE_PAUSED) {
+            m_doc.m_bStop = true;
+            m_doc.m_nState = IDS_STATE_PAUSED;
+            m_doc.AbortAllSlots();
+            report = true;
+        }
+    }
+    if (report) {
+        m_doc.SetState(IDS_STATE_PAUSED);
+        m_doc.ReportFileError(ENOSPC, path);
+    }
+}
+
+void CPageTransfer::RemoveStoredFile() {
+    CloseFile();
+    if (!m_strStoredPath.empty()) {
+        unlink(m_strStoredPath.c_str());
+        unlink((m_strStoredPath + ".Quobrix").c_str());
+    }
+}
+
+void CPageTransfer::CloseFile() {
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+}
+
+bool CPageTransfer::RetryWithCredentials() {
+    m_doc.CloseSlotSocket(m_nSlot);
+    const std::string before = m_doc.GetSiteAuthorization();
+    std::lock_guard lock(m_doc.m_csAuth);
+    // Another slot may have obtained new credentials while this one waited:
+    // then they are tried at once, without asking again.
+    bool retry = m_doc.GetSiteAuthorization() != before;
+    if (!retry && m_doc.m_bPromptAuth) {
+        retry = m_doc.RequestAuthorization(m_nSlot);
+    }
+    if (!retry || m_doc.m_bStop) {
+        return false;
+    }
+    if (m_doc.ConnectSlot(m_nSlot) < 0 || m_doc.SendRequest(m_nSlot, m_strUrl) < 0) {
+        m_doc.CloseSlotSocket(m_nSlot);
+        return false;
+    }
+    Reset();
+    return true;
+}
+
+void CPageTransfer::Reset() {
+    m_nTotal = 0;
+    m_bHeaderDone = false;
+    m_arrPending.clear();
+    m_nPendingBytes = 0;
+    m_strText.clear();
+    m_nExpected = 0;
+    m_nLimitBytes = 0;
+    m_nBodyBytes = 0;
+}
+
+void CPageTransfer::Publish() {
+    std::lock_guard lock(m_doc.m_csSlotText[m_nSlot]);
+    m_doc.m_strPage[m_nSlot] = m_strText;
+}

@@ -1,0 +1,28 @@
+#include "engine/PageStore.h"
+#include "engine/PageTransfer.h"
+#include "task/QuobrixDoc.h"
+
+std::string CQuobrixDoc::UrlToLocalPath(const std::string& url) const {
+    return ::UrlToLocalPath(m_strTaskDir, url);
+}
+
+void CQuobrixDoc::ClearSlotPageTexts(int slot) {
+    std::lock_guard lock(m_csSlotText[slot]);
+    m_strPage[slot].clear();
+    m_strHeader[slot].clear();
+    m_strTagText[slot].clear();
+    m_strPlainText[slot].clear();
+}
+
+int CQuobrixDoc::RetrievePage(int slot) {
+    const std::string url = GetSlotUrl(slot);
+    BeginFetch(slot);
+    m_bNotHtml[slot] = false;
+    if (ConnectSlot(slot) < 0 || SendRequest(slot, url) < 0) {
+        CloseSlotSocket(slot);
+        return -1;
+    }
+    ClearSlotPageTexts(slot);
+    CPageTransfer transfer(*this, slot, url);
+    return transfer.Run();
+}

@@ -1,0 +1,241 @@
+#include "common/Messages.h"
+#include "common/StringTable.h"
+#include "task/QuobrixDoc.h"
+
+int CQuobrixDoc::CountActive(int from, int to) const {
+    int active = 0;
+    for (int slot = from; slot < to; ++slot) {
+        active += m_bActive[slot] ? 1 : 0;
+    }
+    return active;
+}
+
+bool CQuobrixDoc::CreateWorkerThread(int slot) {
+    try {
+        m_hThread[slot] = CThreadHandle::Start([this, slot] { WorkerThreadProc(slot); });
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
+bool CQuobrixDoc::StartWorkerLocked(int slot) {
+    // The slot's previous thread may still be returning: keep its handle
+    // until it can be joined without waiting.
+    std::erase_if(m_arrRetired, [](CThreadHandle& handle) {
+        if (!handle.HasReturned()) {
+            return false;
+        }
+        handle.Join();
+        return true;
+    });
+    if (m_hThread[slot].Joinable()) {
+        if (m_hThread[slot].HasReturned()) {
+            m_hThread[slot].Join();
+        } else {
+            m_arrRetired.push_back(std::move(m_hThread[slot]));
+        }
+    }
+    if (m_nSlotsUsed < slot + 1) {
+        m_nSlotsUsed = slot + 1;
+    }
+    m_bActive[slot] = true;
+    if (!CreateWorkerThread(slot)) {
+        m_bActive[slot] = false;  // never marked active without a thread
+        return false;
+    }
+    return true;
+}
+
+void CQuobrixDoc::WorkerThreadProc(int slot) {
+    NextWork next = NextWork::Leave;
+    while (!m_bStop) {
+        if (!GetSlotUrl(slot).empty()) {
+            if (RetrievePage(slot) != -1) {
+                if (m_bStop) {
+                    break;
+                }
+                if (m_bNotHtml[slot]) {
+                    m_bMatched[slot] = false;
+                } else {
+                    StripPage(slot);
+                    if (m_bStop) {
+                        break;
+                    }
+                    CheckKeywords(slot);
+                    if (m_bStop) {
+                        break;
+                    }
+                    ExtractLinks(slot);
+                    if (m_bStop) {
+                        break;
+                    }
+                }
+                if (!m_bNotHtml[slot]) {
+                    WriteResultEntry(slot);
+                }
+            }
+            // A URL interrupted by a stop stays in the slot and is fetched
+            // again on resume; a finished one is counted.
+            if (m_bStop) {
+                break;
+            }
+            {
+                std::lock_guard lock(m_csSlots);
+                m_strUrl[slot].clear();
+            }
+            ++m_nRequested[slot];
+            NotifyLinkCounts();
+        }
+        next = ChooseNextWork(slot);
+        if (next != NextWork::Work) {
+            break;
+        }
+        next = NextWork::Leave;
+    }
+    LeaveWorker(slot, next);
+}
+
+CQuobrixDoc::NextWork CQuobrixDoc::ChooseNextWork(int slot) {
+    std::lock_guard lock(m_csSlots);
+    const int maxThreads = MaxThreads();
+
+    // A lowered thread limit takes effect here. The slot is given up in this
+    // same hold: surplus workers that check together must not all leave.
+    if (CountActive(0, SLOT_COUNT) > maxThreads) {
+        m_bActive[slot] = false;
+        return NextWork::LeaveInactive;
+    }
+
+    auto freeSlotBelowLimit = [&]() {
+        for (int s = 0; s < maxThreads; ++s) {
+            if (!m_bActive[s]) {
+                return s;
+            }
+        }
+        return -1;
+    };
+
+    // Stranded URLs: left in slots above the limit by workers that stopped.
+    bool tookStranded = false;
+    for (int s = maxThreads; s < SLOT_COUNT && !tookStranded; ++s) {
+        if (s != slot && !m_strUrl[s].empty() && !m_bActive[s]) {
+            m_strUrl[slot] = std::move(m_strUrl[s]);
+            m_strUrl[s].clear();
+            tookStranded = true;
+        }
+    }
+    if (tookStranded) {
+        for (int s = maxThreads; s < SLOT_COUNT; ++s) {
+            if (s == slot || m_strUrl[s].empty() || m_bActive[s]) {
+                continue;
+            }
+            const int free = freeSlotBelowLimit();
+            if (free < 0) {
+                break;
+            }
+            m_strUrl[free] = std::move(m_strUrl[s]);
+            m_strUrl[s].clear();
+            if (!StartWorkerLocked(free)) {
+                m_strUrl[s] = std::move(m_strUrl[free]);  // back where it was found
+                m_strUrl[free].clear();
+                break;
+            }
+        }
+    }
+
+    {
+        std::lock_guard urlLock(m_csUrls);
+        int waiting = static_cast<int>(m_arrUrls.size()) - m_nNextUrl;
+        if (waiting > 0) {
+            if (!tookStranded) {
+                m_strUrl[slot] = m_arrUrls[static_cast<size_t>(m_nNextUrl)];
+                ++m_nNextUrl;
+            }
+            // One more worker for every other URL waiting, while slots are free.
+            while (waiting > 1) {
+                const int free = freeSlotBelowLimit();
+                if (free < 0) {
+                    break;
+                }
+                m_strUrl[free] = m_arrUrls[static_cast<size_t>(m_nNextUrl)];
+                ++m_nNextUrl;
+                if (!StartWorkerLocked(free)) {
+                    m_strUrl[free].clear();
+                    --m_nNextUrl;  // handed back: it is the last one handed out
+                    break;
+                }
+                --waiting;
+            }
+            return NextWork::Work;
+        }
+    }
+    if (tookStranded) {
+        return NextWork::Work;
+    }
+
+    // The list is used up. Unless this is the only worker left (counted over
+    // all slots, so a worker above a lowered limit can be the last too), it
+    // gives up its slot in this same hold of the lock: of two workers that
+    // run dry together, the second always finds itself last.
+    if (CountActive(0, SLOT_COUNT) != 1) {
+        m_bActive[slot] = false;
+        return NextWork::LeaveInactive;
+    }
+
+    // The last worker moves the crawl on to the next site or address.
+    if (!TakeNextSite()) {
+        return NextWork::Leave;
+    }
+    ClearAddress();
+    {
+        std::scoped_lock listLocks(m_csUrls, m_csSites);
+        m_arrUrls.clear();
+        m_arrUrls.push_back("http://" + m_strCurrentSite + "/");
+        m_strUrl[slot] = m_arrUrls[0];
+        m_nNextUrl = 1;
+    }
+    if (m_bPauseAfterSite && !m_bStop) {
+        return NextWork::LeavePausedAfterSite;
+    }
+    return NextWork::Work;
+}
+
+void CQuobrixDoc::LeaveWorker(int slot, NextWork why) {
+    // Posted, not sent: a worker that has given up its slot must never wait
+    // for the GUI thread, which may be joining it.
+    if (m_hWndThreadBar != nullptr) {
+        m_hWndThreadBar->Post(WM_THREAD_STATUS, static_cast<int64_t>(slot) * 256 + PHASE_ENDED,
+                              FormatString(IDS_STATUS_TERMINATED,
+                                           {m_nRequested[slot].Load(), m_nReceived[slot].Load()}));
+    }
+    if (why == NextWork::LeaveInactive) {
+        return;  // its URL was used up, and the slot may already serve a new worker
+    }
+    const bool pausedAfterSite = why == NextWork::LeavePausedAfterSite;
+    int active;
+    {
+        std::lock_guard lock(m_csSlots);
+        if ((m_bSkipSite || !m_bStop) && !pausedAfterSite) {
+            m_strUrl[slot].clear();  // a pause or abort leaves the URL for the resume
+        }
+        m_bActive[slot] = false;
+        active = CountActive(0, SLOT_COUNT);
+    }
+    if (active > 0) {
+        return;
+    }
+
+    // The last worker to leave ends the run.
+    if (pausedAfterSite) {
+        SetState(IDS_STATE_PAUSED);
+    } else if (!m_bStop) {
+        SetState(IDS_STATE_FINISHED);
+    }
+    CloseResultFile();
+    if (m_bSkipSite) {
+        StartNextSite();  // clears the stop as it starts the next site
+    } else {
+        m_bStop = false;
+    }
+}
