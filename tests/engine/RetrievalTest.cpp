@@ -1,0 +1,255 @@
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "EngineFixture.h"
+#include "common/Base64.h"
+#include "common/Messages.h"
+
+namespace {
+using namespace std::chrono_literals;
+
+std::string Header(const std::string& lines) {
+    return "HTTP/1.0 200 OK\r\n" + lines + "\r\n";
+}
+
+FixtureServer::Response Raw(const std::string& bytes) {
+    FixtureServer::Response response;
+    response.bytes = bytes;
+    return response;
+}
+
+// Answers the credential prompt like a user who types an account, and
+// counts the prompts.
+class PromptAnswering : public RecordingTarget {
+public:
+    explicit PromptAnswering(CQuobrixDoc*& doc) : m_ppDoc(doc) {}
+    int64_t Send(unsigned message, int64_t wParam, const NotifyParam& lParam) override {
+        RecordingTarget::Send(message, wParam, lParam);
+        if (message != WM_AUTHORIZE) {
+            return 0;
+        }
+        ++m_nPrompts;
+        std::this_thread::sleep_for(200ms);  // the user takes a moment; other slots queue up
+        m_ppDoc->AnswerAuthorization(std::get<std::string>(lParam), true, "ann", "secret", false);
+        return 1;
+    }
+    std::atomic<int> m_nPrompts{0};
+
+private:
+    CQuobrixDoc*& m_ppDoc;
+};
+}  // namespace
+
+// One fetch of one page by slot 0: the retrieval step alone.
+class RetrievalTest : public EngineTest {
+protected:
+    int Fetch(const FixtureServer& server, const std::string& path) {
+        SiteTask(server, path);
+        doc().m_strUrl[0] = server.Url(path);
+        return doc().RetrievePage(0);
+    }
+    std::string Stored(const FixtureServer& server, const std::string& path) {
+        return ReadFileBytes(m_dir.Path() + server.Address() + path);
+    }
+    bool StoredExists(const FixtureServer& server, const std::string& path) {
+        return std::filesystem::exists(m_dir.Path() + server.Address() + path);
+    }
+};
+
+TEST_F(RetrievalTest, APageIsStoredWithItsHeaderAndKeptAsText) {
+    FixtureServer server;
+    const std::string header = Header("Content-Type: text/html\r\nContent-Length: 11\r\n");
+    server.Route("/docs/a.html", Raw(header + "<b>hi</b>!!"));
+    EXPECT_EQ(Fetch(server, "/docs/a.html"), 11);
+    EXPECT_EQ(doc().m_strPage[0], "<b>hi</b>!!");
+    EXPECT_EQ(doc().m_strHeader[0], "http/1.0 200 ok\r\ncontent-type: text/html\r\ncontent-length: 11\r\n\r\n");
+    EXPECT_FALSE(doc().m_bNotHtml[0]);
+    EXPECT_EQ(doc().m_strLocalPath[0], m_dir.Path() + "127.0.0.1/docs/a.html");
+    EXPECT_EQ(Stored(server, "/docs/a.html"), "<b>hi</b>!!");
+    EXPECT_EQ(Stored(server, "/docs/a.html.Quobrix"), header);
+    EXPECT_EQ(doc().m_nPageLength[0], 11);
+    EXPECT_EQ(doc().m_nReceived[0], static_cast<int>(header.size() + 11));
+}
+
+TEST_F(RetrievalTest, TypesDecideWhatIsAnalysedAndTheFiltersWhatIsKept) {
+    FixtureServer server;
+    server.Route("/style.css", Raw(Header("Content-Type: text/css\r\n") + "p{}"));
+    server.Route("/notes.txt", Raw(Header("Content-type:text/plain\r\n") + "plain"));
+    server.Route("/none", Raw(Header("") + "no type"));
+    server.Route("/big.png", Raw(Header("Content-Type: image/png\r\nContent-Length: 2049\r\n") + "png"));
+    server.Route("/ok.png", Raw(Header("Content-Type: image/png\r\nContent-Length: 2048\r\n") + "png"));
+    server.Route("/doc.pdf", Raw(Header("Content-Type: application/pdf\r\n") + "pdf"));
+
+    EXPECT_EQ(Fetch(server, "/style.css"), 3);
+    EXPECT_TRUE(doc().m_bNotHtml[0]);
+    EXPECT_EQ(Stored(server, "/style.css"), "p{}");
+
+    EXPECT_EQ(Fetch(server, "/notes.txt"), 5);
+    EXPECT_FALSE(doc().m_bNotHtml[0]);
+
+    EXPECT_EQ(Fetch(server, "/none"), 7);  // no type: stored and analysed
+    EXPECT_FALSE(doc().m_bNotHtml[0]);
+    EXPECT_EQ(Stored(server, "/none"), "no type");
+
+    doc().m_nImageMaxK = 2;
+    EXPECT_EQ(Fetch(server, "/big.png"), -1);
+    EXPECT_FALSE(StoredExists(server, "/big.png"));
+    EXPECT_EQ(Fetch(server, "/ok.png"), 3);
+    EXPECT_TRUE(doc().m_bNotHtml[0]);
+
+    doc().m_bFilterOthers = false;
+    EXPECT_EQ(Fetch(server, "/doc.pdf"), -1);
+    EXPECT_FALSE(StoredExists(server, "/doc.pdf"));
+}
+
+TEST_F(RetrievalTest, LongHeadersAndBareLineFeedsAreExamined) {
+    FixtureServer server;
+    const std::string cookies = "Set-Cookie: " + std::string(700, 'c') + "\r\n";
+    server.Route("/long.html", Raw(Header("Content-Type: text/html\r\n" + cookies) + "body"));
+    server.Route("/lf.html", Raw("HTTP/1.0 200 OK\nContent-Type: text/html\n\nbody-lf"));
+    FixtureServer::Response huge = Raw(Header(std::string(70 * 1024, 'x') + "\r\n") + "b");
+    server.Route("/huge.html", huge);
+
+    EXPECT_EQ(Fetch(server, "/long.html"), 4);
+    EXPECT_EQ(doc().m_strPage[0], "body");
+    EXPECT_EQ(Stored(server, "/long.html"), "body");
+    EXPECT_EQ(m_bar.Texts(WM_THREAD_STATUS).back(),
+              "Reading web page: " + server.Url("/long.html") + "    4bytes");
+
+    EXPECT_EQ(Fetch(server, "/lf.html"), 7);
+    EXPECT_EQ(doc().m_strPage[0], "body-lf");
+
+    EXPECT_EQ(Fetch(server, "/huge.html"), -1);
+}
+
+TEST_F(RetrievalTest, FailuresOfStatusAndConnection) {
+    FixtureServer server;
+    server.Route("/moved", FixtureServer::Status(302, "Found", "Location: /elsewhere\r\n"));
+    FixtureServer::Response reset;
+    reset.reset = true;
+    server.Route("/reset", reset);
+    FixtureServer::Response silent;
+    silent.silent = true;
+    server.Route("/silent", silent);
+    server.Route("/empty", Raw(Header("Content-Type: text/html\r\n")));
+
+    EXPECT_EQ(Fetch(server, "/moved"), -1);
+    EXPECT_EQ(server.RequestCount(), 1u) << "a redirect is not followed";
+    EXPECT_EQ(Fetch(server, "/reset"), -1);
+    doc().m_nTimeout = 300;
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(Fetch(server, "/silent"), -1);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 3s);
+    EXPECT_EQ(Fetch(server, "/empty"), -1);
+    EXPECT_TRUE(StoredExists(server, "/empty")) << "an empty body is stored, but fails";
+
+    const int refusedPort = [] {
+        FixtureServer closed;
+        return closed.Port();
+    }();
+    doc().m_strStartAddress = "127.0.0.1:" + std::to_string(refusedPort) + "/";
+    doc().m_strCurrentSite = "127.0.0.1:" + std::to_string(refusedPort);
+    doc().m_bResolved = false;
+    doc().m_strUrl[0] = "http://" + doc().m_strCurrentSite + "/";
+    EXPECT_EQ(doc().RetrievePage(0), -1);
+}
+
+TEST_F(RetrievalTest, BodiesArriveWholeAndZeroBytesEndOnlyTheText) {
+    FixtureServer server;
+    std::string body = "start";
+    body += std::string(1, '\0');
+    body += std::string(3000, 'z');
+    FixtureServer::Response trickle = Raw(Header("Content-Type: text/html\r\n") + body);
+    trickle.chunkSize = 700;
+    trickle.chunkDelay = 20ms;
+    server.Route("/zero.html", trickle);
+    // Where the zero falls in a block depends on how the bytes arrive; the
+    // text loses the rest of that block only.
+    const int length = Fetch(server, "/zero.html");
+    EXPECT_GT(length, 5);
+    EXPECT_EQ(length, doc().m_nPageLength[0]);
+    EXPECT_EQ(Stored(server, "/zero.html"), body) << "the stored file keeps every byte";
+    EXPECT_EQ(doc().m_strPage[0].find('\0'), std::string::npos);
+    EXPECT_EQ(doc().m_strPage[0].substr(0, 5), "start");
+    EXPECT_LT(doc().m_strPage[0].size(), body.size());
+}
+
+TEST_F(RetrievalTest, ABodyWithoutLengthIsRefusedWhenItOutgrowsItsLimit) {
+    FixtureServer server;
+    server.Route("/grow.html", Raw(Header("Content-Type: text/html\r\n") + std::string(3000, 'g')));
+    doc().m_nTextMaxK = 2;
+    EXPECT_EQ(Fetch(server, "/grow.html"), -1);
+    EXPECT_FALSE(StoredExists(server, "/grow.html"));
+    EXPECT_FALSE(StoredExists(server, "/grow.html.Quobrix"));
+    doc().m_nTextMaxK = 3;
+    EXPECT_EQ(Fetch(server, "/grow.html"), 3000);
+}
+
+TEST_F(RetrievalTest, AHostWithAPortIsReachedThereAndStoredWithoutIt) {
+    FixtureServer server;
+    server.Route("/p.html", FixtureServer::Ok("port"));
+    EXPECT_EQ(Fetch(server, "/p.html"), 4);
+    const FixtureServer::Request request = server.Requests().back();
+    EXPECT_EQ(request.requestLine, "GET /p.html HTTP/1.0");
+    EXPECT_EQ(request.Header("Host"), server.HostPort());
+    EXPECT_EQ(request.Header("Accept"), "*/*");
+    EXPECT_EQ(request.Header("User-Agent"), "Mozilla/4.0 (compatible; MSIE 5.0; Windows 98)");
+    EXPECT_EQ(doc().m_strLocalPath[0], m_dir.Path() + "127.0.0.1/p.html");
+}
+
+TEST_F(RetrievalTest, TheSiteCredentialGoesToItsOwnSiteOnly) {
+    FixtureServer own;
+    FixtureServer other("127.0.0.2");
+    own.SetDefault(FixtureServer::Ok("own"));
+    other.SetDefault(FixtureServer::Ok("other"));
+    SiteTask(own);
+    doc().SetSiteAuthorization(CBase64::Encode("ann:pw"), doc().StartHost());
+
+    EXPECT_GT(Fetch(own, "/a.html"), 0);
+    EXPECT_EQ(own.Requests().back().Header("Authorization"), "Basic " + CBase64::Encode("ann:pw"));
+
+    doc().m_strCurrentSite = other.HostPort();
+    doc().m_bResolved = false;
+    doc().m_strUrl[0] = other.Url("/b.html");
+    EXPECT_GT(doc().RetrievePage(0), 0);
+    EXPECT_FALSE(other.Requests().back().HasHeader("Authorization"));
+}
+
+TEST_F(EngineTest, TwoSlotsRefusedTogetherShareOnePrompt) {
+    FixtureServer server;
+    FixtureServer::Response guarded = FixtureServer::Ok("inside");
+    guarded.requiredAuthorization = CBase64::Encode("ann:secret");
+    guarded.delayBeforeAnswer = 50ms;
+    server.SetDefault(guarded);
+    CQuobrixDoc* pDoc = m_pDoc.get();
+    PromptAnswering frame(pDoc);
+    doc().m_hWndMainFrame = &frame;
+    SiteTask(server);
+    doc().m_bPromptAuth = true;
+    PausedWith({server.Url("/1"), server.Url("/2")}, 2, {{0, server.Url("/1")}, {1, server.Url("/2")}});
+
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(frame.m_nPrompts, 1);
+    EXPECT_EQ(doc().LinksRequested(), 2);
+    int authorized = 0;
+    for (const FixtureServer::Request& request : server.Requests()) {
+        authorized += request.Header("Authorization") == "Basic " + CBase64::Encode("ann:secret");
+    }
+    EXPECT_EQ(authorized, 2);
+    EXPECT_EQ(doc().GetSiteAuthorization(), CBase64::Encode("ann:secret"));
+    doc().m_hWndMainFrame = nullptr;
+}
+
+TEST_F(EngineTest, WithoutPromptingARefusedPageFails) {
+    FixtureServer server;
+    FixtureServer::Response guarded = FixtureServer::Ok("inside");
+    guarded.requiredAuthorization = CBase64::Encode("ann:secret");
+    server.SetDefault(guarded);
+    SiteTask(server);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(server.RequestCount(), 1u);
+    EXPECT_EQ(doc().m_nState, unsigned{IDS_STATE_FINISHED});
+    EXPECT_TRUE(m_frame.Texts(WM_AUTHORIZE).empty());
+}
