@@ -12,6 +12,7 @@ class App;
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILED = 1;    // the work itself failed (a save, a run)
 constexpr int EXIT_BAD_INPUT = 2;  // bad arguments, or a task file that cannot be read
+constexpr int EXIT_FILE_ERROR = 3;  // a run paused because a file could not be written
 
 // A failure to report on one line and end with the given status.
 class CCliError : public std::runtime_error {
@@ -36,3 +37,5 @@ std::unique_ptr<ICliCommand> AddNewCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddShowCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddSetCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddOptionsCommand(CLI::App& app);
+std::unique_ptr<ICliCommand> AddRunCommand(CLI::App& app);
+std::unique_ptr<ICliCommand> AddDemoCommand(CLI::App& app);

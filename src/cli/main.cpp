@@ -37,6 +37,8 @@ int main(int argc, char** argv) {
     add(AddShowCommand);
     add(AddSetCommand);
     add(AddOptionsCommand);
+    add(AddRunCommand);
+    add(AddDemoCommand);
 
     try {
         const auto known = [&](const std::string& name) {
@@ -49,7 +51,7 @@ int main(int argc, char** argv) {
         };
         if (argc > 1 && argv[1][0] != '-' && !known(argv[1])) {
             throw CCliError(std::string("unknown command '") + argv[1] +
-                            "'; the commands are new, show, set and options");
+                            "'; the commands are new, show, set, options, run and demo");
         }
         app.parse(argc, argv);
         for (auto& [subcommand, command] : commands) {

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <thread>
 
 extern char** environ;
 
@@ -48,7 +49,8 @@ void Collect(pid_t pid, int outFd, int errFd, CliResult& result) {
 }
 }  // namespace
 
-CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome) {
+CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome,
+                 const std::function<void(pid_t)>& during) {
     CliResult result;
     int out[2];
     int err[2];
@@ -94,7 +96,14 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& config
         close(err[0]);
         return result;
     }
+    std::thread helper;
+    if (during) {
+        helper = std::thread([&during, pid] { during(pid); });
+    }
     Collect(pid, out[0], err[0], result);
+    if (helper.joinable()) {
+        helper.join();
+    }
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFEXITED(status)) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,4 +15,7 @@ struct CliResult {
     std::string err;
 };
 
-CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome);
+// during, when given, runs on a thread of its own while the program runs,
+// with the program's process id (to send it a signal, say).
+CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome,
+                 const std::function<void(pid_t)>& during = {});

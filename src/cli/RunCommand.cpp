@@ -1,0 +1,51 @@
+#include <CLI/CLI.hpp>
+
+#include "app/QuobrixApp.h"
+#include "cli/Command.h"
+#include "cli/TaskFileAccess.h"
+#include "cli/TaskRunner.h"
+#include "task/QuobrixDoc.h"
+
+namespace {
+class CRunCommand : public ICliCommand {
+public:
+    explicit CRunCommand(CLI::App& app) {
+        CLI::App* command = app.add_subcommand(
+            "run", "Start or resume a task and crawl until it is finished or paused");
+        command->add_option("file", m_strFile, "The task file (FILE.qbx)")->required();
+        command->add_option("--max-seconds", m_nMaxSeconds,
+                            "Pause the task after this many seconds and save it")
+            ->check(CLI::NonNegativeNumber);
+        CLI::Option* quiet = command->add_flag("--quiet", m_bQuiet, "Print only errors");
+        CLI::Option* verbose =
+            command->add_flag("--verbose", m_bVerbose, "Print every progress line of every thread");
+        quiet->excludes(verbose);
+    }
+
+    int Run() override {
+        const std::string path = AbsolutePath(m_strFile);
+        CQuobrixApp app;
+        app.LoadOptions();
+        CQuobrixDoc doc;
+        doc.SetAppOptions(app);
+        OpenTaskOrFail(doc, path);
+
+        CRunOptions options;
+        options.m_nMaxSeconds = m_nMaxSeconds;
+        options.m_verbosity = m_bQuiet     ? CConsoleFrontEnd::Verbosity::Quiet
+                              : m_bVerbose ? CConsoleFrontEnd::Verbosity::Verbose
+                                           : CConsoleFrontEnd::Verbosity::Normal;
+        return RunTaskToEnd(doc, options);
+    }
+
+private:
+    std::string m_strFile;
+    int m_nMaxSeconds = 0;
+    bool m_bQuiet = false;
+    bool m_bVerbose = false;
+};
+}  // namespace
+
+std::unique_ptr<ICliCommand> AddRunCommand(CLI::App& app) {
+    return std::make_unique<CRunCommand>(app);
+}

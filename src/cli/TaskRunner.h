@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "cli/ConsoleFrontEnd.h"
+
+class CQuobrixDoc;
+
+struct CRunOptions {
+    int m_nMaxSeconds = 0;  // 0: no limit
+    CConsoleFrontEnd::Verbosity m_verbosity = CConsoleFrontEnd::Verbosity::Normal;
+};
+
+// Starts or resumes an opened task and runs it until it is finished or
+// paused; SIGINT, SIGTERM or the time limit pause it. Auto-saves as the
+// desktop's timer does, saves at the end, and returns the exit status:
+// 0, or 3 after a file error.
+int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options);

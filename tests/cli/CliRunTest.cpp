@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <filesystem>
+
+#include "cli/CliRunner.h"
+#include "support/FixtureServer.h"
+#include "support/TempDir.h"
+
+namespace {
+using namespace std::chrono_literals;
+
+class CliRun : public ::testing::Test {
+protected:
+    CliResult Run(const std::vector<std::string>& args,
+                  const std::function<void(pid_t)>& during = {}) {
+        return RunCli(args, m_config.Path(), during);
+    }
+    QJsonObject Show(const std::string& file) {
+        const CliResult shown = Run({"show", file});
+        EXPECT_EQ(shown.status, 0) << shown.err;
+        return QJsonDocument::fromJson(QByteArray::fromStdString(shown.out)).object();
+    }
+    std::string SlotUrl(const QJsonObject& task, int slot) {
+        return task.value("slots").toArray()[slot].toObject().value("m_strUrl").toString().toStdString();
+    }
+
+    TempDir m_config;
+    TempDir m_dir;
+    FixtureServer m_server;
+};
+}  // namespace
+
+TEST_F(CliRun, RunsATaskToItsEndAndSavesIt) {
+    m_server.Route("/start.html", FixtureServer::Ok("<html>start</html>"));
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort() + "/start.html"}).status, 0);
+    const CliResult ran = Run({"run", file});
+    ASSERT_EQ(ran.status, 0) << ran.err;
+    EXPECT_NE(ran.out.find("State: Finished"), std::string::npos) << ran.out;
+    EXPECT_NE(ran.out.find("1 links requested"), std::string::npos) << ran.out;
+
+    const QJsonObject task = Show(file);
+    EXPECT_EQ(task.value("m_nState").toInt(), 62471);
+    EXPECT_EQ(task.value("slots").toArray()[0].toObject().value("m_nRequested").toInt(), 1);
+    EXPECT_EQ(ReadFileBytes(m_dir / "t/127.0.0.1/start.html"), "<html>start</html>");
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "t/127.0.0.1/start.html.Quobrix"));
+}
+
+TEST_F(CliRun, AnInterruptPausesSavesAndTheNextRunFetchesTheUrlAgain) {
+    FixtureServer::Response stuck;
+    stuck.silent = true;
+    m_server.Route("/slow.html", stuck);
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort() + "/slow.html"}).status, 0);
+
+    const CliResult interrupted = Run({"run", file}, [this](pid_t pid) {
+        if (m_server.WaitForRequests(1)) {
+            kill(pid, SIGINT);
+        }
+    });
+    ASSERT_EQ(interrupted.status, 0) << interrupted.err;
+    QJsonObject task = Show(file);
+    EXPECT_EQ(task.value("m_nState").toInt(), 62468);
+    EXPECT_EQ(SlotUrl(task, 0), m_server.Url("/slow.html"));
+
+    m_server.Route("/slow.html", FixtureServer::Ok("now fast"));
+    ASSERT_EQ(Run({"run", file, "--quiet"}).status, 0);
+    EXPECT_EQ(m_server.RequestCount(), 2u);
+    task = Show(file);
+    EXPECT_EQ(task.value("m_nState").toInt(), 62471);
+    EXPECT_EQ(SlotUrl(task, 0), "");
+}
+
+TEST_F(CliRun, ATimeLimitPausesTheTask) {
+    FixtureServer::Response stuck;
+    stuck.silent = true;
+    m_server.SetDefault(stuck);
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort()}).status, 0);
+    const auto before = std::chrono::steady_clock::now();
+    const CliResult ran = Run({"run", file, "--max-seconds", "1", "--quiet"});
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 10s);
+    EXPECT_EQ(Show(file).value("m_nState").toInt(), 62468);
+}
+
+TEST_F(CliRun, UnreadableTasksAndBadOptionsAreRefused) {
+    WriteFileBytes(m_dir / "bad.qbx", "\x05");
+    const CliResult bad = Run({"run", m_dir / "bad.qbx"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, "quobrix-cli: Unexpected file format.\n");
+    EXPECT_EQ(Run({"run", m_dir / "bad.qbx", "--max-seconds", "-3"}).status, 2);
+    EXPECT_EQ(Run({"run", m_dir / "bad.qbx", "--quiet", "--verbose"}).status, 2);
+}
