@@ -38,9 +38,6 @@ void WriteUnchecked(int fd, const char* data, size_t count) {
     }
 }
 
-int CreateForWriting(const std::string& path) {
-    return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-}
 }  // namespace
 
 CPageTransfer::CPageTransfer(CQuobrixDoc& doc, int slot, std::string url)
@@ -222,10 +219,10 @@ bool CPageTransfer::StoreFile(const std::string& header) {
     if (m_strStoredPath.empty()) {
         return true;  // a URL that cannot be stored safely is read but not kept
     }
-    m_fd = CreateForWriting(m_strStoredPath);
+    m_fd = m_doc.CreateStoredFile(m_strStoredPath);
     if (m_fd < 0 && errno == ENOENT) {
         MakeDirectoriesAlong(m_strStoredPath);
-        m_fd = CreateForWriting(m_strStoredPath);
+        m_fd = m_doc.CreateStoredFile(m_strStoredPath);
     }
     if (m_fd < 0 && (errno == ENOSPC || errno == EDQUOT)) {
         DiskFull(m_strStoredPath);

@@ -1,9 +1,15 @@
+#include <fcntl.h>
+
 #include "engine/PageStore.h"
 #include "engine/PageTransfer.h"
 #include "task/QuobrixDoc.h"
 
 std::string CQuobrixDoc::UrlToLocalPath(const std::string& url) const {
     return ::UrlToLocalPath(m_strTaskDir, url);
+}
+
+int CQuobrixDoc::CreateStoredFile(const std::string& path) {
+    return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
 
 void CQuobrixDoc::ClearSlotPageTexts(int slot) {

@@ -271,6 +271,9 @@ protected:
     // Starts the thread of a slot; false when the system refuses. Caller
     // holds m_csSlots. Tests override it to see a refusal.
     virtual bool CreateWorkerThread(int slot);
+    // Creates (or replaces) a stored copy for writing: a descriptor, or -1
+    // with errno. Tests override it to see a full disk.
+    virtual int CreateStoredFile(const std::string& path);
 
 private:
     enum class NextWork { Work, Leave, LeaveInactive, LeavePausedAfterSite };

@@ -253,3 +253,44 @@ TEST_F(EngineTest, WithoutPromptingARefusedPageFails) {
     EXPECT_EQ(doc().m_nState, unsigned{IDS_STATE_FINISHED});
     EXPECT_TRUE(m_frame.Texts(WM_AUTHORIZE).empty());
 }
+
+namespace {
+// A task record whose disk is full: no stored copy can be created.
+class FullDiskDoc : public CQuobrixDoc {
+protected:
+    int CreateStoredFile(const std::string&) override {
+        errno = ENOSPC;
+        return -1;
+    }
+};
+}  // namespace
+
+TEST(DiskFull, PausesTheTaskOnceAndKeepsTheUrlsForTheResume) {
+    TempDir dir;
+    FixtureServer server;
+    server.SetDefault(FixtureServer::Ok("page"));
+    RecordingTarget frame;
+    FullDiskDoc doc;
+    doc.m_hWndMainFrame = &frame;
+    doc.m_strTaskDir = dir.Path();
+    doc.m_strStartAddress = server.HostPort() + "/";
+    doc.m_strCurrentSite = server.HostPort();
+    doc.m_nState = IDS_STATE_PAUSED;
+    for (int slot = 0; slot < 3; ++slot) {
+        doc.m_strUrl[slot] = server.Url("/" + std::to_string(slot));
+    }
+    doc.OnTaskRun();
+    ASSERT_TRUE(WaitFor([&] { return !doc.IsStopping() && !doc.HasActiveWorkers(); }));
+    doc.JoinWorkers();
+
+    EXPECT_EQ(doc.m_nState, unsigned{IDS_STATE_PAUSED});
+    const std::vector<std::string> errors = frame.Texts(WM_FILE_ERROR);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind(dir.Path() + "127.0.0.1/", 0), 0u);
+    EXPECT_EQ(frame.Messages().back().message, unsigned{WM_FILE_ERROR});
+    EXPECT_EQ(frame.Messages().back().wParam, ENOSPC);
+    EXPECT_EQ(doc.LinksRequested(), 0);
+    for (int slot = 0; slot < 3; ++slot) {
+        EXPECT_EQ(doc.m_strUrl[slot], server.Url("/" + std::to_string(slot)));
+    }
+}
