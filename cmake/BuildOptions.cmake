@@ -15,3 +15,10 @@ if(QUOBRIX_SANITIZE)
     -fsanitize=${QUOBRIX_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
   target_link_options(quobrix_build_options INTERFACE -fsanitize=${QUOBRIX_SANITIZE})
 endif()
+
+# Fuzz builds instrument the whole core for coverage; the fuzz targets
+# themselves link libFuzzer's main.
+if(QUOBRIX_BUILD_FUZZ)
+  target_compile_options(quobrix_build_options INTERFACE -fsanitize=fuzzer-no-link)
+  target_link_options(quobrix_build_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()

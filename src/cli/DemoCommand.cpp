@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "app/QuobrixApp.h"
+#include "cli/AbstractOptions.h"
 #include "cli/Command.h"
 #include "cli/DemoServer.h"
 #include "cli/TaskFileAccess.h"
@@ -45,9 +46,14 @@ public:
         command->add_option("--dir", m_strDir, "Folder for the demo task (default: a new one "
                                                "under ~/.cache/quobrix)");
         command->add_flag("--quiet", m_bQuiet, "Print only errors and where the results are");
+        m_abstract.Register(*command);
     }
 
     int Run() override {
+        std::string abstractError;
+        if (!m_abstract.Validate(abstractError)) {
+            throw CCliError(abstractError);
+        }
         const std::string site = DemoSiteFolder();
         CDemoServer site1(site + "/site1", "127.0.0.1");
         CDemoServer site2(site + "/site2", "127.0.0.2");
@@ -75,6 +81,7 @@ public:
         if (!doc.CreateNewTask(record, path, app.m_crRetrievedLinks, error)) {
             throw CCliError(error, EXIT_FAILED);
         }
+        m_abstract.ApplyTo(doc);
         std::cout << "Demo web: http://" << site1.HostPort() << "/ and http://" << site2.HostPort()
                   << "/\nTask: " << path << " (keywords \"cider+orchard\")" << std::endl;
 
@@ -91,6 +98,7 @@ public:
 private:
     std::string m_strDir;
     bool m_bQuiet = false;
+    CAbstractOptions m_abstract;
 };
 }  // namespace
 

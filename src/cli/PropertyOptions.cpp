@@ -96,7 +96,7 @@ std::string LeadingDigits(const std::string& text) {
 bool ValueOf(const Property& property, const std::string& text, int& value, std::string& message) {
     switch (property.kind) {
         case Kind::Refused:
-            message = "the abstract settings are not kept in the task file; give them to the run";
+            message = "the abstract settings are not kept in the task file; give them to quobrix-cli run";
             return false;
         case Kind::Limit:
             value = DigitsValue(LeadingDigits(text));

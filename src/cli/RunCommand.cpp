@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 
 #include "app/QuobrixApp.h"
+#include "cli/AbstractOptions.h"
 #include "cli/Command.h"
 #include "cli/TaskFileAccess.h"
 #include "cli/TaskRunner.h"
@@ -20,15 +21,21 @@ public:
         CLI::Option* verbose =
             command->add_flag("--verbose", m_bVerbose, "Print every progress line of every thread");
         quiet->excludes(verbose);
+        m_abstract.Register(*command);
     }
 
     int Run() override {
+        std::string error;
+        if (!m_abstract.Validate(error)) {
+            throw CCliError(error);
+        }
         const std::string path = AbsolutePath(m_strFile);
         CQuobrixApp app;
         app.LoadOptions();
         CQuobrixDoc doc;
         doc.SetAppOptions(app);
         OpenTaskOrFail(doc, path);
+        m_abstract.ApplyTo(doc);  // after opening, which resets them
 
         CRunOptions options;
         options.m_nMaxSeconds = m_nMaxSeconds;
@@ -43,6 +50,7 @@ private:
     int m_nMaxSeconds = 0;
     bool m_bQuiet = false;
     bool m_bVerbose = false;
+    CAbstractOptions m_abstract;
 };
 }  // namespace
 

@@ -101,8 +101,7 @@ void CQuobrixDoc::PrepareRun() {
             for (int slot = 1; slot < SLOT_COUNT; ++slot) {
                 m_strUrl[slot].clear();
             }
-            m_arrUrls.clear();
-            m_arrUrls.push_back(firstUrl);
+            ResetUrlListLocked(firstUrl);
             m_strUrl[0] = m_arrUrls[0];
             m_nNextUrl = 1;
         }
@@ -181,12 +180,13 @@ void CQuobrixDoc::StartNextSite() {
     {
         std::scoped_lock lock(m_csSlots, m_csUrls);
         m_arrUrls.clear();
+        m_urlIndex.Clear();
         m_nNextUrl = 0;
     }
     NotifyLinkCounts();
     {
         std::scoped_lock lock(m_csSlots, m_csUrls, m_csSites);
-        m_arrUrls.push_back("http://" + m_strCurrentSite + "/");
+        ResetUrlListLocked("http://" + m_strCurrentSite + "/");
         m_strUrl[0] = m_arrUrls[0];
         m_nNextUrl = 1;
     }

@@ -1,13 +1,6 @@
 #include "common/IpAddress.h"
 #include "common/Messages.h"
-#include "common/Text.h"
 #include "task/QuobrixDoc.h"
-
-namespace {
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && StartsWithNoCase(a, b);
-}
-}  // namespace
 
 std::string CQuobrixDoc::TakeFirstSite() {
     std::lock_guard lock(m_csSites);
@@ -20,7 +13,8 @@ std::string CQuobrixDoc::TakeFirstSite() {
     const std::string host = m_strStartAddress.substr(0, slash);
     const std::string path = slash == std::string::npos ? "/" : m_strStartAddress.substr(slash);
     m_arrSites.clear();
-    m_arrSites.push_back(host);
+    m_siteIndex.Clear();
+    m_siteIndex.AppendIfNew(m_arrSites, host);
     m_strCurrentSite = m_arrSites[0];
     m_nNextSite = 1;
     return "http://" + host + path;
@@ -72,20 +66,10 @@ bool CQuobrixDoc::TakeNextSite() {
 }
 
 void CQuobrixDoc::AddSite(const std::string& host) {
-    bool added = false;
+    bool added;
     {
         std::lock_guard lock(m_csSites);
-        bool known = false;
-        for (const std::string& site : m_arrSites) {
-            if (EqualNoCase(site, host)) {
-                known = true;
-                break;
-            }
-        }
-        if (!known) {
-            m_arrSites.push_back(host);
-            added = true;
-        }
+        added = m_siteIndex.AppendIfNew(m_arrSites, host);  // hosts compare without case
     }
     if (added) {
         NotifySitesLeft();

@@ -68,10 +68,8 @@ std::optional<CUrlParts> CrackUrl(std::string_view url) {
     }
     parts.m_strHost = hostPort->m_strName;
     parts.m_nPort = hostPort->m_nPort;
-    parts.m_strPath = std::string(rest.substr(hostEnd, extraBegin - hostEnd));
-    if (parts.m_strPath.empty()) {
-        parts.m_strPath = "/";
-    }
+    const std::string_view path = rest.substr(hostEnd, extraBegin - hostEnd);
+    parts.m_strPath = path.empty() ? std::string(1, '/') : std::string(path);
     parts.m_strExtra = std::string(rest.substr(extraBegin));
     if (parts.m_strHost.size() > URL_PART_MAX || parts.m_strPath.size() > URL_PART_MAX ||
         parts.m_strExtra.size() > URL_PART_MAX) {

@@ -190,8 +190,7 @@ CQuobrixDoc::NextWork CQuobrixDoc::ChooseNextWork(int slot) {
     ClearAddress();
     {
         std::scoped_lock listLocks(m_csUrls, m_csSites);
-        m_arrUrls.clear();
-        m_arrUrls.push_back("http://" + m_strCurrentSite + "/");
+        ResetUrlListLocked("http://" + m_strCurrentSite + "/");
         m_strUrl[slot] = m_arrUrls[0];
         m_nNextUrl = 1;
     }

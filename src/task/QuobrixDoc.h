@@ -11,6 +11,7 @@
 #include "common/AppOptions.h"
 #include "common/AtomicValue.h"
 #include "common/NotifyTarget.h"
+#include "engine/ListIndex.h"
 #include "engine/ThreadHandle.h"
 #include "task/Document.h"
 #include "task/DocumentPrompts.h"
@@ -218,6 +219,15 @@ public:
     void SetAppOptions(const CAppOptions& options);
     CAppOptions GetAppOptions();
 
+    // --- Queueing (analysis/ExtractLinks.cpp)
+
+    // Appends a URL of the current site to the URL list unless it is there
+    // already (exact comparison); true when appended. Takes m_csUrls.
+    bool QueueUrl(const std::string& url);
+    // The hash indexes beside the URL and site lists, after the lists were
+    // replaced as a whole (a task opened, a test that sets them).
+    void RebuildListIndexes();
+
     // --- Per-page steps (analysis/, results/)
 
     void StripPage(int slot);
@@ -244,6 +254,8 @@ public:
     int m_hResultFile = -1;
     std::string m_strAuthHost;  // the site m_strSiteAuthorization belongs to
     CAppOptions m_options;
+    CListIndex m_urlIndex{false};  // beside m_arrUrls, under m_csUrls
+    CListIndex m_siteIndex{true};  // beside m_arrSites, under m_csSites
 
     // Receivers of notifications; null when none.
     INotifyTarget* m_hWndMainFrame = nullptr;
@@ -282,6 +294,9 @@ private:
     bool StartWorkerLocked(int slot);
     int CountActive(int from, int to) const;
     void ClearSlotPageTexts(int slot);
+    // The URL list of a site that starts: just its first URL. Caller holds
+    // m_csUrls.
+    void ResetUrlListLocked(const std::string& first);
 
     // Slot sockets (engine/SlotSocket.cpp). Only the slot's own thread opens
     // and closes its descriptor; other threads only abort it.

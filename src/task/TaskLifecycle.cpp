@@ -129,6 +129,7 @@ bool CQuobrixDoc::OnOpenDocument(const std::string& path, std::string& strError)
 
     // The file keeps the keyword list but not whether it is current.
     RebuildKeywords();
+    RebuildListIndexes();
     // A credential kept with the task belongs to its start host.
     SetSiteAuthorization(m_strSiteAuthorization, StartHost());
 

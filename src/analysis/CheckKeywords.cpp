@@ -1,0 +1,78 @@
+#include <algorithm>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/PageText.h"
+#include "analysis/TextSearch.h"
+#include "task/QuobrixDoc.h"
+
+namespace {
+
+// The settings pages keep the abstract's length within these bounds; a task
+// file is read without range checks, so they are enforced here too.
+constexpr int kMinAbstractLength = 100;
+constexpr int kMaxAbstractLength = 500;
+
+}  // namespace
+
+// Runs on the slot's worker thread, after StripPage. The slot's page and
+// plain text are read without a lock (only this thread writes them); the
+// results are stored under the slot-text lock, since a save may read them.
+int CQuobrixDoc::CheckKeywords(int slot) {
+    const std::string& plainText = m_strPlainText[slot];
+    if (plainText.empty()) {
+        return -1;
+    }
+    const std::optional<std::string> title = PageTitle(m_strPage[slot]);
+
+    bool matched = false;
+    bool matchCase = false;
+    std::optional<size_t> centre;
+    std::vector<std::string> keywords;
+    {
+        // Another slot may be rebuilding the list: search and copy under the lock.
+        std::lock_guard lock(m_csKeywords);
+        if (m_bKeywordsChanged) {
+            m_arrKeywords = SplitKeywords(m_strKeywords);
+        }
+        matchCase = m_bMatchCase;
+        matched = m_arrKeywords.empty();
+        for (const std::string& keyword : m_arrKeywords) {
+            const size_t hit = matchCase ? plainText.find(keyword) : [&]() -> size_t {
+                const int found = FindNoCase(plainText, keyword, 0);
+                return found < 0 ? std::string::npos : static_cast<size_t>(found);
+            }();
+            if (hit != std::string::npos) {
+                matched = true;
+                centre = hit;
+                break;
+            }
+        }
+        if (matched) {
+            keywords = m_arrKeywords;
+        }
+    }
+    m_bMatched[slot] = matched;
+
+    const int maxLength = std::clamp<int>(m_nAbstractMaxLength, kMinAbstractLength,
+                                          kMaxAbstractLength);
+    const CAbstractWindow window = KeepUtf8Whole(
+        plainText, AbstractWindow(plainText.size(), centre, maxLength, m_nAbstractStart,
+                                  m_nAbstractOffset));
+    // An empty window leaves the abstract as it was.
+    std::string abstract = window.start < window.end
+                               ? plainText.substr(window.start, window.end - window.start)
+                               : m_strAbstract[slot];
+    if (matched) {
+        abstract = HighlightKeywords(std::move(abstract), keywords, matchCase);
+    }
+
+    std::lock_guard lock(m_csSlotText[slot]);
+    if (title) {
+        m_strTitle[slot] = *title;
+    }
+    m_strAbstract[slot] = std::move(abstract);
+    return 1;
+}
