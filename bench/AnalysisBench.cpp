@@ -137,14 +137,22 @@ void BM_FetchOverLoopback(benchmark::State& state) {
     doc.m_strTaskDir = std::string(mkdtemp(folder)) + "/";
     doc.m_strCurrentSite = "127.0.0.1:" + std::to_string(server.Port());
     doc.m_strUrl[0] = "http://" + doc.m_strCurrentSite + "/page.html";
+    doc.m_nTextMaxK = 0;  // the 1 MB page is just above the default limit
     for (auto _ : state) {
-        benchmark::DoNotOptimize(doc.RetrievePage(0));
+        if (doc.RetrievePage(0) <= 0) {
+            state.SkipWithError("fetch failed");
+            break;
+        }
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                             static_cast<int64_t>(page.size()));
     std::filesystem::remove_all(folder);
 }
-BENCHMARK(BM_FetchOverLoopback)->Arg(10 * 1024)->Arg(1024 * 1024)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FetchOverLoopback)
+    ->Arg(10 * 1024)
+    ->Arg(1024 * 1024)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -17,11 +17,11 @@ for target in build-fuzz/fuzz/*Fuzz; do
   name=$(basename "$target")
   corpus="build-fuzz/corpus/$name"
   mkdir -p "$corpus"
-  seeds=()
-  if [ -d "fuzz/seeds/$name" ]; then
-    seeds=("fuzz/seeds/$name")
+  extra=()
+  if [ -f "fuzz/$name.dict" ]; then
+    extra=(-dict="fuzz/$name.dict")
   fi
   echo "== $name for ${seconds}s"
   "$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$corpus" "${seeds[@]}" 2>&1 | tail -n 12
+    -print_final_stats=1 "${extra[@]}" "$corpus" 2>&1 | tail -n 12
 done

@@ -14,6 +14,8 @@ packages=(
   libbenchmark-dev
   libcli11-dev
   qt6-base-dev
+  clang
+  libclang-rt-14-dev
 )
 
 missing=()

@@ -15,6 +15,15 @@ namespace {
 constexpr int kMinAbstractLength = 100;
 constexpr int kMaxAbstractLength = 500;
 
+// The first occurrence of keyword in text, or npos.
+size_t FindKeyword(const std::string& text, const std::string& keyword, bool matchCase) {
+    if (matchCase) {
+        return text.find(keyword);
+    }
+    const int hit = FindNoCase(text, keyword, 0);
+    return hit < 0 ? std::string::npos : static_cast<size_t>(hit);
+}
+
 }  // namespace
 
 // Runs on the slot's worker thread, after StripPage. The slot's page and
@@ -40,10 +49,7 @@ int CQuobrixDoc::CheckKeywords(int slot) {
         matchCase = m_bMatchCase;
         matched = m_arrKeywords.empty();
         for (const std::string& keyword : m_arrKeywords) {
-            const size_t hit = matchCase ? plainText.find(keyword) : [&]() -> size_t {
-                const int found = FindNoCase(plainText, keyword, 0);
-                return found < 0 ? std::string::npos : static_cast<size_t>(found);
-            }();
+            const size_t hit = FindKeyword(plainText, keyword, matchCase);
             if (hit != std::string::npos) {
                 matched = true;
                 centre = hit;
@@ -56,11 +62,11 @@ int CQuobrixDoc::CheckKeywords(int slot) {
     }
     m_bMatched[slot] = matched;
 
-    const int maxLength = std::clamp<int>(m_nAbstractMaxLength, kMinAbstractLength,
-                                          kMaxAbstractLength);
+    const int maxLength =
+        std::clamp<int>(m_nAbstractMaxLength, kMinAbstractLength, kMaxAbstractLength);
     const CAbstractWindow window = KeepUtf8Whole(
-        plainText, AbstractWindow(plainText.size(), centre, maxLength, m_nAbstractStart,
-                                  m_nAbstractOffset));
+        plainText,
+        AbstractWindow(plainText.size(), centre, maxLength, m_nAbstractStart, m_nAbstractOffset));
     // An empty window leaves the abstract as it was.
     std::string abstract = window.start < window.end
                                ? plainText.substr(window.start, window.end - window.start)

@@ -17,7 +17,8 @@ const char* const kLinkAttributes[] = {"href", "src", "background"};
 // The link in an attribute's value text (between "=" and ">"): quoted, up
 // to its closing quote (a quote not closed gives nothing), or unquoted, up
 // to the first space.
-std::string LinkOfValue(std::string value) {
+std::string LinkOfValue(std::string_view text) {
+    std::string value(text);
     for (char& ch : value) {
         if (ch == '\r' || ch == '\n' || ch == '\t') {
             ch = ' ';
@@ -48,7 +49,7 @@ void CQuobrixDoc::ResetUrlListLocked(const std::string& first) {
     m_urlIndex.AppendIfNew(m_arrUrls, first);
 }
 
-bool CQuobrixDoc::QueueUrl(const std::string& url) {
+bool CQuobrixDoc::QueueUrl(std::string_view url) {
     std::lock_guard lock(m_csUrls);
     return m_urlIndex.AppendIfNew(m_arrUrls, url);
 }
@@ -83,7 +84,8 @@ void CQuobrixDoc::ExtractLinks(int slot) {
         // At most one link per tag: the next search starts at its end.
         j = FindAnyNoCase(tags, kLinkAttributes, names, static_cast<int>(close));
 
-        const std::string link = LinkOfValue(tags.substr(equals + 1, close - equals - 1));
+        const std::string link =
+            LinkOfValue(std::string_view(tags).substr(equals + 1, close - equals - 1));
         if (link.empty()) {
             continue;
         }
@@ -94,7 +96,7 @@ void CQuobrixDoc::ExtractLinks(int slot) {
         std::string url = std::move(*combined);
 
         if (url.size() >= root.size() && StartsWithNoCase(url, root)) {
-            url = url.substr(0, url.find('#'));
+            url.resize(std::min(url.size(), url.find('#')));
             bool tooDeep = false;
             if (depthLimit != 0) {
                 const long slashes = std::count(url.begin() + static_cast<long>(root.size()), url.end(), '/');
@@ -111,7 +113,7 @@ void CQuobrixDoc::ExtractLinks(int slot) {
                 if (slash + 1 > kMaxBuiltUrl) {
                     break;
                 }
-                if (!QueueUrl(url.substr(0, slash + 1))) {
+                if (!QueueUrl(std::string_view(url).substr(0, slash + 1))) {
                     break;
                 }
                 NotifyLinkCounts();

@@ -158,8 +158,7 @@ void StripPageText(std::string_view page, std::string& tagText, std::string& pla
         if (!IsSpecial(page[i])) {
             // A run of ordinary bytes up to the next special one or block.
             // It cannot hold the body start, which is a ">".
-            const size_t limit =
-                std::min({n, script.NextCovered(i), style.NextCovered(i)});
+            const size_t limit = std::min({n, script.NextCovered(i), style.NextCovered(i)});
             size_t runEnd = i + 1;
             while (runEnd < limit && !IsSpecial(page[runEnd])) {
                 ++runEnd;
@@ -221,13 +220,13 @@ std::optional<std::string> PageTitle(std::string_view page) {
 CAbstractWindow AbstractWindow(size_t n, std::optional<size_t> centre, int maxLength,
                                int startingPoint, int offset) {
     const int64_t length = static_cast<int64_t>(n);
-    const int64_t max = maxLength;
+    const int64_t longest = maxLength;
     int64_t start = 0;
     int64_t end = 0;
     if (centre) {
-        const int64_t halfDown = max >= 0 ? max / 2 : -((1 - max) / 2);
+        const int64_t halfDown = longest >= 0 ? longest / 2 : -((1 - longest) / 2);
         start = std::max<int64_t>(static_cast<int64_t>(std::min(*centre, n)) - halfDown, 0);
-        end = std::min(start + max, length);
+        end = std::min(start + longest, length);
     } else {
         const int64_t signedOffset = offset;
         const int64_t magnitude = signedOffset < 0 ? -signedOffset : signedOffset;
@@ -239,11 +238,11 @@ CAbstractWindow AbstractWindow(size_t n, std::optional<size_t> centre, int maxLe
             start = length - magnitude;
         }
         start = std::clamp<int64_t>(start, 0, length);
-        if (start + max > length) {
-            start = std::max<int64_t>(length - max, 0);
+        if (start + longest > length) {
+            start = std::max<int64_t>(length - longest, 0);
             end = length;
         } else {
-            end = start + max;
+            end = start + longest;
         }
     }
     // A negative length gives no abstract; the window never leaves the text.

@@ -223,7 +223,7 @@ public:
 
     // Appends a URL of the current site to the URL list unless it is there
     // already (exact comparison); true when appended. Takes m_csUrls.
-    bool QueueUrl(const std::string& url);
+    bool QueueUrl(std::string_view url);
     // The hash indexes beside the URL and site lists, after the lists were
     // replaced as a whole (a task opened, a test that sets them).
     void RebuildListIndexes();

@@ -68,9 +68,8 @@ TEST(CheckKeywords, AbstractIsCentredOnTheFirstKeywordFound) {
         doc.m_strPlainText[kSlot] = plain;
         EXPECT_EQ(doc.CheckKeywords(kSlot), 1);
         EXPECT_TRUE(doc.m_bMatched[kSlot]);
-        EXPECT_EQ(doc.m_strAbstract[kSlot],
-                  plain.substr(c.start, 1000 - c.start) + Red("river") +
-                      plain.substr(1005, c.end - 1005))
+        EXPECT_EQ(doc.m_strAbstract[kSlot], plain.substr(c.start, 1000 - c.start) + Red("river") +
+                                                plain.substr(1005, c.end - 1005))
             << c.maxLength;
     }
 }

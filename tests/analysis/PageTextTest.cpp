@@ -69,17 +69,17 @@ TEST(PageText, WindowIsCentredOnTheHitOrPlacedByTheStartingPoint) {
     };
     const Case cases[] = {
         {2000, 1000, 300, 0, 0, 850, 1150},
-        {1000, 500, 301, 0, 0, 350, 651},   // half of Max length rounded down
-        {250, 180, 300, 2, 0, 30, 250},     // short text, centre past half of Max length
+        {1000, 500, 301, 0, 0, 350, 651},  // half of Max length rounded down
+        {250, 180, 300, 2, 0, 30, 250},    // short text, centre past half of Max length
         {200, 100, 300, 0, 0, 0, 200},
-        {1000, 950, 300, 1, 0, 800, 1000},  // centre near the end
+        {1000, 950, 300, 1, 0, 800, 1000},        // centre near the end
         {120, std::nullopt, 300, 0, 50, 0, 120},  // short text: all of it
         {120, std::nullopt, 300, 1, 50, 0, 120},
         {120, std::nullopt, 300, 2, 50, 0, 120},
-        {1000, std::nullopt, 300, 0, -40, 40, 340},  // Beginning: |offset|
+        {1000, std::nullopt, 300, 0, -40, 40, 340},   // Beginning: |offset|
         {1001, std::nullopt, 300, 1, -50, 450, 750},  // Middle: offset + n / 2
         {1000, std::nullopt, 300, 1, 600, 700, 1000},
-        {1000, std::nullopt, 300, 2, 0, 700, 1000},  // End: the last Max length
+        {1000, std::nullopt, 300, 2, 0, 700, 1000},    // End: the last Max length
         {1000, std::nullopt, 300, 7, -400, 600, 900},  // any other value is End
         {1000, std::nullopt, 300, 0, INT_MIN, 700, 1000},
         {0, std::nullopt, 300, 0, 0, 0, 0},
@@ -93,17 +93,16 @@ TEST(PageText, WindowIsCentredOnTheHitOrPlacedByTheStartingPoint) {
 }
 
 TEST(PageText, WindowEdgesNeverCutAUtf8Character) {
-    const std::string accent = "abc\xC3\xA9" "def";  // é at 3..4
+    const std::string accent = "abc\303\251def";     // é at 3..4
     const std::string emoji = "x\xF0\x9F\x98\x80y";  // an emoji at 1..4
-    const std::string broken(10, '\x80');
+    const std::string broken(10, '\x80');            // invalid: at most three moves
     struct Case {
         const std::string& text;
         size_t start, end, expectedStart, expectedEnd;
     };
     const Case cases[] = {
-        {accent, 4, 7, 5, 7}, {accent, 1, 4, 1, 3},  {accent, 3, 5, 3, 5},
-        {emoji, 2, 6, 5, 6},  {emoji, 0, 3, 0, 1},   {emoji, 2, 3, 3, 3},
-        {broken, 0, 10, 3, 10},  // invalid text: at most three moves
+        {accent, 4, 7, 5, 7}, {accent, 1, 4, 1, 3}, {accent, 3, 5, 3, 5},   {emoji, 2, 6, 5, 6},
+        {emoji, 0, 3, 0, 1},  {emoji, 2, 3, 3, 3},  {broken, 0, 10, 3, 10},
     };
     for (const Case& c : cases) {
         const CAbstractWindow window = KeepUtf8Whole(c.text, {c.start, c.end});
@@ -124,7 +123,9 @@ TEST(PageText, HighlightMarksEveryKeywordInListOrder) {
         {"RIVER and river", {"river"}, true, "RIVER and " + Red("river")},
         {"aaa", {"aa"}, true, Red("aa") + "a"},
         {"aaa", {"AA"}, false, Red("aa") + "a"},
-        {"river", {"river", "font"}, false,
+        {"river",
+         {"river", "font"},
+         false,
          "<" + Red("font") + " color=\"#FF0000\">river</" + Red("font") + ">"},
         {"river", {}, false, "river"},
         {"river", {""}, false, "river"},
@@ -145,12 +146,18 @@ TEST(PageText, HostilePagesTakeLinearTime) {
         return page;
     };
     const std::string pages[] = {
-        "<" + std::string(kSize, 'a'),      std::string(kSize, 'a'),
-        "<script>" + std::string(kSize, 'a'), repeat("<script"),
-        repeat("<script></script>"),        repeat("<style"),
-        repeat("<body"),                    repeat("<title</title"),
-        std::string(kSize, '\0'),           std::string(kSize, '\x80'),
-        repeat("&nbsp;"),                   repeat(" "),
+        "<" + std::string(kSize, 'a'),
+        std::string(kSize, 'a'),
+        "<script>" + std::string(kSize, 'a'),
+        repeat("<script"),
+        repeat("<script></script>"),
+        repeat("<style"),
+        repeat("<body"),
+        repeat("<title</title"),
+        std::string(kSize, '\0'),
+        std::string(kSize, '\x80'),
+        repeat("&nbsp;"),
+        repeat(" "),
     };
     const char* const names[] = {"<a", "<img", "src"};
     for (const std::string& page : pages) {

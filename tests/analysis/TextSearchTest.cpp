@@ -14,16 +14,16 @@ TEST(TextSearch, FindNoCaseFoldsAsciiLettersOnly) {
     const Case cases[] = {
         {"Hello <BODY>", "<body", 0, 6},
         {"<b><B>", "<b", 1, 3},
-        {"xXyY", "Y", 0, 2},         // either case may come first
-        {"aaAab", "AAB", 0, 2},      // a partial match does not hide the real one
-        {"abc", "C", -5, 2},         // a negative start counts as 0
+        {"xXyY", "Y", 0, 2},     // either case may come first
+        {"aaAab", "AAB", 0, 2},  // a partial match does not hide the real one
+        {"abc", "C", -5, 2},     // a negative start counts as 0
         {"abc", "c", 3, -1},
-        {"abc", "", 3, 3},           // an empty pattern is found at start, the end included
-        {"abc", "", 4, -1},          // start beyond the end
+        {"abc", "", 3, 3},   // an empty pattern is found at start, the end included
+        {"abc", "", 4, -1},  // start beyond the end
         {"ab", "abc", 0, -1},
         {"\xC3\xA9 \xC3\x89", "\xC3\x89", 0, 3},  // other bytes compare exactly
         {"a\0B"sv, "b", 0, 2},
-        {"[{", "{", 0, 1},           // "[" is not "{" in another case
+        {"[{", "{", 0, 1},  // "[" is not "{" in another case
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FindNoCase(c.text, c.pattern, c.start), c.expected)
