@@ -96,3 +96,30 @@ TEST_F(CliRun, UnreadableTasksAndBadOptionsAreRefused) {
     EXPECT_EQ(Run({"run", m_dir / "bad.qbx", "--max-seconds", "-3"}).status, 2);
     EXPECT_EQ(Run({"run", m_dir / "bad.qbx", "--quiet", "--verbose"}).status, 2);
 }
+
+TEST_F(CliRun, TheAbstractSettingsApplyToTheRunThatNamesThem) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) {
+        text += "word" + std::to_string(i % 10) + " ";
+    }
+    m_server.Route("/", FixtureServer::Ok("<html><body>" + text + "</body></html>"));
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort(), "--keywords", "absent"}).status, 0);
+
+    const CliResult refused = Run({"run", file, "--abstract-max-length", "50"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err,
+              "quobrix-cli: --abstract-max-length: Please enter an integer between 100 and 500.\n");
+    EXPECT_EQ(Run({"run", file, "--abstract-start", "somewhere"}).status, 2);
+    EXPECT_EQ(Run({"run", file, "--abstract-offset", "x"}).status, 2);
+
+    const CliResult ran = Run({"run", file, "--quiet", "--abstract-max-length", "100",
+                               "--abstract-start", "end", "--abstract-offset", "-7"});
+    ASSERT_EQ(ran.status, 0) << ran.err;
+    // No keyword found, starting point End: the last 100 characters.
+    const QJsonObject slot = Show(file).value("slots").toArray()[0].toObject();
+    const std::string abstract = slot.value("m_strAbstract").toString().toStdString();
+    const std::string plain = slot.value("m_strPlainText").toString().toStdString();
+    ASSERT_GT(plain.size(), 100u);
+    EXPECT_EQ(abstract, plain.substr(plain.size() - 100));
+}
