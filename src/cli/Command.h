@@ -39,3 +39,8 @@ std::unique_ptr<ICliCommand> AddSetCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddOptionsCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddRunCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddDemoCommand(CLI::App& app);
+std::unique_ptr<ICliCommand> AddServeCommand(CLI::App& app);
+
+class CQuobrixDoc;
+// Starts the task's local server and prints its root address as one line.
+void StartServingOrFail(CQuobrixDoc& doc, int port);

@@ -47,6 +47,9 @@ public:
                                                "under ~/.cache/quobrix)");
         command->add_flag("--quiet", m_bQuiet, "Print only errors and where the results are");
         m_abstract.Register(*command);
+        command->add_flag("--serve", m_bServe,
+                          "Serve the results while crawling (first line: their address) and "
+                          "after, until Ctrl+C");
     }
 
     int Run() override {
@@ -82,16 +85,21 @@ public:
             throw CCliError(error, EXIT_FAILED);
         }
         m_abstract.ApplyTo(doc);
+        if (m_bServe) {
+            StartServingOrFail(doc, 0);
+        }
         std::cout << "Demo web: http://" << site1.HostPort() << "/ and http://" << site2.HostPort()
                   << "/\nTask: " << path << " (keywords \"cider+orchard\")" << std::endl;
 
         CRunOptions options;
         options.m_verbosity =
             m_bQuiet ? CConsoleFrontEnd::Verbosity::Quiet : CConsoleFrontEnd::Verbosity::Normal;
+        options.m_bServeAfter = m_bServe;
         const int status = RunTaskToEnd(doc, options);
         std::cout << "\nThe task file: " << path << "\nRetrieved pages and results: "
                   << doc.m_strTaskDir << "\nLook into it with: quobrix-cli show " << path
-                  << std::endl;
+                  << "\nBrowse the results and the retrieved pages offline with: quobrix-cli serve "
+                  << path << std::endl;
         return status;
     }
 
@@ -99,6 +107,7 @@ private:
     std::string m_strDir;
     bool m_bQuiet = false;
     CAbstractOptions m_abstract;
+    bool m_bServe = false;
 };
 }  // namespace
 

@@ -22,6 +22,9 @@ public:
             command->add_flag("--verbose", m_bVerbose, "Print every progress line of every thread");
         quiet->excludes(verbose);
         m_abstract.Register(*command);
+        command->add_flag("--serve", m_bServe,
+                          "Serve the results while crawling (first line: their address) and "
+                          "after, until Ctrl+C");
     }
 
     int Run() override {
@@ -42,6 +45,10 @@ public:
         options.m_verbosity = m_bQuiet     ? CConsoleFrontEnd::Verbosity::Quiet
                               : m_bVerbose ? CConsoleFrontEnd::Verbosity::Verbose
                                            : CConsoleFrontEnd::Verbosity::Normal;
+        options.m_bServeAfter = m_bServe;
+        if (m_bServe) {
+            StartServingOrFail(doc, 0);
+        }
         return RunTaskToEnd(doc, options);
     }
 
@@ -51,6 +58,7 @@ private:
     bool m_bQuiet = false;
     bool m_bVerbose = false;
     CAbstractOptions m_abstract;
+    bool m_bServe = false;
 };
 }  // namespace
 

@@ -1,45 +1,17 @@
 #include "cli/TaskRunner.h"
 
-#include <signal.h>
-
 #include <atomic>
 #include <chrono>
 #include <iostream>
 #include <thread>
 
 #include "cli/Command.h"
+#include "cli/Interrupts.h"
 #include "cli/TaskFileAccess.h"
 #include "common/StringTable.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
-std::atomic<bool> g_bInterrupted{false};
-
-void OnInterrupt(int) {
-    g_bInterrupted = true;
-}
-
-// SIGINT and SIGTERM pause the task instead of ending the program.
-class CInterruptGuard {
-public:
-    CInterruptGuard() {
-        g_bInterrupted = false;
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_oldInt);
-        sigaction(SIGTERM, &action, &m_oldTerm);
-    }
-    ~CInterruptGuard() {
-        sigaction(SIGINT, &m_oldInt, nullptr);
-        sigaction(SIGTERM, &m_oldTerm, nullptr);
-    }
-
-private:
-    struct sigaction m_oldInt {};
-    struct sigaction m_oldTerm {};
-};
-
 bool Ended(CQuobrixDoc& doc) {
     return !doc.IsRunning() && !doc.IsStopping() && !doc.HasActiveWorkers();
 }
@@ -75,10 +47,12 @@ private:
 }  // namespace
 
 int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
+    // With a server running, the program keeps serving after the crawl,
+    // until a signal; a signal during the crawl pauses it and ends.
+    CInterruptGuard interrupts;
     using Clock = std::chrono::steady_clock;
     CConsoleFrontEnd console(doc, options.m_verbosity);
     console.Attach();
-    CInterruptGuard interrupts;
     CAutoSave autoSave;
 
     const auto started = Clock::now();
@@ -89,7 +63,7 @@ int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         const bool overTime = options.m_nMaxSeconds > 0 &&
                               Clock::now() - started >= std::chrono::seconds(options.m_nMaxSeconds);
-        if ((g_bInterrupted || overTime) && !pauseAsked) {
+        if ((CInterruptGuard::Interrupted() || overTime) && !pauseAsked) {
             pauseAsked = true;
             if (doc.IsRunning() && !doc.IsStopping()) {
                 doc.OnTaskPause();
@@ -110,6 +84,9 @@ int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
         std::cout << "Task " << LoadString(doc.m_nState) << ": " << doc.LinksRequested()
                   << " links requested; saved to " << doc.GetPathName() << "; results in "
                   << doc.m_strTaskDir << std::endl;
+    }
+    if (options.m_bServeAfter && !CInterruptGuard::Interrupted() && console.FileError() == 0) {
+        CInterruptGuard::WaitForInterrupt();
     }
     return console.FileError() != 0 ? EXIT_FILE_ERROR : EXIT_OK;
 }

@@ -9,6 +9,7 @@ class CQuobrixDoc;
 struct CRunOptions {
     int m_nMaxSeconds = 0;  // 0: no limit
     CConsoleFrontEnd::Verbosity m_verbosity = CConsoleFrontEnd::Verbosity::Normal;
+    bool m_bServeAfter = false;  // keep serving the results after the crawl, until a signal
 };
 
 // Starts or resumes an opened task and runs it until it is finished or

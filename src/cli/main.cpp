@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
     add(AddOptionsCommand);
     add(AddRunCommand);
     add(AddDemoCommand);
+    add(AddServeCommand);
 
     try {
         const auto known = [&](const std::string& name) {
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
         };
         if (argc > 1 && argv[1][0] != '-' && !known(argv[1])) {
             throw CCliError(std::string("unknown command '") + argv[1] +
-                            "'; the commands are new, show, set, options, run and demo");
+                            "'; the commands are new, show, set, options, run, demo and serve");
         }
         app.parse(argc, argv);
         for (auto& [subcommand, command] : commands) {

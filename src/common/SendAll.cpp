@@ -16,7 +16,10 @@ ssize_t SendOnce(int sock, const char* bytes, size_t length) {
 }
 }  // namespace
 
-ssize_t SendAll(int sock, const char* bytes, size_t length) {
+ssize_t SendAll(int sock, const char* bytes, size_t length, bool* pClosed) {
+    if (pClosed != nullptr) {
+        *pClosed = false;
+    }
     ssize_t sent = SendOnce(sock, bytes, length);
     if (sent < 0) {
         return -1;
@@ -28,6 +31,9 @@ ssize_t SendAll(int sock, const char* bytes, size_t length) {
             const int error = errno;
             shutdown(sock, SHUT_RDWR);
             close(sock);
+            if (pClosed != nullptr) {
+                *pClosed = true;
+            }
             errno = error;
             return -1;
         }

@@ -1,5 +1,7 @@
 #include "task/QuobrixDoc.h"
 
+#include "server/LocalServer.h"
+
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,6 +19,7 @@ CQuobrixDoc::CQuobrixDoc() {
 CQuobrixDoc::~CQuobrixDoc() {
     // Workers never outlive the record: stop them, wake any blocked fetch,
     // and wait for every thread.
+    StopLocalServer();
     m_bStop = true;
     AbortAllSlots();
     JoinWorkers();
@@ -78,8 +81,18 @@ std::string CQuobrixDoc::TaskDirFor(const std::string& path) {
 }
 
 void CQuobrixDoc::BuildTaskPaths() {
+    std::lock_guard lock(m_csResults);
     m_strTaskDir = TaskDirFor(GetPathName());
     m_strEmailListPath = m_strTaskDir + "EmailAddress.txt";
-    std::lock_guard lock(m_csResults);
     m_strResultPagePath = m_strTaskDir + "ResultPage0.html";
+}
+
+std::string CQuobrixDoc::GetTaskDir() {
+    std::lock_guard lock(m_csResults);
+    return m_strTaskDir;
+}
+
+std::string CQuobrixDoc::GetResultPagePath() {
+    std::lock_guard lock(m_csResults);
+    return m_strResultPagePath;
 }

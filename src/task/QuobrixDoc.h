@@ -3,6 +3,7 @@
 #include <netinet/in.h>
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -33,7 +34,8 @@
 //   m_csSites      m_arrSites, m_nNextSite, m_strCurrentSite
 //   m_csResolve    m_addrSite, m_bResolved
 //   m_csAuth       m_strSiteAuthorization changes and the credential prompt
-//   m_csResults    the result page writer and m_strResultPagePath
+//   m_csResults    the result page writer, m_strResultPagePath and (for
+//                  the server's readers) m_strTaskDir
 //   m_csKeywords   m_strKeywords, m_arrKeywords
 //   m_csSlotText[slot]  that slot's page texts (page, header, tag and plain
 //                  text, stored path, title, abstract): written by the slot's
@@ -49,6 +51,8 @@
 // WM_AUTHORIZE and the status lines of the credential retry, under m_csAuth.
 // Nestings: m_csSlots -> m_csUrls, m_csSites, m_csResolve; m_csAuth ->
 // m_csResolve; m_csResults -> the slot socket locks (a pause).
+class CLocalServer;
+
 class CQuobrixDoc : public CDocument, public CTaskFields {
 public:
     CQuobrixDoc();
@@ -228,6 +232,19 @@ public:
     // replaced as a whole (a task opened, a test that sets them).
     void RebuildListIndexes();
 
+    // --- Local web server (server/)
+
+    // Starts the loopback server (127.0.0.1, port 0: the system chooses);
+    // false when it cannot listen. m_nServerPort holds its port.
+    bool StartLocalServer(int port = 0);
+    // Ends live streams and waits for every connection thread.
+    void StopLocalServer();
+    // Answers one connection; owns the socket and closes it.
+    void ServeRequest(int sock);
+    // Copies of the paths the server reads while tasks change, under m_csResults.
+    std::string GetTaskDir();
+    std::string GetResultPagePath();
+
     // --- Per-page steps (analysis/, results/)
 
     void StripPage(int slot);
@@ -235,6 +252,11 @@ public:
     void ExtractLinks(int slot);
     void WriteResultEntry(int slot);
     void CloseResultFile();
+    // The frame around a result page's rows, sent on a connection of the local server. 1 when
+    // sent, 0 when a send failed; *pClosed tells whether SendAll closed the socket then.
+    int SendResultPageHead(int sock, int page, bool* pClosed);
+    int SendResultNavigation(int sock, int page, bool bTop, bool* pClosed);
+    int SendResultPageFoot(int sock, int page, bool* pClosed);
 
     // Abstract settings: kept by the run, not by the task file.
     AtomicValue<int> m_nAbstractMaxLength{300};
@@ -288,6 +310,11 @@ protected:
     virtual int CreateStoredFile(const std::string& path);
 
 private:
+    std::unique_ptr<CLocalServer> m_pServer;
+    bool ServerStopping() const;
+    void StreamResultPage(int sock, int page, int file, bool& closed);
+    void SendStoredFile(int sock, int file, bool& closed);
+
     enum class NextWork { Work, Leave, LeaveInactive, LeavePausedAfterSite };
     NextWork ChooseNextWork(int slot);
     void LeaveWorker(int slot, NextWork why);

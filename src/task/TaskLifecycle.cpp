@@ -88,6 +88,7 @@ bool CQuobrixDoc::Serialize(CArchive& ar) {
     if (!loaded.SerializeFields(ar)) {
         return false;
     }
+    std::lock_guard lock(m_csResults);  // the server reads the paths meanwhile
     static_cast<CTaskFields&>(*this) = std::move(loaded);
     return true;
 }
@@ -120,12 +121,14 @@ bool CQuobrixDoc::OnOpenDocument(const std::string& path, std::string& strError)
     SetModifiedFlag(false);
 
     // A task file moved away from its directory keeps working on the old one.
-    const std::string storedDir = m_strTaskDir;
-    m_strTaskDir = TaskDirFor(path);
-    if (!PathExists(m_strTaskDir.substr(0, m_strTaskDir.size() - 1))) {
-        m_strTaskDir = storedDir;
+    {
+        std::lock_guard lock(m_csResults);
+        const std::string besideFile = TaskDirFor(path);
+        if (PathExists(besideFile.substr(0, besideFile.size() - 1))) {
+            m_strTaskDir = besideFile;
+        }
+        m_strEmailListPath = m_strTaskDir + "EmailAddress.txt";
     }
-    m_strEmailListPath = m_strTaskDir + "EmailAddress.txt";
 
     // The file keeps the keyword list but not whether it is current.
     RebuildKeywords();

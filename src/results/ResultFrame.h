@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string_view>
+
+// Pieces of a served result page that the local server sends itself, around
+// the rows that arrive while the page is streamed. The rest of the frame is
+// sent by CQuobrixDoc::SendResultPageHead and SendResultPageFoot.
+inline constexpr std::string_view kResultTableReopen =
+    "<table width=\"100%\" cellspacing=\"2\" cellpadding=\"0\">";
+inline constexpr std::string_view kResultTableEnd = "</table>";

@@ -1,0 +1,48 @@
+#include "results/ResultRow.h"
+
+#include <string>
+
+namespace {
+// The fixed text between the row's inserts, in order.
+constexpr std::string_view kBeforeUrl =
+    "  <tr> \r\n    <td bgcolor=\"#EEEEEE\" nowrap height=\"14\" width=\"6%\"> \r\n"
+    "      <div align=\"center\"><a href=\"";
+constexpr std::string_view kBeforeLocalLink =
+    "\"><img src=\"remote.jpg\" width=\"16\" height=\"16\" border=\"0\"></a>     </div>\r\n"
+    "    </td>\r\n    <td bgcolor=\"#EEEEEE\" nowrap height=\"14\" width=\"6%\"> \r\n"
+    "      <div align=\"center\"><a href=\"";
+constexpr std::string_view kBeforeLength =
+    "\"><img src=\"local.jpg\" width=\"16\" height=\"16\" border=\"0\"></a>     </div>\r\n"
+    "    </td>\r\n    <td height=\"14\" width=\"6%\" bgcolor=\"#EEEEEE\"> \r\n"
+    "      <div align=\"right\"><font size=\"1\" face=\"Verdana\" color=\"#000000\">";
+constexpr std::string_view kBeforeTitle =
+    "</font></div>\r\n    </td>\r\n    <td height=\"14\" width=\"30%\" bgcolor=\"#EEEEEE\"> \r\n"
+    "      <div align=\"left\"><font color=\"#000000\" face=\"Verdana\" size=\"1\">";
+constexpr std::string_view kBeforeAbstract =
+    "</font></div>\r\n    </td>\r\n    <td height=\"14\" width=\"52%\" bgcolor=\"#EEEEEE\"> \r\n"
+    "      <div align=\"left\"><font color=\"#000000\" size=\"1\" face=\"Verdana\">";
+constexpr std::string_view kRowEnd = "</font></div>\r\n    </td>\r\n  </tr>\r\n";
+}  // namespace
+
+std::string BuildResultRow(std::string_view url, std::string_view localLink, int pageLength,
+                           std::string_view title, std::string_view abstract) {
+    const std::string length = std::to_string(pageLength);
+    std::string row;
+    row.reserve(kBeforeUrl.size() + kBeforeLocalLink.size() + kBeforeLength.size() +
+                kBeforeTitle.size() + kBeforeAbstract.size() + kRowEnd.size() + url.size() +
+                localLink.size() + length.size() + title.size() + abstract.size());
+    row.append(kBeforeUrl).append(url);
+    row.append(kBeforeLocalLink).append(localLink);
+    row.append(kBeforeLength).append(length);
+    row.append(kBeforeTitle).append(title);
+    row.append(kBeforeAbstract).append(abstract);
+    row.append(kRowEnd);
+    return row;
+}
+
+std::string ResultLocalLink(std::string_view localPath, std::string_view taskDir) {
+    if (localPath.empty() || !localPath.starts_with(taskDir)) {
+        return {};
+    }
+    return std::string(localPath.substr(taskDir.size()));
+}

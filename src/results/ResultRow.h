@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// One row of a result page file, for one analysed page. Nothing is escaped:
+// the abstract carries its own highlight markup.
+std::string BuildResultRow(std::string_view url, std::string_view localLink, int pageLength,
+                           std::string_view title, std::string_view abstract);
+
+// The row's local link: the stored copy's path relative to the task
+// directory ("/t/shop/" + "127.0.0.1/docs/a.html" -> "127.0.0.1/docs/a.html").
+// Empty when the page has no stored path or it lies outside the task
+// directory.
+std::string ResultLocalLink(std::string_view localPath, std::string_view taskDir);

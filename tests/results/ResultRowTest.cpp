@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "results/ResultRow.h"
+
+TEST(ResultRow, IsTheFixedTextAroundTheFiveInserts) {
+    const std::string expected =
+        "  <tr> \r\n"
+        "    <td bgcolor=\"#EEEEEE\" nowrap height=\"14\" width=\"6%\"> \r\n"
+        "      <div align=\"center\"><a href=\"http://127.0.0.1/docs/a.html\">"
+        "<img src=\"remote.jpg\" width=\"16\" height=\"16\" border=\"0\"></a>     </div>\r\n"
+        "    </td>\r\n"
+        "    <td bgcolor=\"#EEEEEE\" nowrap height=\"14\" width=\"6%\"> \r\n"
+        "      <div align=\"center\"><a href=\"127.0.0.1/docs/a.html\">"
+        "<img src=\"local.jpg\" width=\"16\" height=\"16\" border=\"0\"></a>     </div>\r\n"
+        "    </td>\r\n"
+        "    <td height=\"14\" width=\"6%\" bgcolor=\"#EEEEEE\"> \r\n"
+        "      <div align=\"right\"><font size=\"1\" face=\"Verdana\" color=\"#000000\">-12"
+        "</font></div>\r\n"
+        "    </td>\r\n"
+        "    <td height=\"14\" width=\"30%\" bgcolor=\"#EEEEEE\"> \r\n"
+        "      <div align=\"left\"><font color=\"#000000\" face=\"Verdana\" size=\"1\">A page"
+        "</font></div>\r\n"
+        "    </td>\r\n"
+        "    <td height=\"14\" width=\"52%\" bgcolor=\"#EEEEEE\"> \r\n"
+        "      <div align=\"left\"><font color=\"#000000\" size=\"1\" face=\"Verdana\">"
+        "some text</font></div>\r\n"
+        "    </td>\r\n"
+        "  </tr>\r\n";
+    EXPECT_EQ(BuildResultRow("http://127.0.0.1/docs/a.html", "127.0.0.1/docs/a.html", -12, "A page",
+                             "some text"),
+              expected);
+}
+
+TEST(ResultRow, KeepsMarkupInTitleAndAbstractUnchanged) {
+    const std::string title = "<b>Fish &amp; \"chips\"</b>";
+    const std::string abstract = "a <font color=\"#FF0000\">fish</font> & <chips>";
+    const std::string row = BuildResultRow("http://h/?a=1&b=\"2\"", "", 0, title, abstract);
+    EXPECT_NE(row.find("face=\"Verdana\" size=\"1\">" + title + "</font>"), std::string::npos);
+    EXPECT_NE(row.find("size=\"1\" face=\"Verdana\">" + abstract + "</font>"), std::string::npos);
+    EXPECT_NE(row.find("<a href=\"http://h/?a=1&b=\"2\"\"><img src=\"remote.jpg\""),
+              std::string::npos);
+}
+
+TEST(ResultRow, LocalLinkIsThePathInsideTheTaskDirectory) {
+    struct Case {
+        const char* localPath;
+        const char* taskDir;
+        const char* link;
+    };
+    const Case cases[] = {
+        {"/t/shop/127.0.0.1/docs/a.html", "/t/shop/", "127.0.0.1/docs/a.html"},
+        {"/t/shop/host/", "/t/shop/", "host/"},
+        {"", "/t/shop/", ""},                      // the page was not stored
+        {"/t/other/host/a.html", "/t/shop/", ""},  // outside the task directory
+        {"/t/sh", "/t/shop/", ""},                 // shorter than the directory
+        {"/t/shop/", "/t/shop/", ""},              // the directory itself
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ResultLocalLink(c.localPath, c.taskDir), c.link) << c.localPath;
+    }
+}

@@ -1,0 +1,260 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "common/FileUtil.h"
+#include "common/StringTable.h"
+#include "server/BuiltInImages.h"
+#include "server/NotFoundPage.h"
+#include "support/TempDir.h"
+#include "support/WaitFor.h"
+#include "task/QuobrixDoc.h"
+
+namespace {
+using namespace std::chrono_literals;
+
+int Connect(int port) {
+    const int sock = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(sock);
+        return -1;
+    }
+    return sock;
+}
+
+// Reads until the server closes, or until the deadline; stops early once
+// until is found (when given).
+std::string ReadAnswer(int sock, std::chrono::milliseconds limit = 10s, const std::string& until = "") {
+    std::string answer;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    char buffer[8192];
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd entry{sock, POLLIN, 0};
+        if (poll(&entry, 1, 50) <= 0) {
+            continue;
+        }
+        const ssize_t got = recv(sock, buffer, sizeof buffer, 0);
+        if (got <= 0) {
+            break;
+        }
+        answer.append(buffer, static_cast<size_t>(got));
+        if (!until.empty() && answer.find(until) != std::string::npos) {
+            break;
+        }
+    }
+    return answer;
+}
+
+std::string Get(int port, const std::string& path) {
+    const int sock = Connect(port);
+    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: x\r\n\r\n";
+    send(sock, request.data(), request.size(), MSG_NOSIGNAL);
+    std::string answer = ReadAnswer(sock);
+    close(sock);
+    return answer;
+}
+
+std::string Body(const std::string& answer) {
+    const size_t end = answer.find("\r\n\r\n");
+    return end == std::string::npos ? "" : answer.substr(end + 4);
+}
+
+class LocalServerTest : public ::testing::Test {
+protected:
+    LocalServerTest() {
+        m_doc.m_strTaskDir = m_dir.Path() + "task/";
+        std::filesystem::create_directories(m_doc.m_strTaskDir);
+        m_doc.m_strResultPagePath = m_doc.m_strTaskDir + "ResultPage0.html";
+        m_doc.m_nState = IDS_STATE_IDLE;
+        EXPECT_TRUE(m_doc.StartLocalServer());
+        m_nPort = m_doc.m_nServerPort;
+    }
+
+    void Store(const std::string& relative, const std::string& body, const std::string& header = "") {
+        const std::string path = m_doc.m_strTaskDir + relative;
+        MakeDirectoriesAlong(path);
+        WriteFileBytes(path, body);
+        if (!header.empty()) {
+            WriteFileBytes(path + ".Quobrix", header);
+        }
+    }
+
+    TempDir m_dir;
+    CQuobrixDoc m_doc;
+    int m_nPort = 0;
+};
+}  // namespace
+
+TEST_F(LocalServerTest, TheNotFoundPageIsSentWholeWithThePort) {
+    const std::string answer = Get(m_nPort, "/nowhere.example/missing.html");
+    EXPECT_EQ(answer, NotFoundResponse(m_nPort));
+    EXPECT_EQ(answer.rfind("HTTP/1.0 404 Object Not Found\r\nConnection: close\r\nContent-Type: text/html\r\n\r\n<html>\r\n", 0),
+              0u);
+    size_t lines = 0;
+    for (size_t at = answer.find("\r\n"); at != std::string::npos; at = answer.find("\r\n", at + 2)) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, 42u);
+    EXPECT_NE(answer.find("SRC=\"http://127.0.0.1:" + std::to_string(m_nPort) + "/Quobrix.gif\""),
+              std::string::npos);
+    EXPECT_NE(answer.find("src=\"http://127.0.0.1:" + std::to_string(m_nPort) + "/back.gif\""),
+              std::string::npos);
+    EXPECT_TRUE(answer.ends_with("</html>\r\n"));
+}
+
+TEST_F(LocalServerTest, ResultPagesAreClassifiedByTheirExactNames) {
+    WriteFileBytes(m_doc.m_strTaskDir + "ResultPage0.html", "<tr>row</tr>");
+    const std::string root = Get(m_nPort, "/");
+    EXPECT_EQ(root.rfind("HTTP/1.0 200 OK\r\nConnection: close\r\nContent-Type: text/html\r\n\r\n", 0), 0u);
+    EXPECT_NE(root.find("<title>Seek Result - Page0</title>"), std::string::npos);
+    EXPECT_NE(root.find("<tr>row</tr>"), std::string::npos);
+    EXPECT_EQ(Get(m_nPort, "/ResultPage0.html"), root);
+
+    // Result page names whose files do not exist, and names that are not
+    // result pages at all, all end at the 404 page.
+    for (const char* path : {"/ResultPage.html", "/ResultPage007.html", "/resultpage0.html",
+                             "/ResultPage0.htm", "/ResultPage0.html?x", "/ResultPage99999999999.html"}) {
+        EXPECT_EQ(Get(m_nPort, path), NotFoundResponse(m_nPort)) << path;
+    }
+    WriteFileBytes(m_doc.m_strTaskDir + "ResultPage007.html", "<tr>seven</tr>");
+    EXPECT_NE(Get(m_nPort, "/ResultPage007.html").find("Seek Result - Page7"), std::string::npos);
+}
+
+TEST_F(LocalServerTest, BuiltInImagesAreFoundByTheirWholeNameWithoutCase) {
+    for (const char* name : {"remote.jpg", "local.jpg", "go.jpg", "options.jpg", "previous.jpg",
+                             "next.jpg", "1pixel.jpg", "Quobrix.gif", "back.gif", "banner1.gif"}) {
+        const CBuiltInImage* image = FindBuiltInImage(name);
+        ASSERT_NE(image, nullptr) << name;
+        const std::string type = image->m_kind == "JPEG" ? "image/jpeg" : "image/gif";
+        EXPECT_EQ(Get(m_nPort, std::string("/") + name),
+                  "HTTP/1.0 200 OK\r\nConnection: close\r\nContent-Type: " + type + "\r\n\r\n" +
+                      std::string(image->m_bytes))
+            << name;
+    }
+    EXPECT_EQ(Body(Get(m_nPort, "/REMOTE.JPG")), std::string(FindBuiltInImage("remote.jpg")->m_bytes));
+    EXPECT_EQ(Get(m_nPort, "/docs/remote.jpg"), NotFoundResponse(m_nPort));
+}
+
+TEST_F(LocalServerTest, StoredCopiesGetTheirOwnContentTypeOrOneByExtension) {
+    Store("host/page.html", "<a href=\"/x.html\">x</a>",
+          "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=iso-8859-1\r\n\r\n");
+    Store("host/upper.html", "<a href=\"/x.html\">x</a>",
+          "HTTP/1.0 200 OK\r\nContent-type: TEXT/HTML\r\n\r\n");
+    Store("host/data.bin", "binary\x01", "");
+    Store("host/pic.gif", "GIF89a...", "");
+    Store("host/plain", "no extension", "HTTP/1.0 200 OK\r\nServer: x\r\n\r\n");
+
+    const std::string page = Get(m_nPort, "/host/page.html");
+    EXPECT_EQ(page.rfind("HTTP/1.0 200 OK\r\nConnection: close\r\nContent-Type: text/html; "
+                         "charset=iso-8859-1\r\n\r\n",
+                         0),
+              0u);
+    EXPECT_EQ(Body(page), "<a href=\"http://host/x.html\">x</a>") << "rewritten";
+    const std::string upper = Get(m_nPort, "/host/upper.html");
+    EXPECT_NE(upper.find("\r\nContent-type: TEXT/HTML\r\n\r\n"), std::string::npos);
+    EXPECT_EQ(Body(upper), "<a href=\"/x.html\">x</a>") << "not rewritten";
+    EXPECT_EQ(Get(m_nPort, "/host/data.bin"),
+              "HTTP/1.0 200 OK\r\nConnection: close\r\nContext-Type: application/x-javascript\r\n\r\nbinary\x01");
+    EXPECT_NE(Get(m_nPort, "/host/pic.gif").find("Content-Type: image/gif\r\n\r\nGIF89a..."),
+              std::string::npos);
+    EXPECT_NE(Get(m_nPort, "/host/plain").find("Context-Type: application/x-javascript"),
+              std::string::npos);
+    // A folder address is its index.html; a directory itself is never sent.
+    Store("host/docs/index.html", "index", "");
+    EXPECT_EQ(Body(Get(m_nPort, "/host/docs/")), "index");
+    EXPECT_EQ(Get(m_nPort, "/host/docs"), NotFoundResponse(m_nPort));
+}
+
+TEST_F(LocalServerTest, NothingOutsideTheTaskDirectoryIsServed) {
+    WriteFileBytes(m_dir.Path() + "secret.txt", "secret");
+    std::filesystem::create_directories(m_doc.m_strTaskDir + "host");
+    std::filesystem::create_symlink(m_dir.Path() + "secret.txt", m_doc.m_strTaskDir + "host/link.txt");
+    std::filesystem::create_directory_symlink(m_dir.Path(), m_doc.m_strTaskDir + "up");
+    for (const char* path : {"/../secret.txt", "/host/../../secret.txt", "/host/../secret.txt",
+                             "/./secret.txt", "/host/link.txt", "/up/secret.txt", "/%2e%2e/secret.txt",
+                             "/../task/../secret.txt"}) {
+        EXPECT_EQ(Get(m_nPort, path), NotFoundResponse(m_nPort)) << path;
+    }
+}
+
+TEST_F(LocalServerTest, RequestsAreReadWholeOrDropped) {
+    Store("host/a.txt", "split", "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n");
+    int sock = Connect(m_nPort);
+    send(sock, "GET /host/a.txt HTTP/1.0\r\n", 26, MSG_NOSIGNAL);
+    std::this_thread::sleep_for(100ms);
+    send(sock, "Accept: */*\r\n\r\n", 15, MSG_NOSIGNAL);
+    EXPECT_EQ(Body(ReadAnswer(sock)), "split");
+    close(sock);
+
+    // No path, or a request that never ends its header: closed without an answer.
+    for (const std::string& request : {std::string("GARBAGE\r\n\r\n"), std::string("GET  HTTP/1.0\r\n\r\n"),
+                                       "GET /x HTTP/1.0\r\nX: " + std::string(70 * 1024, 'a')}) {
+        sock = Connect(m_nPort);
+        send(sock, request.data(), request.size(), MSG_NOSIGNAL);
+        EXPECT_EQ(ReadAnswer(sock), "");
+        close(sock);
+    }
+}
+
+TEST_F(LocalServerTest, SilentClientsDoNotDelayOtherRequests) {
+    std::vector<int> silent;
+    for (int i = 0; i < 40; ++i) {
+        silent.push_back(Connect(m_nPort));
+    }
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Get(m_nPort, "/missing/x.html"), NotFoundResponse(m_nPort));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    for (int sock : silent) {
+        close(sock);
+    }
+}
+
+TEST_F(LocalServerTest, ThePageBeingWrittenIsStreamedUntilTheTaskStops) {
+    const std::string file = m_doc.m_strTaskDir + "ResultPage0.html";
+    WriteFileBytes(file, "<tr>first</tr>");
+    m_doc.m_nState = IDS_STATE_SEEKING;
+    const int sock = Connect(m_nPort);
+    send(sock, "GET / HTTP/1.0\r\n\r\n", 18, MSG_NOSIGNAL);
+    std::string answer = ReadAnswer(sock, 5s, "</table>");
+    EXPECT_NE(answer.find("<tr>first</tr></table>"), std::string::npos) << "the table stands closed";
+
+    // A row appended while live reaches the client within a couple of seconds.
+    {
+        FILE* out = fopen(file.c_str(), "ab");
+        fputs("<tr>second</tr>", out);
+        fclose(out);
+    }
+    answer += ReadAnswer(sock, 5s, "<tr>second</tr>");
+    EXPECT_NE(answer.find("<table width=\"100%\" cellspacing=\"2\" cellpadding=\"0\"><tr>second</tr>"),
+              std::string::npos);
+
+    // Once the task stops, the page ends with its foot and the connection closes.
+    m_doc.m_nState = IDS_STATE_PAUSED;
+    answer += ReadAnswer(sock, 5s);
+    EXPECT_TRUE(answer.ends_with("</table></body></html>\r\n\r\n")) << answer.substr(answer.size() - 80);
+    close(sock);
+}
+
+TEST_F(LocalServerTest, StoppingTheServerEndsLiveStreamsPromptly) {
+    WriteFileBytes(m_doc.m_strTaskDir + "ResultPage0.html", "<tr>row</tr>");
+    m_doc.m_nState = IDS_STATE_SEEKING;
+    const int sock = Connect(m_nPort);
+    send(sock, "GET / HTTP/1.0\r\n\r\n", 18, MSG_NOSIGNAL);
+    ReadAnswer(sock, 5s, "</table>");
+    const auto started = std::chrono::steady_clock::now();
+    m_doc.StopLocalServer();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+    close(sock);
+    EXPECT_EQ(Connect(m_nPort), -1);
+}
