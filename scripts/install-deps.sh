@@ -16,6 +16,7 @@ packages=(
   qt6-base-dev
   clang
   libclang-rt-14-dev
+  chromium
 )
 
 missing=()

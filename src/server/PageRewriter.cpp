@@ -21,7 +21,7 @@ constexpr size_t kMaxCombinedUrl = 259;   // longer combined links are left alon
 // Recolouring nested anchors makes a chunk grow with the square of its tags; past
 // this size (far beyond what real pages reach from 4 KiB) the rest of the chunk
 // goes out unchanged, which bounds both the work and what the browser receives.
-constexpr size_t kMaxChunkText = 256 * 1024;
+constexpr size_t kMaxChunkText = 128 * 1024;
 
 // "src" counts only after white space; the others anywhere.
 const char* const kLinkKeywords[] = {"href", " src", "background", "\nsrc", "\rsrc", "\tsrc"};
@@ -213,7 +213,10 @@ std::string ColorRuns(std::string_view inner, const std::string& colorTag) {
     size_t from = 0;
     while (from < inner.size()) {
         // Bytes other than "<" and ">" are copied in one piece.
-        const size_t mark = std::min(inner.find_first_of("<>", from), inner.size());
+        size_t mark = from;
+        while (mark < inner.size() && inner[mark] != '<' && inner[mark] != '>') {
+            ++mark;
+        }
         out.append(inner.substr(from, mark - from));
         if (mark == inner.size()) {
             break;

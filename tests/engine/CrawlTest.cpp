@@ -127,7 +127,7 @@ TEST_F(Crawl, AnAddressRangeIgnoresOtherSites) {
     EXPECT_TRUE(doc().m_arrSites.empty());
 }
 
-TEST_F(Crawl, KeywordsAreFoundAndHighlightedInThePagesAbstract) {
+TEST_F(Crawl, KeywordsAreFoundAndHighlightedInTheResultRows) {
     FixtureServer server;
     server.Route("/", FixtureServer::Ok(
                           "<html><head><title> Pressing Day </title></head><body>"
@@ -137,14 +137,16 @@ TEST_F(Crawl, KeywordsAreFoundAndHighlightedInThePagesAbstract) {
     doc().SetKeywords("perry+cider", false);
     ASSERT_TRUE(RunToEnd());
     EXPECT_TRUE(doc().m_bMatched[0]);
-    EXPECT_EQ(doc().m_strTitle[0], "Pressing Day");
-    EXPECT_NE(doc().m_strAbstract[0].find("<font color=\"#FF0000\">Cider</font>"), std::string::npos)
-        << doc().m_strAbstract[0];
     EXPECT_EQ(doc().m_strPlainText[0].find('<'), std::string::npos);
+    std::string rows = ReadFileBytes(m_dir.Path() + "ResultPage0.html");
+    EXPECT_NE(rows.find(">Pressing Day</font>"), std::string::npos) << rows;
+    EXPECT_NE(rows.find("<font color=\"#FF0000\">Cider</font>"), std::string::npos) << rows;
+    EXPECT_TRUE(doc().m_strTitle[0].empty()) << "the row took the title";
 
     doc().SetKeywords("cider", true);  // match case: "Cider" is not "cider"
     doc().m_nState = IDS_STATE_IDLE;
     ASSERT_TRUE(RunToEnd());
     EXPECT_FALSE(doc().m_bMatched[0]);
-    EXPECT_EQ(doc().m_strAbstract[0].find("<font"), std::string::npos);
+    rows = ReadFileBytes(m_dir.Path() + "ResultPage0.html");
+    EXPECT_EQ(rows.find("#FF0000"), std::string::npos);
 }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
