@@ -22,4 +22,4 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DQUOBRIX_SANITIZE=address,undefined -DQUOBRIX_WERROR=ON >/dev/null
 cmake --build build-asan
-ctest --test-dir build-asan --output-on-failure -j2 -LE 'engine|server'
+ctest --test-dir build-asan --output-on-failure -j2 -LE 'engine|server|browser'

@@ -21,7 +21,7 @@ constexpr size_t kMaxCombinedUrl = 259;   // longer combined links are left alon
 // Recolouring nested anchors makes a chunk grow with the square of its tags; past
 // this size (far beyond what real pages reach from 4 KiB) the rest of the chunk
 // goes out unchanged, which bounds both the work and what the browser receives.
-constexpr size_t kMaxChunkText = 128 * 1024;
+constexpr size_t kMaxChunkText = 64 * 1024;
 
 // "src" counts only after white space; the others anywhere.
 const char* const kLinkKeywords[] = {"href", " src", "background", "\nsrc", "\rsrc", "\tsrc"};

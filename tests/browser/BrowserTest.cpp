@@ -1,0 +1,155 @@
+// The result pages and the rewritten stored pages as a real browser renders
+// them: headless Chromium loads them from the local server while a crawl of
+// a fixture site runs, and the tests look at the DOM it builds.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "common/StringTable.h"
+#include "support/FixtureServer.h"
+#include "support/TempDir.h"
+#include "support/WaitFor.h"
+#include "task/QuobrixDoc.h"
+
+extern char** environ;
+
+namespace {
+using namespace std::chrono_literals;
+
+const char* Chromium() {
+    for (const char* path : {"/usr/bin/chromium", "/usr/bin/chromium-browser"}) {
+        if (access(path, X_OK) == 0) {
+            return path;
+        }
+    }
+    return nullptr;
+}
+
+// The DOM Chromium builds for url, once the page has loaded (at most 60 s).
+std::string RenderedDom(const std::string& url, const std::string& profile) {
+    int out[2];
+    if (pipe(out) != 0) {
+        return "";
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::vector<std::string> args = {Chromium(), "--headless", "--no-sandbox", "--disable-gpu",
+                                     "--disable-quic", "--no-first-run",
+                                     "--disable-background-networking",
+                                     "--disable-component-update", "--disable-sync",
+                                     "--user-data-dir=" + profile, "--dump-dom", url};
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    std::string dom;
+    if (spawned == 0) {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        char buffer[65536];
+        for (;;) {
+            pollfd entry{out[0], POLLIN, 0};
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid, SIGKILL);
+                break;
+            }
+            if (poll(&entry, 1, 200) <= 0) {
+                continue;
+            }
+            const ssize_t got = read(out[0], buffer, sizeof buffer);
+            if (got <= 0) {
+                break;
+            }
+            dom.append(buffer, static_cast<size_t>(got));
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+    close(out[0]);
+    return dom;
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+}  // namespace
+
+TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
+    if (Chromium() == nullptr) {
+        GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+    }
+    TempDir dir;
+    FixtureServer site;
+    // Pages answer slowly, so the browser meets the result page while live.
+    auto page = [&](const std::string& path, const std::string& body) {
+        FixtureServer::Response response =
+            FixtureServer::Ok("<html><head><title>" + path + "</title></head><body>" + body +
+                              "</body></html>");
+        response.delayBeforeAnswer = 300ms;
+        site.Route(path, response);
+    };
+    page("/", "Cider news. <a href=\"a.html\" target=\"_blank\">a</a> <a href=\"b.html\">b</a> "
+              "<a href=\"missing.html\">gone</a> <a href=\"https://example.invalid/x\">web</a>");
+    page("/a.html", "Apple cider.");
+    page("/b.html", "Pear.");
+    site.Route("/missing.html", FixtureServer::Status(404, "Not Found"));
+
+    CQuobrixDoc doc;
+    doc.m_strTaskDir = dir.Path();
+    doc.m_strStartAddress = site.HostPort() + "/";
+    doc.m_strResultPagePath = dir.Path() + "ResultPage0.html";
+    doc.m_crLinkColor = 0x0000FF00;  // green
+    doc.SetKeywords("cider", false);
+    ASSERT_TRUE(doc.StartLocalServer());
+    const std::string root = doc.LocalServerRoot();
+    doc.OnTaskRun();
+    ASSERT_TRUE(WaitFor([&] {
+        std::error_code error;
+        return std::filesystem::file_size(dir.Path() + "ResultPage0.html", error) > 0 && !error;
+    }));
+
+    // The live result page: loaded while the crawl runs, complete once it ends.
+    std::string live;
+    std::thread browser([&] { live = RenderedDom(root, dir.Path() + "profile1"); });
+    ASSERT_TRUE(WaitFor([&] { return !doc.IsRunning() && !doc.HasActiveWorkers(); }, 30s));
+    doc.JoinWorkers();
+    browser.join();
+    EXPECT_NE(live.find("<title>Seek Result - Page0</title>"), std::string::npos) << live;
+    EXPECT_EQ(Count(live, "src=\"remote.jpg\""), 3u) << "one row per page: /, a.html, b.html";
+    const std::string localLink = "href=\"127.0.0.1/a.html\"";
+    EXPECT_NE(live.find(localLink), std::string::npos) << live;
+    EXPECT_NE(live.find("<font color=\"#FF0000\">Cider</font>"), std::string::npos);
+
+    // A stored page: retrieved links lead back to the local server, coloured;
+    // others to the web; new windows open in place.
+    const std::string stored = RenderedDom(root + "127.0.0.1/index.html", dir.Path() + "profile2");
+    EXPECT_NE(stored.find("href=\"/127.0.0.1/a.html\" target=\"_self\""), std::string::npos) << stored;
+    EXPECT_NE(stored.find("<font color=\"#00FF00\">a</font>"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("href=\"http://127.0.0.1/missing.html\""), std::string::npos) << stored;
+    EXPECT_NE(stored.find("href=\"https://example.invalid/x\""), std::string::npos) << stored;
+
+    // A page that was never retrieved: the 404 page.
+    const std::string missing = RenderedDom(root + "127.0.0.1/missing.html", dir.Path() + "profile3");
+    EXPECT_NE(missing.find("<title>HTTP 404 Not Found</title>"), std::string::npos) << missing;
+    EXPECT_NE(missing.find("The page cannot be found"), std::string::npos);
+    doc.StopLocalServer();
+}
