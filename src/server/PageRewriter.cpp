@@ -16,8 +16,8 @@
 #include "engine/UrlCombine.h"
 
 namespace {
-constexpr size_t kChunkBytes = 4096;      // read, rewritten and sent at a time
-constexpr size_t kMaxCombinedUrl = 259;   // longer combined links are left alone
+constexpr size_t kChunkBytes = 4096;     // read, rewritten and sent at a time
+constexpr size_t kMaxCombinedUrl = 259;  // longer combined links are left alone
 // Recolouring nested anchors makes a chunk grow with the square of its tags; past
 // this size (far beyond what real pages reach from 4 KiB) the rest of the chunk
 // goes out unchanged, which bounds both the work and what the browser receives.
@@ -258,6 +258,10 @@ CPageRewriter::CPageRewriter(CRewriteSettings settings, std::string requestPath)
     m_strColorTag = std::string("<font color=\"#") + hex + "\">";
 }
 
+bool CPageRewriter::IsValid() const {
+    return m_bValid;
+}
+
 std::string CPageRewriter::RewriteChunk(std::string_view chunk, size_t& consumed) const {
     consumed = CutLength(chunk);
     std::string text(chunk.substr(0, consumed));
@@ -269,8 +273,8 @@ std::string CPageRewriter::RewriteChunk(std::string_view chunk, size_t& consumed
 CPageRewriter::ELink CPageRewriter::NewLinkOf(const std::string& combined,
                                               std::string& newLink) const {
     if (!StartsWithNoCase(combined, "http://")) {
-        // Only window-closing links are touched among the others (the scheme test
-        // is spelled as the program always has spelled it).
+        // Of the other schemes only window-closing links are touched. The test for
+        // "javastript" is deliberate: "javascript:window.close()" gets through it.
         if (StartsWithNoCase(combined, "javastript") ||
             combined.find("window.close()") == std::string::npos) {
             return ELink::Skip;
@@ -282,7 +286,8 @@ CPageRewriter::ELink CPageRewriter::NewLinkOf(const std::string& combined,
     const std::string stored = UrlToLocalPath(taskDir, combined);
     // The "#" is looked for below the task directory, whose own name may hold one.
     const size_t hash = stored.find('#', std::min(taskDir.size(), stored.size()));
-    if (stored.empty() || !m_settings.m_fnExists || !m_settings.m_fnExists(stored.substr(0, hash))) {
+    if (stored.empty() || !m_settings.m_fnExists ||
+        !m_settings.m_fnExists(stored.substr(0, hash))) {
         newLink = combined;
         return ELink::Remote;
     }
@@ -299,7 +304,8 @@ void CPageRewriter::RewriteText(std::string& text, size_t pageBytes) const {
     CNextMatch anchorEnd("</a");
     size_t p = 0;
     for (size_t round = 0; round <= pageBytes && text.size() <= kMaxChunkText; ++round) {
-        const int keyword = FindAnyNoCase(text, kLinkKeywords, kLinkKeywordCount, static_cast<int>(p));
+        const int keyword =
+            FindAnyNoCase(text, kLinkKeywords, kLinkKeywordCount, static_cast<int>(p));
         if (keyword < 0) {
             break;
         }
@@ -318,8 +324,8 @@ void CPageRewriter::RewriteText(std::string& text, size_t pageBytes) const {
         if (q == std::string::npos || g == std::string::npos) {
             break;
         }
-        const std::optional<std::string> link =
-            LinkOfValue(q < g ? std::string_view(text).substr(q + 1, g - q - 1) : std::string_view());
+        const std::optional<std::string> link = LinkOfValue(
+            q < g ? std::string_view(text).substr(q + 1, g - q - 1) : std::string_view());
         const std::optional<std::string> combined =
             link ? CombineUrl(m_strBase, *link, kMaxCombinedUrl) : std::nullopt;
         std::string newLink;
@@ -344,8 +350,8 @@ void CPageRewriter::RewriteText(std::string& text, size_t pageBytes) const {
         if (kind == ELink::Disarmed) {
             tag = "<a>";
         }
-        const bool recolor = m_settings.m_bRecolorLinks && kind != ELink::Remote &&
-                             StartsWithNoCase(tag, "<a");
+        const bool recolor =
+            m_settings.m_bRecolorLinks && kind != ELink::Remote && StartsWithNoCase(tag, "<a");
         const int close = recolor ? anchorEnd.Find(text, g + 1) : -1;
         if (close >= 0) {
             const size_t innerStart = g + 1;
@@ -385,8 +391,8 @@ void SendRewrittenPage(int sock, int file, const std::string& requestPath,
             return;
         }
         size_t consumed = 0;
-        const std::string text =
-            rewriter.RewriteChunk(std::string_view(buffer.data(), static_cast<size_t>(got)), consumed);
+        const std::string text = rewriter.RewriteChunk(
+            std::string_view(buffer.data(), static_cast<size_t>(got)), consumed);
         if (!text.empty() && SendAll(sock, text.data(), text.size(), pSendClosed) < 0) {
             return;
         }

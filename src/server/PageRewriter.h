@@ -8,7 +8,7 @@
 
 // What the rewriting of stored pages needs from the task.
 struct CRewriteSettings {
-    std::string m_strTaskDir;    // ends with "/"
+    std::string m_strTaskDir;  // ends with "/"
     bool m_bRecolorLinks = true;
     uint32_t m_crLinkColor = 0;  // 0x00BBGGRR
     // Whether a stored copy exists at a path (the path already cut before its first "#").
@@ -22,14 +22,15 @@ struct CRewriteSettings {
 // window-closing links are disarmed, and the text of links to stored pages is
 // wrapped in the task's link colour. Pure: it reads and sends nothing itself.
 // A page's bytes pass through unchanged where nothing is rewritten, zero bytes
-// included.
+// included; once a chunk's text passes 64 KiB (hostile nesting), the rest of
+// that chunk goes out unchanged.
 class CPageRewriter {
 public:
     // requestPath: the path as the client sent it, with its leading "/" ("/host/docs/a.html").
     CPageRewriter(CRewriteSettings settings, std::string requestPath);
 
     // False when the request path has no "/" after its first character: then nothing is sent.
-    bool IsValid() const { return m_bValid; }
+    bool IsValid() const;
 
     // Rewrites one chunk read from the file (at most 4096 bytes). consumed: how many of those
     // bytes were used (more than 0 unless the chunk is empty); the next chunk is read from
@@ -37,6 +38,8 @@ public:
     std::string RewriteChunk(std::string_view chunk, size_t& consumed) const;
 
 private:
+    // Skip: the tag stays; Remote: the absolute address, never coloured; Local: the
+    // stored copy; Disarmed: a window-closing link, whose tag becomes "<a>".
     enum class ELink { Skip, Remote, Local, Disarmed };
 
     void RewriteText(std::string& text, size_t pageBytes) const;
