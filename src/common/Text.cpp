@@ -5,10 +5,22 @@ bool IsSpace(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
 }
 
-char LowerAscii(char ch) {
+}  // namespace
+
+char ToLowerAscii(char ch) {
     return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
 }
-}  // namespace
+
+std::string ToLowerAscii(std::string text) {
+    for (char& ch : text) {
+        ch = ToLowerAscii(ch);
+    }
+    return text;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && StartsWithNoCase(a, b);
+}
 
 std::string Trim(std::string_view text) {
     size_t begin = 0;
@@ -27,7 +39,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
         return false;
     }
     for (size_t i = 0; i < prefix.size(); ++i) {
-        if (LowerAscii(text[i]) != LowerAscii(prefix[i])) {
+        if (ToLowerAscii(text[i]) != ToLowerAscii(prefix[i])) {
             return false;
         }
     }

@@ -8,6 +8,13 @@
 // Removes white space (space, tab, CR, LF, VT, FF) from both ends.
 std::string Trim(std::string_view text);
 
+// ASCII letters to lower case; other bytes unchanged.
+char ToLowerAscii(char ch);
+std::string ToLowerAscii(std::string text);
+
+// Equal texts, ignoring the case of ASCII letters.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
 // True when text begins with prefix, ignoring the case of ASCII letters.
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 

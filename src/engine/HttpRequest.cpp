@@ -6,10 +6,6 @@
 #include "engine/Url.h"
 
 namespace {
-bool EqualsNoCase(std::string_view left, std::string_view right) {
-    return left.size() == right.size() && StartsWithNoCase(left, right);
-}
-
 // The path and the query as a server expects them: "/search?q=a b", no fragment.
 std::string PathAndQuery(const CUrlParts& parts) {
     std::string target = parts.m_strPath;

@@ -1,5 +1,7 @@
 #include "engine/HttpResponse.h"
 
+#include "common/Text.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -8,12 +10,8 @@ bool IsDigit(char ch) {
     return ch >= '0' && ch <= '9';
 }
 
-char LowerAscii(char ch) {
-    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
 bool ContainsNoCase(std::string_view text, std::string_view pattern) {
-    const auto sameLetter = [](char a, char b) { return LowerAscii(a) == LowerAscii(b); };
+    const auto sameLetter = [](char a, char b) { return ToLowerAscii(a) == ToLowerAscii(b); };
     return std::search(text.begin(), text.end(), pattern.begin(), pattern.end(), sameLetter) !=
            text.end();
 }

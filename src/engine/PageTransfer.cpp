@@ -10,6 +10,7 @@
 #include "common/FileUtil.h"
 #include "common/Messages.h"
 #include "common/StringTable.h"
+#include "common/Text.h"
 #include "engine/HttpResponse.h"
 #include "task/QuobrixDoc.h"
 
@@ -17,12 +18,6 @@ namespace {
 constexpr size_t kBlockSize = 512;                 // bytes per read, progress after each
 constexpr size_t kMaxHeader = 64 * 1024;           // a longer header fails the page
 constexpr size_t kMaxPageText = 32 * 1024 * 1024;  // page text kept for analysis
-
-std::string LowerAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch; });
-    return text;
-}
 
 void WriteUnchecked(int fd, const char* data, size_t count) {
     while (fd >= 0 && count > 0) {
@@ -121,7 +116,7 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
         return Step::Failed;  // redirects included: they are not followed
     }
 
-    m_strHeaderLower = LowerAscii(header);
+    m_strHeaderLower = ToLowerAscii(header);
     m_nExpected = ContentLength(m_strHeaderLower);
     {
         std::lock_guard lock(m_doc.m_csSlotText[m_nSlot]);

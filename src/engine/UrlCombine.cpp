@@ -114,9 +114,6 @@ std::string MergePaths(const CUriParts& base, std::string_view referencePath) {
     return std::string(directory) + std::string(referencePath);
 }
 
-bool EqualsNoCase(std::string_view left, std::string_view right) {
-    return left.size() == right.size() && StartsWithNoCase(left, right);
-}
 }  // namespace
 
 std::optional<std::string> CombineUrl(std::string_view base, std::string_view reference,

@@ -16,9 +16,6 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
            StartsWithNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && StartsWithNoCase(a, b);
-}
 
 std::string_view KindOf(std::string_view name) {
     if (EndsWithNoCase(name, ".jpg") || EndsWithNoCase(name, ".jpeg")) {

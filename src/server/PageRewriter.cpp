@@ -33,10 +33,6 @@ bool IsSpace(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
 }
 
-char LowerAscii(char ch) {
-    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
 // Position of the last occurrence of pattern (ignoring ASCII case), 0 when none.
 size_t LastNoCase(std::string_view text, std::string_view pattern) {
     for (size_t at = text.size(); at >= pattern.size(); --at) {
@@ -147,7 +143,7 @@ std::optional<std::string> LinkOfValue(std::string_view text) {
 bool ReplaceLinkValue(std::string& tag, const std::string& newLink) {
     std::string lower(tag);
     for (char& ch : lower) {
-        ch = LowerAscii(ch);
+        ch = ToLowerAscii(ch);
     }
     size_t name = lower.find("href");
     size_t nameLength = 4;

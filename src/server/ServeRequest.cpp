@@ -35,19 +35,6 @@ constexpr size_t kMaxCompanionHeader = 64 * 1024;
 const char kSuccessLine[] = "HTTP/1.0 200 OK\r\nConnection: close\r\n";
 const char kHtmlType[] = "Content-Type: text/html\r\n\r\n";
 
-std::string LowerAscii(std::string text) {
-    for (char& ch : text) {
-        if (ch >= 'A' && ch <= 'Z') {
-            ch = static_cast<char>(ch + ('a' - 'A'));
-        }
-    }
-    return text;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && StartsWithNoCase(a, b);
-}
-
 // The content type line of a stored copy: the first "content-type: " line
 // of its companion header, as written, else one chosen by the extension.
 std::string ContentTypeLine(const std::string& storedPath, const std::string& extension) {
@@ -57,7 +44,7 @@ std::string ContentTypeLine(const std::string& storedPath, const std::string& ex
         const ssize_t got = read(fd, header.data(), header.size());
         close(fd);
         header.resize(got > 0 ? static_cast<size_t>(got) : 0);
-        const size_t at = LowerAscii(header).find("content-type: ");
+        const size_t at = ToLowerAscii(header).find("content-type: ");
         if (at != std::string::npos) {
             const size_t end = header.find("\r\n", at);
             if (end != std::string::npos) {
@@ -65,7 +52,7 @@ std::string ContentTypeLine(const std::string& storedPath, const std::string& ex
             }
         }
     }
-    const std::string ext = LowerAscii(extension);
+    const std::string ext = ToLowerAscii(extension);
     if (ext == ".htm" || ext == ".html" || ext == ".shtm" || ext == ".shtml") {
         return kHtmlType;
     }
@@ -174,7 +161,7 @@ void CQuobrixDoc::ServeRequest(int sock) {
         }
     };
 
-    if (EqualNoCase(extension, ".jpg") || EqualNoCase(extension, ".gif")) {
+    if (EqualsNoCase(extension, ".jpg") || EqualsNoCase(extension, ".gif")) {
         if (const CBuiltInImage* image = FindBuiltInImage(name)) {
             const char* type = image->m_kind == "JPEG" ? "Content-Type: image/jpeg\r\n\r\n"
                                                        : "Content-Type: image/gif\r\n\r\n";
