@@ -1,18 +1,19 @@
 #include "cli/DemoServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <chrono>
 
 #include "common/FileUtil.h"
+#include "common/SendAll.h"
+#include "server/RequestParser.h"
 
 namespace {
 constexpr size_t kMaxRequest = 16 * 1024;
-constexpr int kRequestTimeoutMs = 10000;
+constexpr int kPollSliceMs = 100;  // how soon a stop is seen
+constexpr auto kRequestTimeLimit = std::chrono::seconds(10);
 
 std::string ContentType(const std::string& path) {
     const size_t dot = path.rfind('.');
@@ -38,42 +39,11 @@ const char kNotFound[] =
 }  // namespace
 
 CDemoServer::CDemoServer(std::string folder, const std::string& address)
-    : m_strFolder(std::move(folder)), m_strAddress(address) {
-    m_sockListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in bound{};
-    bound.sin_family = AF_INET;
-    socklen_t length = sizeof bound;
-    if (m_sockListen < 0 || inet_aton(address.c_str(), &bound.sin_addr) == 0 ||
-        bind(m_sockListen, reinterpret_cast<sockaddr*>(&bound), sizeof bound) != 0 ||
-        getsockname(m_sockListen, reinterpret_cast<sockaddr*>(&bound), &length) != 0 ||
-        listen(m_sockListen, 16) != 0) {
-        return;
-    }
-    m_nPort = ntohs(bound.sin_port);
-    m_acceptThread = std::thread([this] { AcceptLoop(); });
-}
-
-CDemoServer::~CDemoServer() {
-    m_bStopping = true;
-    if (m_sockListen >= 0) {
-        shutdown(m_sockListen, SHUT_RDWR);
-    }
-    if (m_acceptThread.joinable()) {
-        m_acceptThread.join();
-    }
-    {
-        std::lock_guard lock(m_lock);
-        for (Connection& connection : m_connections) {
-            if (connection.sock >= 0) {
-                shutdown(connection.sock, SHUT_RDWR);  // wakes a connection that waits
-            }
-        }
-    }
-    for (Connection& connection : m_connections) {
-        connection.thread.join();
-    }
-    if (m_sockListen >= 0) {
-        close(m_sockListen);
+    : m_strFolder(std::move(folder)),
+      m_strAddress(address),
+      m_server([this](int sock) { Serve(sock); }) {
+    if (m_server.Start(0, address)) {
+        m_nPort = m_server.Port();
     }
 }
 
@@ -87,47 +57,15 @@ void CDemoServer::SetSites(const std::string& site1, const std::string& site2) {
     m_strSite2 = site2;
 }
 
-void CDemoServer::AcceptLoop() {
-    while (!m_bStopping) {
-        const int sock = accept4(m_sockListen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (sock < 0) {
-            if (m_bStopping || (errno != EINTR && errno != ECONNABORTED)) {
-                return;
-            }
-            continue;
-        }
-        JoinFinished();
-        std::lock_guard lock(m_lock);
-        Connection& connection = m_connections.emplace_back();
-        connection.sock = sock;
-        connection.thread = std::thread([this, &connection, sock] { Serve(&connection, sock); });
-    }
-}
-
-void CDemoServer::JoinFinished() {
-    std::list<Connection> finished;
-    {
-        std::lock_guard lock(m_lock);
-        for (auto it = m_connections.begin(); it != m_connections.end();) {
-            auto next = std::next(it);
-            if (it->done) {
-                finished.splice(finished.end(), m_connections, it);
-            }
-            it = next;
-        }
-    }
-    for (Connection& connection : finished) {
-        connection.thread.join();
-    }
-}
-
-void CDemoServer::Serve(Connection* connection, int sock) {
+void CDemoServer::Serve(int sock) {
     std::string request;
     char buffer[4096];
-    while (request.find("\r\n\r\n") == std::string::npos && request.size() < kMaxRequest) {
+    const auto deadline = std::chrono::steady_clock::now() + kRequestTimeLimit;
+    while (request.find("\r\n\r\n") == std::string::npos && request.size() < kMaxRequest &&
+           !m_server.Stopping() && std::chrono::steady_clock::now() < deadline) {
         pollfd entry{sock, POLLIN, 0};
-        if (poll(&entry, 1, kRequestTimeoutMs) <= 0) {
-            break;
+        if (poll(&entry, 1, kPollSliceMs) <= 0) {
+            continue;
         }
         const ssize_t got = recv(sock, buffer, sizeof buffer, 0);
         if (got <= 0) {
@@ -135,24 +73,15 @@ void CDemoServer::Serve(Connection* connection, int sock) {
         }
         request.append(buffer, static_cast<size_t>(got));
     }
-    const size_t first = request.find(' ');
-    const size_t second = first == std::string::npos ? first : request.find(' ', first + 1);
-    if (second != std::string::npos) {
-        const std::string answer = Answer(request.substr(first + 1, second - first - 1));
-        size_t sent = 0;
-        while (sent < answer.size() && !m_bStopping) {
-            const ssize_t count =
-                send(sock, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
-            if (count <= 0 && errno != EINTR) {
-                break;
-            }
-            sent += count > 0 ? static_cast<size_t>(count) : 0;
+    if (const std::optional<std::string> target = RequestPath(request)) {
+        const std::string answer = Answer(*target);
+        bool closed = false;
+        SendAll(sock, answer.data(), answer.size(), &closed);
+        if (closed) {
+            return;
         }
     }
-    std::lock_guard lock(m_lock);
     close(sock);
-    connection->sock = -1;
-    connection->done = true;
 }
 
 std::string CDemoServer::Answer(const std::string& target) const {

@@ -22,26 +22,28 @@ CLocalServer::~CLocalServer() {
     Stop();
 }
 
-bool CLocalServer::Start(int port) {
+bool CLocalServer::Start(int port, const std::string& address) {
     m_sockListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_sockListen < 0) {
         return false;
     }
     const int reuse = 1;
     setsockopt(m_sockListen, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    socklen_t length = sizeof address;
-    if (bind(m_sockListen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(m_sockListen, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+    sockaddr_in bound{};
+    bound.sin_family = AF_INET;
+    bound.sin_port = htons(static_cast<uint16_t>(port));
+    socklen_t length = sizeof bound;
+    // Loopback only: the server is never reachable from another machine.
+    const bool loopback = inet_aton(address.c_str(), &bound.sin_addr) != 0 &&
+                          (ntohl(bound.sin_addr.s_addr) >> 24) == 127;
+    if (!loopback || bind(m_sockListen, reinterpret_cast<sockaddr*>(&bound), sizeof bound) != 0 ||
+        getsockname(m_sockListen, reinterpret_cast<sockaddr*>(&bound), &length) != 0 ||
         listen(m_sockListen, kListenBacklog) != 0) {
         close(m_sockListen);
         m_sockListen = -1;
         return false;
     }
-    m_nPort = ntohs(address.sin_port);
+    m_nPort = ntohs(bound.sin_port);
     m_bStopping = false;
     m_acceptThread = std::thread([this] { AcceptLoop(); });
     return true;

@@ -23,8 +23,9 @@ public:
     CLocalServer(const CLocalServer&) = delete;
     CLocalServer& operator=(const CLocalServer&) = delete;
 
-    // Listens on 127.0.0.1 at port (0: the system chooses). False on failure.
-    bool Start(int port);
+    // Listens on a loopback address (127.0.0.1 unless named) at port (0: the
+    // system chooses). False on failure.
+    bool Start(int port, const std::string& address = "127.0.0.1");
     void Stop();
     int Port() const { return m_nPort; }
     int ListeningSocket() const { return m_sockListen; }
