@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/ListIndex.h"
+#include "common/ListIndex.h"
 
 TEST(ListIndex, AppendsOnlyNewTextsExactlyOrIgnoringCase) {
     std::vector<std::string> urls;

@@ -1,4 +1,4 @@
-#include "engine/ThreadHandle.h"
+#include "common/ThreadHandle.h"
 
 CThreadHandle CThreadHandle::Start(std::function<void()> body) {
     CThreadHandle handle;

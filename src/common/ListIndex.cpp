@@ -1,4 +1,4 @@
-#include "engine/ListIndex.h"
+#include "common/ListIndex.h"
 
 #include "common/Text.h"
 
