@@ -15,7 +15,8 @@ What it writes, PNG with alpha, each also as NAME@2x.png at twice the size:
   phase0 .. phase3                                     thread bar rows, 16 x 16
 and quobrix-16.png .. quobrix-256.png (the program icon, rendered from the
 hand-written quobrix.svg beside this script, redrawn on whole pixels at 16
-and 24) and splash.png (200 x 60, on white).
+and 24) and splash.png (200 x 60, on white). Writing into its own folder, it
+also refreshes the copies that ../UserManual/images keeps for the manual.
 
 The palette and the globe come from ../images/make-images.py, so these
 pictures and the local server's images stay one family. House rules for
@@ -45,9 +46,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 def load_family():
     path = os.path.join(HERE, "..", "images", "make-images.py")
-    spec = importlib.util.spec_from_file_location("quobrix_images", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("quobrix_images", path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
@@ -512,6 +513,26 @@ def mute(image):
     return out
 
 
+# Pictures the user manual shows; it keeps copies in its own folder, since it
+# is opened from a file beside the program.
+MANUAL_PICTURES = ["new", "open", "save", "properties", "run", "pause", "abort",
+                   "threadbar", "back-hot", "forward-hot", "stop-hot", "refresh-hot",
+                   "home-hot", "print-hot", "size-hot", "phase0", "phase1", "phase2",
+                   "phase3"]
+
+
+def copy_for_manual():
+    folder = os.path.join(HERE, "..", "UserManual", "images")
+    os.makedirs(folder, exist_ok=True)
+    names = [n + s + ".png" for n in MANUAL_PICTURES for s in ("", "@2x")]
+    names += ["quobrix-32.png", "quobrix-64.png"]
+    for name in names:
+        shutil.copyfile(os.path.join(HERE, name), os.path.join(folder, name))
+    for name in ("remote.jpg", "local.jpg"):
+        shutil.copyfile(os.path.join(HERE, "..", "images", name), os.path.join(folder, name))
+    print("copied", len(names) + 2, "pictures to", os.path.normpath(folder))
+
+
 def save_pair(draw, out, name, variant=lambda image: image):
     for k, suffix in ((1, ""), (2, "@2x")):
         variant(draw(k).final()).save(os.path.join(out, name + suffix + ".png"))
@@ -544,6 +565,8 @@ def main():
     draw_splash(svg_path).convert("RGB").save(os.path.join(out, "splash.png"))
     count += 9
     print("wrote", count, "images to", out)
+    if os.path.abspath(out) == HERE:
+        copy_for_manual()
 
 
 if __name__ == "__main__":
