@@ -14,6 +14,11 @@ packages=(
   libbenchmark-dev
   libcli11-dev
   qt6-base-dev
+  qt6-webengine-dev
+  qt6-svg-dev
+  libqt6svg6
+  xvfb
+  xauth
   clang
   libclang-rt-14-dev
   chromium

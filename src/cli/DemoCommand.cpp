@@ -1,43 +1,17 @@
 #include <CLI/CLI.hpp>
-#include <unistd.h>
 
-#include <ctime>
-#include <filesystem>
 #include <iostream>
 
+#include "app/DemoWeb.h"
 #include "app/QuobrixApp.h"
 #include "cli/AbstractOptions.h"
 #include "cli/Command.h"
-#include "cli/DemoServer.h"
 #include "cli/TaskFileAccess.h"
 #include "cli/TaskRunner.h"
 #include "common/FileUtil.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
-// The demo's web: beside the program, or in the source tree it was built from.
-std::string DemoSiteFolder() {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error && std::filesystem::is_directory(program.parent_path() / "demo-site")) {
-        return (program.parent_path() / "demo-site").string();
-    }
-    return QUOBRIX_SOURCE_DEMO_SITE;
-}
-
-// A new folder under the user's cache directory.
-std::string DefaultDemoFolder() {
-    const char* cache = getenv("XDG_CACHE_HOME");
-    const char* home = getenv("HOME");
-    const std::string base = cache != nullptr && cache[0] == '/' ? cache
-                             : home != nullptr                  ? std::string(home) + "/.cache"
-                                                                : "/tmp";
-    char stamp[32];
-    const std::time_t now = std::time(nullptr);
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
-    return base + "/quobrix/demo-" + stamp + "-" + std::to_string(getpid());
-}
-
 class CDemoCommand : public ICliCommand {
 public:
     explicit CDemoCommand(CLI::App& app) {
@@ -57,23 +31,16 @@ public:
         if (!m_abstract.Validate(abstractError)) {
             throw CCliError(abstractError);
         }
-        const std::string site = DemoSiteFolder();
-        CDemoServer site1(site + "/site1", "127.0.0.1");
-        CDemoServer site2(site + "/site2", "127.0.0.2");
-        if (!site1.IsListening() || !site2.IsListening()) {
+        const CDemoWeb web;
+        if (!web.IsListening()) {
             throw CCliError("cannot start the demo web servers on 127.0.0.1 and 127.0.0.2",
                             EXIT_FAILED);
         }
-        site1.SetSites(site1.HostPort(), site2.HostPort());
-        site2.SetSites(site1.HostPort(), site2.HostPort());
 
         const std::string folder = AbsolutePath(m_strDir.empty() ? DefaultDemoFolder() : m_strDir);
         const std::string path = folder + "/demo.qbx";
         MakeDirectoriesAlong(path);
-        CNewTaskRecord record;
-        record.m_strStartAddress = site1.HostPort() + "/";
-        record.m_strEndAddress = record.m_strStartAddress;
-        record.m_strKeywords = "cider+orchard";
+        const CNewTaskRecord record = web.TaskRecord();
 
         CQuobrixApp app;
         app.LoadOptions();
@@ -88,8 +55,9 @@ public:
         if (m_bServe) {
             StartServingOrFail(doc, 0);
         }
-        std::cout << "Demo web: http://" << site1.HostPort() << "/ and http://" << site2.HostPort()
-                  << "/\nTask: " << path << " (keywords \"cider+orchard\")" << std::endl;
+        std::cout << "Demo web: http://" << web.Site1() << "/ and http://" << web.Site2()
+                  << "/\nTask: " << path << " (keywords \"" << CDemoWeb::kKeywords << "\")"
+                  << std::endl;
 
         CRunOptions options;
         options.m_verbosity =

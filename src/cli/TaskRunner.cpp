@@ -5,6 +5,7 @@
 #include <iostream>
 #include <thread>
 
+#include "app/AutoSave.h"
 #include "cli/Command.h"
 #include "cli/Interrupts.h"
 #include "cli/TaskFileAccess.h"
@@ -15,35 +16,6 @@ namespace {
 bool Ended(CQuobrixDoc& doc) {
     return !doc.IsRunning() && !doc.IsStopping() && !doc.HasActiveWorkers();
 }
-
-// The desktop's one-second auto-save rule: a running task is saved every
-// interval, a stopped one only when it has unsaved changes.
-class CAutoSave {
-public:
-    void Tick(CQuobrixDoc& doc) {
-        const int minutes = doc.m_nAutoSaveMinutes;
-        if (minutes == 0) {
-            return;
-        }
-        ++m_nSeconds;
-        if (minutes < 0 || m_nSeconds / 60 < static_cast<unsigned>(minutes)) {
-            return;
-        }
-        m_nSeconds = 0;
-        if (doc.IsModified()) {
-            std::string error;
-            if (!doc.OnSaveDocument(doc.GetPathName(), error)) {
-                std::cerr << "quobrix-cli: " << error << std::endl;
-            }
-            if (doc.IsRunning()) {
-                doc.SetModifiedFlag();
-            }
-        }
-    }
-
-private:
-    unsigned m_nSeconds = 0;
-};
 }  // namespace
 
 int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
@@ -71,7 +43,12 @@ int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
         }
         if (Clock::now() >= nextTick) {
             nextTick += std::chrono::seconds(1);
-            autoSave.Tick(doc);
+            autoSave.Tick(doc, [&doc] {
+                std::string error;
+                if (!doc.OnSaveDocument(doc.GetPathName(), error)) {
+                    std::cerr << "quobrix-cli: " << error << std::endl;
+                }
+            });
             console.FlushCounters();
         }
     }

@@ -1,4 +1,4 @@
-#include "cli/DemoServer.h"
+#include "app/DemoServer.h"
 
 #include <poll.h>
 #include <sys/socket.h>

@@ -1,0 +1,191 @@
+#include "ui/DesktopApp.h"
+
+#include <csignal>
+#include <iostream>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QScreen>
+
+#include "app/DemoWeb.h"
+#include "common/StringTable.h"
+#include "task/QuobrixDoc.h"
+#include "ui/DocumentPrompts.h"
+#include "ui/MainFrame.h"
+#include "ui/SharedFonts.h"
+#include "ui/SplashWnd.h"
+
+namespace {
+constexpr int kDefaultDpi = 96;
+
+CStartupOptions TestOptions(const std::string& strStorePath, const std::string& strTaskFile) {
+    CStartupOptions options;
+    options.m_strStorePath = strStorePath;
+    options.m_strTaskFile = strTaskFile;
+    return options;
+}
+}  // namespace
+
+CDesktopApp::CDesktopApp(CStartupOptions options)
+    : m_options(std::move(options)), m_app(m_options.m_strStorePath) {}
+
+CDesktopApp::CDesktopApp(const std::string& strStorePath, const std::string& strTaskFile)
+    : CDesktopApp(TestOptions(strStorePath, strTaskFile)) {}
+
+CDesktopApp::~CDesktopApp() {
+    if (m_pDoc != nullptr) {
+        // The windows go first; the task must not report to them any more.
+        m_pDoc->m_hWndMainFrame = nullptr;
+        m_pDoc->m_hWndThreadBar = nullptr;
+        m_pDoc->m_hWndView = nullptr;
+    }
+    m_pFrame.reset();
+}
+
+bool CDesktopApp::Start() {
+    CSplashWnd::EnableSplashScreen(m_options.m_bSplash);
+    if (!InitSockets()) {
+        return false;
+    }
+    const QString storePath = QString::fromStdString(m_app.Store().Path());
+    m_recentFiles.Load(storePath);
+    m_app.LoadOptions();
+    m_app.SaveOptions();
+    CreateFonts();
+
+    m_pDoc = std::make_unique<CQuobrixDoc>();
+    m_pDoc->SetAppOptions(m_app);
+    if (!m_pDoc->StartLocalServer()) {
+        std::cerr << "quobrix: cannot serve the results on 127.0.0.1" << std::endl;
+    }
+    m_pMessagePrompts = std::make_unique<CDocumentPrompts>(nullptr, *m_pDoc);
+    m_pPrompts = m_pMessagePrompts.get();
+    m_pFrame = std::make_unique<CMainFrame>(*m_pDoc, m_app, *m_pPrompts);
+    m_pMessagePrompts->SetParent(m_pFrame.get());
+    ConnectCommands();
+    UpdateRecentFiles();
+    if (!CreateFirstTask()) {
+        return false;
+    }
+
+    m_pFrame->ShowFirstTime();
+    BindTaskToFrame();
+    if (m_bDemoRunning) {
+        m_pFrame->OnTaskRun();
+    }
+    return true;
+}
+
+void CDesktopApp::SetPrompts(IDocumentPrompts& prompts) {
+    m_pPrompts = &prompts;
+    if (m_pFrame != nullptr) {
+        m_pFrame->SetPrompts(prompts);
+    }
+}
+
+bool CDesktopApp::InitSockets() {
+    // A peer that goes away must not end the program with SIGPIPE.
+    if (std::signal(SIGPIPE, SIG_IGN) == SIG_ERR) {
+        QMessageBox::critical(nullptr, QString::fromStdString(LoadString(IDS_APP_TITLE)),
+                              QString::fromStdString(LoadString(IDS_SOCKETS_INIT_FAILED)));
+        return false;
+    }
+    return true;
+}
+
+void CDesktopApp::CreateFonts() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int dpi =
+        screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : kDefaultDpi;
+    m_fontNormal = CreateSharedFont(m_app.m_strNormalFontFace, m_app.m_nNormalFontSize, false, dpi);
+    m_fontTitle = CreateSharedFont(m_app.m_strTitleFontFace, m_app.m_nTitleFontSize, true, dpi);
+    CSharedFonts::Set(m_fontNormal, m_fontTitle);
+}
+
+bool CDesktopApp::CreateFirstTask() {
+    if (m_options.m_bDemo) {
+        return StartDemo();
+    }
+    if (m_options.m_strTaskFile.empty()) {
+        m_pDoc->OnNewDocument();
+        m_pFrame->UpdateTitle();
+        return true;
+    }
+    return OpenDocumentFile(m_options.m_strTaskFile);
+}
+
+void CDesktopApp::BindTaskToFrame() {
+    m_pDoc->m_hWndMainFrame = &m_pFrame->Target();
+    m_pDoc->m_hWndThreadBar = &m_pFrame->ThreadBarTarget();
+    m_pDoc->SetState(m_pDoc->m_nState);
+    m_pDoc->NotifySitesLeft();
+    m_pDoc->NotifyLinkCounts();
+}
+
+void CDesktopApp::ConnectCommands() {
+    CMainFrame* frame = m_pFrame.get();
+    connect(frame->Action(ID_FILE_NEW_TASK), &QAction::triggered, this, &CDesktopApp::OnFileNew);
+    connect(frame->Action(ID_FILE_OPEN), &QAction::triggered, this, &CDesktopApp::OnFileOpen);
+    connect(frame->Action(ID_APP_EXIT), &QAction::triggered, this, &CDesktopApp::OnAppExit);
+    connect(frame->Action(ID_APP_OPTIONS), &QAction::triggered, this, &CDesktopApp::OnAppOptions);
+    connect(frame->Action(ID_APP_ABOUT), &QAction::triggered, this, &CDesktopApp::OnAppAbout);
+    connect(frame->Action(ID_HELP_CONTACT), &QAction::triggered, this, &CDesktopApp::OnHelpContact);
+    for (int index = 0; index < CRecentFileList::kSize; ++index) {
+        connect(frame->Action(ID_FILE_MRU_FILE1 + static_cast<unsigned>(index)),
+                &QAction::triggered, this, [this, index] { OnOpenRecentFile(index); });
+    }
+    connect(frame, &CMainFrame::TaskFileSaved, this, [this](const QString& path) {
+        m_recentFiles.Add(path);
+        UpdateRecentFiles();
+    });
+    connect(frame, &CMainFrame::Closing, this, [this] {
+        m_recentFiles.Save(QString::fromStdString(m_app.Store().Path()));
+    });
+    connect(frame, &CMainFrame::TaskStateChanged, this, &CDesktopApp::OnTaskStateChanged);
+}
+
+void CDesktopApp::UpdateRecentFiles() {
+    QStringList texts;
+    for (int index = 0; index < m_recentFiles.Files().size(); ++index) {
+        texts.append(m_recentFiles.MenuText(index));
+    }
+    m_pFrame->SetRecentFiles(texts);
+}
+
+bool CDesktopApp::OpenDocumentFile(const std::string& path) {
+    if (!m_pDoc->SaveModified(*m_pPrompts)) {
+        return false;
+    }
+    const QString name = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+    std::string error;
+    if (!m_pDoc->OnOpenDocument(name.toStdString(), error)) {
+        m_pPrompts->ShowMessage(error, IDocumentPrompts::Icon::Error);
+        m_recentFiles.Remove(name);
+        UpdateRecentFiles();
+        m_pFrame->UpdateTitle();
+        return false;
+    }
+    m_recentFiles.Add(name);
+    UpdateRecentFiles();
+    m_pFrame->UpdateTitle();
+    return true;
+}
+
+bool CDesktopApp::CreateTask(const CNewTaskRecord& record, const std::string& path) {
+    if (!m_pDoc->SaveModified(*m_pPrompts)) {
+        return false;
+    }
+    std::string error;
+    const bool bCreated = m_pDoc->CreateNewTask(record, path, m_app.m_crRetrievedLinks, error);
+    m_pFrame->UpdateTitle();
+    if (!bCreated) {
+        m_pPrompts->ShowMessage(error, IDocumentPrompts::Icon::Error);
+        return false;
+    }
+    // Unsaved from here on, so that closing without a save still offers one.
+    m_pDoc->SetModifiedFlag();
+    m_recentFiles.Add(QString::fromStdString(path));
+    UpdateRecentFiles();
+    return true;
+}

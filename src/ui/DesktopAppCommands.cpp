@@ -1,0 +1,109 @@
+// The application's commands, and the demo that "make run" starts.
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTimer>
+#include <QUrl>
+#include <iostream>
+
+#include "app/DemoWeb.h"
+#include "common/AppOptions.h"
+#include "common/FileUtil.h"
+#include "common/StringTable.h"
+#include "task/QuobrixDoc.h"
+#include "ui/AboutDlg.h"
+#include "ui/DesktopApp.h"
+#include "ui/DocumentPrompts.h"
+#include "ui/MainFrame.h"
+
+void CDesktopApp::OnFileNew() {
+    if (m_pDoc->IsRunning()) {
+        m_pPrompts->ShowMessage(LoadString(IDS_TASK_RUNNING), IDocumentPrompts::Icon::Error);
+        return;
+    }
+    CDocumentPrompts::Inform(m_pFrame.get(), LoadString(IDS_WIZARD_NEXT_VERSION));
+}
+
+void CDesktopApp::OnFileOpen() {
+    const QString current = QString::fromStdString(m_pDoc->GetPathName());
+    const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
+    // "Quobrix Files (*.qbx)", the filter of the document strings.
+    const QString filter = QString::fromStdString(LoadString(IDR_MAINFRAME)).section(u'\n', 3, 3);
+    const QString path = QFileDialog::getOpenFileName(
+        m_pFrame.get(), QString::fromStdString(LoadString(IDS_OPEN_TITLE)), folder, filter);
+    if (!path.isEmpty()) {
+        OpenDocumentFile(path.toStdString());
+    }
+}
+
+void CDesktopApp::OnOpenRecentFile(int nIndex) {
+    const QString path = m_recentFiles.Files().value(nIndex);
+    if (!path.isEmpty()) {
+        OpenDocumentFile(path.toStdString());
+    }
+}
+
+void CDesktopApp::OnAppExit() {
+    m_pFrame->close();
+}
+
+void CDesktopApp::OnAppOptions() {
+    CDocumentPrompts::Inform(m_pFrame.get(), LoadString(IDS_OPTIONS_NEXT_VERSION));
+}
+
+void CDesktopApp::OnAppAbout() {
+    CAboutDlg dialog(m_pFrame.get());
+    dialog.exec();
+}
+
+void CDesktopApp::OnHelpContact() {
+    // The result is ignored: without a mail program nothing happens.
+    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") +
+                                   QString::fromUtf8(kSupportMailAddress.data(),
+                                                     static_cast<qsizetype>(kSupportMailAddress.size())) +
+                                   QStringLiteral("?subject=Comments")));
+}
+
+bool CDesktopApp::StartDemo() {
+    m_pDemoWeb = std::make_unique<CDemoWeb>();
+    if (!m_pDemoWeb->IsListening()) {
+        std::cerr << "quobrix: cannot start the demo web servers on 127.0.0.1 and 127.0.0.2"
+                  << std::endl;
+        return false;
+    }
+    const std::string folder = QFileInfo(QString::fromStdString(
+                                             m_options.m_strDemoFolder.empty()
+                                                 ? DefaultDemoFolder()
+                                                 : m_options.m_strDemoFolder))
+                                   .absoluteFilePath()
+                                   .toStdString();
+    const std::string path = folder + "/demo.qbx";
+    MakeDirectoriesAlong(path);
+    // The demo web is on this machine: no proxy, whatever the options say.
+    CAppOptions options = m_app;
+    options.m_bUseProxy = false;
+    m_pDoc->SetAppOptions(options);
+    if (!CreateTask(m_pDemoWeb->TaskRecord(), path)) {
+        return false;
+    }
+    std::cout << "Demo web: http://" << m_pDemoWeb->Site1() << "/ and http://"
+              << m_pDemoWeb->Site2() << "/\nTask: " << path << " (keywords \""
+              << CDemoWeb::kKeywords << "\")" << std::endl;
+    m_bDemoRunning = true;
+    return true;
+}
+
+void CDesktopApp::OnTaskStateChanged() {
+    if (!m_bDemoRunning || m_pDoc->IsRunning()) {
+        return;
+    }
+    // The demo's run ended: keep its results with the task, as the headless
+    // demo does. After the notification, so the last worker is not held.
+    m_bDemoRunning = false;
+    QTimer::singleShot(0, m_pFrame.get(), [this] {
+        m_pDoc->SetAppOptions(m_app);
+        m_pFrame->SaveTask();
+        std::cout << "The demo task is saved: " << m_pDoc->GetPathName()
+                  << "\nOpen it again with: quobrix " << m_pDoc->GetPathName() << std::endl;
+    });
+}

@@ -1,0 +1,71 @@
+#include "ui/DocumentPrompts.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "common/StringTable.h"
+#include "task/Document.h"
+
+namespace {
+QString Text(unsigned id) {
+    return QString::fromStdString(LoadString(id));
+}
+
+// "Quobrix Files (*.qbx)", the fourth field of the document strings.
+QString TaskFileFilter() {
+    return Text(IDR_MAINFRAME).section(u'\n', 3, 3);
+}
+
+QMessageBox::Icon BoxIcon(IDocumentPrompts::Icon icon) {
+    switch (icon) {
+        case IDocumentPrompts::Icon::Error:
+            return QMessageBox::Critical;
+        case IDocumentPrompts::Icon::Exclamation:
+            return QMessageBox::Warning;
+        case IDocumentPrompts::Icon::Question:
+            return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+}  // namespace
+
+void CDocumentPrompts::ShowMessage(const std::string& text, Icon icon) {
+    QMessageBox box(BoxIcon(icon), Text(IDS_APP_TITLE), QString::fromStdString(text),
+                    QMessageBox::Ok, m_pParent);
+    box.exec();
+}
+
+void CDocumentPrompts::Inform(QWidget* parent, const std::string& text) {
+    QMessageBox box(QMessageBox::Information, Text(IDS_APP_TITLE), QString::fromStdString(text),
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+IDocumentPrompts::Answer CDocumentPrompts::AskYesNoCancel(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, Text(IDS_APP_TITLE), QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_pParent);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
+std::string CDocumentPrompts::AskSavePath() {
+    return AskTaskPath(m_pParent, m_doc.GetTitle());
+}
+
+std::string CDocumentPrompts::AskTaskPath(QWidget* parent, const std::string& suggested) {
+    QString path = QFileDialog::getSaveFileName(parent, Text(IDS_SAVE_AS_TITLE),
+                                                QString::fromStdString(suggested) + ".qbx",
+                                                TaskFileFilter());
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
+        path += QStringLiteral(".qbx");
+    }
+    return path.toStdString();
+}

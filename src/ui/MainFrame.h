@@ -1,0 +1,178 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <map>
+#include <memory>
+
+#include "app/AutoSave.h"
+#include "common/NotifyTarget.h"
+
+class CAddressBox;
+class CBusyFilter;
+class CQuobrixApp;
+class CQuobrixDoc;
+class CQuobrixView;
+class CThreadList;
+class CWindowTarget;
+class IDocumentPrompts;
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+// The single top-level window: the menus, the standard toolbar, the browser
+// buttons and the address bar, the status bar with the task's state and
+// counters, the "Threads status" bar and the browser view in the middle.
+//
+// It shows what the task reports (the task's notifications arrive through
+// Target() and ThreadBarTarget(), on the GUI thread) and keeps no crawl state
+// of its own. It carries out the task, view and bar commands and Save / Save
+// As, saves the task at every auto-save interval, and drops the user's input
+// while the task stops its workers. The application's commands (New, Open,
+// the recent files, Exit, Options, About, Contact) are the application's:
+// CDesktopApp connects them to the actions created here.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    enum Pane {
+        PANE_PROMPT,
+        PANE_STATE,
+        PANE_SITES_LEFT,
+        PANE_LINKS_QUEUED,
+        PANE_LINKS_REQUESTED,
+        PANE_COUNT
+    };
+
+    // Builds the window, hidden, at the stored placement, with the docking
+    // state stored under "Toolbar"; shows the splash (when enabled) and starts
+    // the one-second timer. prompts asks the user when the task is closed.
+    CMainFrame(CQuobrixDoc& doc, CQuobrixApp& app, IDocumentPrompts& prompts,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The first show, in the stored show state (maximised by default).
+    void ShowFirstTime();
+
+    CQuobrixView* View() const { return m_pView; }
+    QString PaneText(int pane) const;
+    // The thread list's row (0..14): its status text and its phase icon.
+    QString ThreadRowText(int row) const;
+    int ThreadRowPhase(int row) const;
+    CThreadList* ThreadList() const { return m_pThreadList; }
+    CAddressBox* AddressBox() const { return m_pAddressBox; }
+
+    // The task's receivers: main frame (state, counters, authorization, file
+    // errors) and thread bar (thread status, reset).
+    INotifyTarget& Target();
+    INotifyTarget& ThreadBarTarget();
+
+    // The action of a command id (ID_FILE_OPEN, ID_FILE_MRU_FILE1, ...), or null.
+    QAction* Action(unsigned id) const;
+
+    void SetPrompts(IDocumentPrompts& prompts) { m_pPrompts = &prompts; }
+    // The recent-file entries of the File menu, as CRecentFileList::MenuText gives them.
+    void SetRecentFiles(const QStringList& menuTexts);
+    // The caption after the task's file changed: "shop - Quobrix".
+    void UpdateTitle();
+
+    // Enables and checks the commands from the task and the view, and shows
+    // the busy state while the task stops its workers. Runs after every
+    // command and notification, and a few times a second.
+    void UpdateCommandUI();
+
+    // Saves the task to its file, or asks for one; false when it was not saved.
+    bool SaveTask();
+
+signals:
+    // A task file was named by Save As (for the recent-file list).
+    void TaskFileSaved(const QString& path);
+    // The task's state changed (notification 1060).
+    void TaskStateChanged();
+    // The window accepted its close request and is about to go.
+    void Closing();
+
+public slots:
+    // The one-second timer: the task's auto-save.
+    void OnTimer();
+
+    // Task, file, bar and thread-list commands.
+    void OnTaskRun();
+    void OnTaskPause();
+    void OnTaskAbort();
+    void OnTaskProperties();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnAbortRetrieval();
+    void OnCopyUrl();
+    void OnSkipCurrentSite();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    // Creation, in this order (MainFrame*.cpp).
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createAddressBar();
+    void createStatusBar();
+    void createThreadBar();
+    void createView();
+    void restoreBarState();
+    void saveBarState() const;
+    void savePlacement() const;
+
+    QAction* addCommand(unsigned id, const QString& text, const QKeySequence& key = {},
+                        const char* icon = nullptr);
+    QMenu* createFileMenu();
+    QMenu* createTaskMenu();
+    QMenu* createViewMenu();
+    QMenu* createHelpMenu();
+    void connectBarToggle(QAction* action, QWidget* bar);
+    void connectViewCommands();
+    void updateViewCommands();
+    void updateThreadCommands();
+    void updateBarChecks();
+
+    // Notifications (MainFrameMessages.cpp), on the GUI thread.
+    int64_t OnFrameMessage(unsigned message, int64_t wParam, const NotifyParam& lParam);
+    int64_t OnThreadBarMessage(unsigned message, int64_t wParam, const NotifyParam& lParam);
+    int64_t OnAuthorize(const QString& url);
+    void OnFileError(int error, const QString& path);
+
+    bool SaveTaskTo(const std::string& path);
+    void SetPaneText(int pane, const QString& text);
+    void OnThreadPopup(const QPoint& globalPos);
+    void OnAddress(const QString& text, bool bCtrl, bool bTyped);
+    void OnPageCompleted(const QString& address);
+    void Navigate(const QString& address);
+
+    CQuobrixDoc& m_doc;
+    CQuobrixApp& m_app;
+    IDocumentPrompts* m_pPrompts;
+
+    std::map<unsigned, QAction*> m_actions;
+    QMenu* m_pFileMenu = nullptr;
+    QAction* m_pRecentSeparator = nullptr;
+    QAction* m_pNoRecentFile = nullptr;
+    QMenu* m_pThreadMenu = nullptr;
+    QToolBar* m_pStandardBar = nullptr;
+    QToolBar* m_pBrowserBar = nullptr;
+    QToolBar* m_pAddressBar = nullptr;
+    CAddressBox* m_pAddressBox = nullptr;
+    QLabel* m_pPanes[PANE_COUNT] = {};
+    QDockWidget* m_pThreadBar = nullptr;
+    CThreadList* m_pThreadList = nullptr;
+    CQuobrixView* m_pView = nullptr;
+
+    std::unique_ptr<CWindowTarget> m_pTarget;
+    std::unique_ptr<CWindowTarget> m_pThreadBarTarget;
+    CBusyFilter* m_pBusyFilter = nullptr;
+    int m_nTimer = 0;         // the one-second timer
+    int m_nUpdateTimer = 0;   // command states and the busy state
+    CAutoSave m_autoSave;
+    bool m_bAddressTyped = false;  // Enter in the address bar, until the page has loaded
+};

@@ -1,0 +1,54 @@
+// The task's commands and Save / Save As, as the frame carries them out.
+#include "common/StringTable.h"
+#include "task/QuobrixDoc.h"
+#include "ui/DocumentPrompts.h"
+#include "ui/MainFrame.h"
+
+void CMainFrame::OnTaskRun() {
+    m_doc.OnTaskRun();
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnTaskPause() {
+    m_doc.OnTaskPause();
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnTaskAbort() {
+    m_doc.OnTaskAbort();
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnTaskProperties() {
+    CDocumentPrompts::Inform(this, LoadString(IDS_PROPERTIES_NEXT_VERSION));
+}
+
+void CMainFrame::OnFileSave() {
+    SaveTask();
+}
+
+void CMainFrame::OnFileSaveAs() {
+    const std::string path = CDocumentPrompts::AskTaskPath(this, m_doc.GetTitle());
+    if (!path.empty() && SaveTaskTo(path)) {
+        emit TaskFileSaved(QString::fromStdString(path));
+    }
+}
+
+bool CMainFrame::SaveTask() {
+    const std::string path = m_doc.GetPathName();
+    if (!path.empty()) {
+        return SaveTaskTo(path);
+    }
+    OnFileSaveAs();
+    return !m_doc.GetPathName().empty() && !m_doc.IsModified();
+}
+
+bool CMainFrame::SaveTaskTo(const std::string& path) {
+    std::string error;
+    if (!m_doc.OnSaveDocument(path, error)) {
+        m_pPrompts->ShowMessage(error, IDocumentPrompts::Icon::Error);
+        return false;
+    }
+    UpdateTitle();
+    return true;
+}

@@ -1,0 +1,43 @@
+#include "ui/WindowPlacement.h"
+
+namespace {
+// Windows show commands, as the store keeps them.
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_SHOWMAXIMIZED = 3;
+constexpr int SW_MINIMIZE = 6;
+constexpr int SW_SHOWMINNOACTIVE = 7;
+}  // namespace
+
+QRect InitialGeometry(const CWindowRect& rc, const QSize& screen) {
+    const CWindowGeometry geometry = InitialWindowGeometry(rc, screen.width(), screen.height());
+    return QRect(geometry.X, geometry.Y, geometry.Width, geometry.Height);
+}
+
+Qt::WindowStates WindowStateForShowCmd(int nCmdShow) {
+    switch (nCmdShow) {
+        case SW_SHOWMAXIMIZED:
+            return Qt::WindowMaximized;
+        case SW_SHOWMINIMIZED:
+        case SW_MINIMIZE:
+        case SW_SHOWMINNOACTIVE:
+            return Qt::WindowMinimized;
+        default:
+            return Qt::WindowNoState;
+    }
+}
+
+int ShowCmdForWindowState(Qt::WindowStates state) {
+    if (state & Qt::WindowMinimized) {
+        return SW_SHOWMINIMIZED;
+    }
+    if (state & Qt::WindowMaximized) {
+        return SW_SHOWMAXIMIZED;
+    }
+    return SW_SHOWNORMAL;
+}
+
+CWindowRect RectFromGeometry(const QRect& normal) {
+    return {normal.left(), normal.top(), normal.left() + normal.width(),
+            normal.top() + normal.height()};
+}

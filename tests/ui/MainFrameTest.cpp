@@ -1,0 +1,311 @@
+// The main frame as the task drives it: panes and thread rows for each
+// notification (sent from a worker thread, as the engine does), the thread
+// pop-up's enabling, the busy state, the file-error box, auto-save through
+// the timer, and what closing leaves in the settings store.
+#include <QAction>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSettings>
+#include <QtTest>
+
+#include <atomic>
+#include <cerrno>
+#include <thread>
+
+#include "ModalDialog.h"
+#include "app/QuobrixApp.h"
+#include "common/Messages.h"
+#include "common/StringTable.h"
+#include "support/TempDir.h"
+#include "task/QuobrixDoc.h"
+#include "ui/MainFrame.h"
+#include "ui/ThreadList.h"
+#include "ui/controls/AddressBox.h"
+
+namespace {
+// Answers the task's questions as a test tells, and keeps its messages.
+class CScriptedPrompts : public IDocumentPrompts {
+public:
+    void ShowMessage(const std::string& text, Icon) override { m_arrMessages.push_back(text); }
+    Answer AskYesNoCancel(const std::string&) override { return Answer::No; }
+    std::string AskSavePath() override { return ""; }
+
+    std::vector<std::string> m_arrMessages;
+};
+
+// Sends from another thread, as a worker does: the call returns only once
+// the GUI thread has handled it, so the test's event loop must keep running.
+void SendFromWorker(INotifyTarget& target, unsigned message, int64_t wParam, NotifyParam lParam) {
+    std::atomic<bool> bDone = false;
+    std::thread worker([&] {
+        target.Send(message, wParam, lParam);
+        bDone = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(bDone, 10000);
+    worker.join();
+}
+}  // namespace
+
+Q_DECLARE_METATYPE(NotifyParam)
+
+class CMainFrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void cleanupTestCase();
+    void PanesStartWithTheirInitialTexts();
+    void PanesFollowTheMessages_data();
+    void PanesFollowTheMessages();
+    void ThreadRowsFollowTheMessages();
+    void PopupEnabling_data();
+    void PopupEnabling();
+    void CopyUrlPutsTheSlotsAddressOnTheClipboard();
+    void FileErrorShowsTheSystemText();
+    void BusyDropsInputButNotDialogsOrNotifications();
+    void TimerSavesAChangedTask();
+    void CloseRefusedWhileRunning();
+    void CloseLeavesPlacementAndBarsForTheNextStart();
+
+private:
+    TempDir m_dir;
+    std::unique_ptr<CQuobrixApp> m_pApp;
+    std::unique_ptr<CQuobrixDoc> m_pDoc;
+    CScriptedPrompts m_prompts;
+    std::unique_ptr<CMainFrame> m_pFrame;
+};
+
+void CMainFrameTest::initTestCase() {
+    m_pApp = std::make_unique<CQuobrixApp>(m_dir / "Quobrix.ini");
+    m_pApp->LoadOptions();
+    m_pDoc = std::make_unique<CQuobrixDoc>();
+    m_pFrame = std::make_unique<CMainFrame>(*m_pDoc, *m_pApp, m_prompts);
+    m_pFrame->ShowFirstTime();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pFrame.get()));
+}
+
+void CMainFrameTest::cleanup() {
+    CQuobrixDoc& doc = *m_pDoc;
+    doc.m_nState = IDS_STATE_IDLE;
+    doc.m_bStop = false;
+    for (AtomicValue<bool>& active : doc.m_bActive) {
+        active = false;
+    }
+    doc.SetModifiedFlag(false);
+    m_prompts.m_arrMessages.clear();
+    m_pFrame->ThreadList()->clearSelection();
+}
+
+void CMainFrameTest::cleanupTestCase() {
+    m_pFrame.reset();
+    m_pDoc.reset();
+}
+
+void CMainFrameTest::PanesStartWithTheirInitialTexts() {
+    const CMainFrame& frame = *m_pFrame;
+    QCOMPARE(frame.PaneText(CMainFrame::PANE_PROMPT), QStringLiteral("Ready"));
+    QCOMPARE(frame.PaneText(CMainFrame::PANE_STATE), QStringLiteral("Idle"));
+    QCOMPARE(frame.PaneText(CMainFrame::PANE_SITES_LEFT), QStringLiteral("0 sites left"));
+    QCOMPARE(frame.PaneText(CMainFrame::PANE_LINKS_QUEUED), QStringLiteral("0 links queued"));
+    QCOMPARE(frame.PaneText(CMainFrame::PANE_LINKS_REQUESTED), QStringLiteral("0 links requested"));
+    for (int row = 0; row < CThreadList::kRows; ++row) {
+        QCOMPARE(frame.ThreadList()->topLevelItem(row)->text(0), QString::number(row + 1));
+        QCOMPARE(frame.ThreadRowText(row), QStringLiteral("N/A"));
+        QCOMPARE(frame.ThreadRowPhase(row), 0);
+    }
+    QCOMPARE(frame.ThreadList()->topLevelItemCount(), CThreadList::kRows);
+}
+
+void CMainFrameTest::PanesFollowTheMessages_data() {
+    QTest::addColumn<unsigned>("message");
+    QTest::addColumn<NotifyParam>("lParam");
+    QTest::addColumn<int>("pane");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("state") << WM_TASK_STATE << NotifyParam(std::string("Seeking...")) << 1
+                           << "Seeking...";
+    QTest::newRow("sites left") << WM_SITES_LEFT << NotifyParam(int64_t{12}) << 2
+                                << "12 sites left";
+    QTest::newRow("sites left, unsigned") << WM_SITES_LEFT << NotifyParam(int64_t{-1}) << 2
+                                          << "4294967295 sites left";
+    QTest::newRow("links queued") << WM_LINKS_QUEUED << NotifyParam(int64_t{250}) << 3
+                                  << "250 links queued";
+    QTest::newRow("links requested") << WM_LINKS_REQUESTED << NotifyParam(int64_t{7}) << 4
+                                     << "7 links requested";
+}
+
+void CMainFrameTest::PanesFollowTheMessages() {
+    QFETCH(unsigned, message);
+    QFETCH(NotifyParam, lParam);
+    QFETCH(int, pane);
+    QFETCH(QString, text);
+    SendFromWorker(m_pFrame->Target(), message, 0, lParam);
+    QCOMPARE(m_pFrame->PaneText(pane), text);
+}
+
+void CMainFrameTest::ThreadRowsFollowTheMessages() {
+    INotifyTarget& bar = m_pFrame->ThreadBarTarget();
+    const std::string reading = "Reading web page: http://a.example/    512bytes( 50% )";
+    SendFromWorker(bar, WM_THREAD_STATUS, 3 * 256 + PHASE_READ, reading);
+    QCOMPARE(m_pFrame->ThreadRowText(3), QString::fromStdString(reading));
+    QCOMPARE(m_pFrame->ThreadRowPhase(3), int(PHASE_READ));
+    QCOMPARE(m_pFrame->ThreadList()->topLevelItem(3)->data(1, Qt::AccessibleTextRole).toString(),
+             QString::fromStdString("Thread 4: " + reading));
+    // Only the slot's low eight bits count.
+    SendFromWorker(bar, WM_THREAD_STATUS, (256 + 14) * 256 + PHASE_PARSE,
+                   std::string("Parsing web page: http://a.example/"));
+    QCOMPARE(m_pFrame->ThreadRowPhase(14), int(PHASE_PARSE));
+
+    // Hidden and shown again, the rows keep their texts.
+    m_pFrame->Action(ID_VIEW_THREAD_BAR)->trigger();
+    m_pFrame->Action(ID_VIEW_THREAD_BAR)->trigger();
+    QCOMPARE(m_pFrame->ThreadRowText(3), QString::fromStdString(reading));
+
+    bar.Post(WM_THREADS_RESET, 0, int64_t{0});
+    QTRY_COMPARE(m_pFrame->ThreadRowText(3), QStringLiteral("N/A"));
+    QCOMPARE(m_pFrame->ThreadRowPhase(14), 0);
+}
+
+void CMainFrameTest::PopupEnabling_data() {
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<bool>("bActive");
+    QTest::addColumn<unsigned>("state");
+    QTest::addColumn<bool>("bSiteMode");
+    QTest::addColumn<int>("nextSite");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<bool>("bSlotCommands");
+    QTest::addColumn<bool>("bSkip");
+    // Two sites in the list; the range ends at 10.0.0.5.
+    QTest::newRow("no row") << -1 << true << unsigned(IDS_STATE_SEEKING) << true << 1 << "a"
+                            << false << true;
+    QTest::newRow("idle slot") << 2 << false << unsigned(IDS_STATE_SEEKING) << true << 1 << "a"
+                               << false << true;
+    QTest::newRow("active slot") << 2 << true << unsigned(IDS_STATE_SEEKING) << true << 2 << "b"
+                                 << true << false;
+    QTest::newRow("paused") << 2 << true << unsigned(IDS_STATE_PAUSED) << true << 1 << "a" << true
+                            << false;
+    QTest::newRow("range left") << 0 << false << unsigned(IDS_STATE_SEEKING) << false << 0
+                                << "10.0.0.1" << false << true;
+    QTest::newRow("range ended") << 0 << false << unsigned(IDS_STATE_SEEKING) << false << 0
+                                 << "10.0.0.5" << false << false;
+}
+
+void CMainFrameTest::PopupEnabling() {
+    QFETCH(int, selected);
+    QFETCH(bool, bActive);
+    QFETCH(unsigned, state);
+    QFETCH(bool, bSiteMode);
+    QFETCH(int, nextSite);
+    QFETCH(QString, current);
+    QFETCH(bool, bSlotCommands);
+    QFETCH(bool, bSkip);
+    CQuobrixDoc& doc = *m_pDoc;
+    doc.m_bActive[2] = bActive;
+    doc.m_nState = state;
+    doc.m_bSiteMode = bSiteMode;
+    doc.m_arrSites = {"a", "b"};
+    doc.m_nNextSite = nextSite;
+    doc.m_strCurrentSite = current.toStdString();
+    doc.m_strEndAddress = "10.0.0.5";
+    if (selected >= 0) {
+        m_pFrame->ThreadList()->setCurrentItem(m_pFrame->ThreadList()->topLevelItem(selected));
+    }
+    m_pFrame->UpdateCommandUI();
+    QCOMPARE(m_pFrame->Action(ID_THREAD_ABORT_RETRIEVAL)->isEnabled(), bSlotCommands);
+    QCOMPARE(m_pFrame->Action(ID_THREAD_COPY_URL)->isEnabled(), bSlotCommands);
+    QCOMPARE(m_pFrame->Action(ID_THREAD_SKIP_SITE)->isEnabled(), bSkip);
+}
+
+void CMainFrameTest::CopyUrlPutsTheSlotsAddressOnTheClipboard() {
+    m_pDoc->m_bActive[5] = true;
+    m_pDoc->m_strUrl[5] = "http://a.example/docs/page.html";
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    m_pFrame->ThreadList()->setCurrentItem(m_pFrame->ThreadList()->topLevelItem(5));
+    m_pFrame->OnCopyUrl();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("http://a.example/docs/page.html"));
+}
+
+void CMainFrameTest::FileErrorShowsTheSystemText() {
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+        text = box->text();
+        icon = box->icon();
+        box->accept();
+    });
+    m_pFrame->Target().Send(WM_FILE_ERROR, ENOSPC, std::string("/tasks/shop/a.example/x.html"));
+    QCOMPARE(text, QStringLiteral("Can't create file: /tasks/shop/a.example/x.html\r\n") +
+                       QString::fromLocal8Bit(strerror(ENOSPC)));
+    QCOMPARE(icon, QMessageBox::Critical);
+}
+
+void CMainFrameTest::BusyDropsInputButNotDialogsOrNotifications() {
+    QLineEdit* address = m_pFrame->AddressBox()->lineEdit();
+    address->clear();
+    m_pDoc->m_bStop = true;  // the task is stopping its workers
+    m_pFrame->UpdateCommandUI();
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QTest::keyClicks(address, "abc");
+    QCOMPARE(address->text(), QString());
+
+    QDialog dialog(m_pFrame.get());
+    auto* field = new QLineEdit(&dialog);
+    dialog.show();
+    QTest::keyClicks(field, "ok");
+    QCOMPARE(field->text(), QStringLiteral("ok"));
+    SendFromWorker(m_pFrame->Target(), WM_TASK_STATE, 0, std::string("Paused"));
+    QCOMPARE(m_pFrame->PaneText(CMainFrame::PANE_STATE), QStringLiteral("Paused"));
+
+    // The last worker has gone: the next update ends the busy state.
+    m_pDoc->m_bStop = false;
+    QTRY_VERIFY(QApplication::overrideCursor() == nullptr);
+    QTest::keyClicks(address, "abc");
+    QCOMPARE(address->text(), QStringLiteral("abc"));
+}
+
+void CMainFrameTest::TimerSavesAChangedTask() {
+    const std::string path = m_dir / "timer.qbx";
+    std::string error;
+    QVERIFY(m_pDoc->OnSaveDocument(path, error));
+    std::remove(path.c_str());
+    m_pDoc->m_nAutoSaveMinutes = 1;
+    m_pDoc->SetModifiedFlag();
+    for (int second = 0; second < 59; ++second) {
+        m_pFrame->OnTimer();
+    }
+    QVERIFY(!QFile::exists(QString::fromStdString(path)));
+    m_pFrame->OnTimer();
+    QVERIFY(QFile::exists(QString::fromStdString(path)));
+    QVERIFY(!m_pDoc->IsModified());
+    m_pDoc->m_nAutoSaveMinutes = 0;
+}
+
+void CMainFrameTest::CloseRefusedWhileRunning() {
+    m_pDoc->m_nState = IDS_STATE_SEEKING;
+    QVERIFY(!m_pFrame->close());
+    QVERIFY(m_pFrame->isVisible());
+    QCOMPARE(m_prompts.m_arrMessages,
+             std::vector<std::string>{"A search task is running, pause or stop it first."});
+}
+
+void CMainFrameTest::CloseLeavesPlacementAndBarsForTheNextStart() {
+    m_pFrame->Action(ID_VIEW_THREAD_BAR)->trigger();  // hidden
+    m_pFrame->Action(ID_VIEW_BROWSER_BUTTONS)->trigger();
+    QVERIFY(m_pFrame->close());
+
+    const QSettings store(QString::fromStdString(m_dir / "Quobrix.ini"), QSettings::IniFormat);
+    QCOMPARE(store.value("Placement/ShowCmd").toInt(), 3);  // it was shown maximised
+    QCOMPARE(store.value("Placement/Right").toInt() - store.value("Placement/Left").toInt(), 600);
+    QVERIFY(!store.value("Toolbar/State").toByteArray().isEmpty());
+
+    CMainFrame next(*m_pDoc, *m_pApp, m_prompts);
+    next.ShowFirstTime();
+    next.UpdateCommandUI();
+    QVERIFY(!next.Action(ID_VIEW_THREAD_BAR)->isChecked());
+    QVERIFY(!next.Action(ID_VIEW_BROWSER_BUTTONS)->isChecked());
+    QVERIFY(next.Action(ID_VIEW_ADDRESS_BAR)->isChecked());
+}
+
+QTEST_MAIN(CMainFrameTest)
+#include "MainFrameTest.moc"

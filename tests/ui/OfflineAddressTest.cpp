@@ -1,0 +1,93 @@
+// The address bar's Ctrl conversion and the window placement rules: pure
+// functions, checked without a window.
+#include <QtTest>
+
+#include "ui/OfflineAddress.h"
+#include "ui/WindowPlacement.h"
+
+namespace {
+const char kRoot[] = "http://127.0.0.1:4000/";
+}  // namespace
+
+class COfflineAddressTest : public QObject {
+    Q_OBJECT
+private slots:
+    void Conversion_data();
+    void Conversion();
+    void InitialGeometry_data();
+    void InitialGeometry();
+    void ShowState_data();
+    void ShowState();
+};
+
+void COfflineAddressTest::Conversion_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("converted");
+    QTest::newRow("host and folder") << "www.example.com/docs/"
+                                     << "http://127.0.0.1:4000/www.example.com/docs/index.html";
+    QTest::newRow("scheme and bare host") << "http://www.example.com"
+                                          << "http://127.0.0.1:4000/www.example.com/index.html";
+    QTest::newRow("page kept") << "https://shop.example/a/b.html"
+                               << "http://127.0.0.1:4000/shop.example/a/b.html";
+    QTest::newRow("leading slashes go") << "file:///srv/site/"
+                                        << "http://127.0.0.1:4000/srv/site/index.html";
+    QTest::newRow("only the first scheme goes") << "http://a.example/go?to=http://b.example/"
+                                                << "http://127.0.0.1:4000/a.example/go?to=http://b.example/index.html";
+    QTest::newRow("already on the server") << "http://127.0.0.1:4000/x.example/index.html"
+                                           << "http://127.0.0.1:4000/x.example/index.html";
+    QTest::newRow("another port is converted") << "http://127.0.0.1:5000/"
+                                               << "http://127.0.0.1:4000/127.0.0.1:5000/index.html";
+    QTest::newRow("nothing after the scheme") << "http://" << "";
+}
+
+void COfflineAddressTest::Conversion() {
+    QFETCH(QString, typed);
+    QFETCH(QString, converted);
+    QCOMPARE(QString::fromStdString(OfflineAddress(typed.toStdString(), kRoot)), converted);
+}
+
+void COfflineAddressTest::InitialGeometry_data() {
+    QTest::addColumn<QRect>("stored");  // Left, Top, Right, Bottom as x, y, right + 1, bottom + 1
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QRect>("created");
+    QTest::newRow("defaults") << QRect(QPoint(100, 100), QPoint(699, 499)) << QSize(1280, 1024)
+                              << QRect(100, 100, 600, 400);
+    QTest::newRow("too small") << QRect(QPoint(50, 50), QPoint(59, 39)) << QSize(1280, 1024)
+                               << QRect(50, 50, 300, 200);
+    QTest::newRow("larger than the screen") << QRect(QPoint(0, 0), QPoint(2999, 1999))
+                                            << QSize(1280, 1024) << QRect(0, 0, 1280, 1024);
+}
+
+void COfflineAddressTest::InitialGeometry() {
+    QFETCH(QRect, stored);
+    QFETCH(QSize, screen);
+    QFETCH(QRect, created);
+    const CWindowRect rc{stored.left(), stored.top(), stored.right() + 1, stored.bottom() + 1};
+    QCOMPARE(::InitialGeometry(rc, screen), created);
+    // What closes at that geometry is stored as that rectangle again.
+    QCOMPARE(RectFromGeometry(created),
+             (CWindowRect{created.x(), created.y(), created.x() + created.width(),
+                          created.y() + created.height()}));
+}
+
+void COfflineAddressTest::ShowState_data() {
+    QTest::addColumn<int>("showCmd");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("normal") << 1 << int(Qt::WindowNoState) << 1;
+    QTest::newRow("minimised") << 2 << int(Qt::WindowMinimized) << 2;
+    QTest::newRow("maximised") << 3 << int(Qt::WindowMaximized) << 3;
+    QTest::newRow("minimise") << 6 << int(Qt::WindowMinimized) << 2;
+    QTest::newRow("restore") << 9 << int(Qt::WindowNoState) << 1;
+}
+
+void COfflineAddressTest::ShowState() {
+    QFETCH(int, showCmd);
+    QFETCH(int, state);
+    QFETCH(int, stored);
+    QCOMPARE(int(WindowStateForShowCmd(showCmd)), state);
+    QCOMPARE(ShowCmdForWindowState(Qt::WindowStates(state)), stored);
+}
+
+QTEST_GUILESS_MAIN(COfflineAddressTest)
+#include "OfflineAddressTest.moc"
