@@ -1,0 +1,201 @@
+#include "ui/QuobrixView.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QApplication>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineProfile>
+
+#include <algorithm>
+#include <string>
+#include <variant>
+
+#include "app/ProgramFiles.h"
+#include "app/QuobrixApp.h"
+#include "common/Messages.h"
+#include "task/QuobrixDoc.h"
+#include "ui/GoToOfflineDlg.h"
+#include "ui/GoToResultDlg.h"
+#include "ui/OfflineAddress.h"
+#include "ui/TextSizeSteps.h"
+#include "ui/ViewAddress.h"
+#include "ui/ViewPage.h"
+#include "ui/WindowTarget.h"
+
+CQuobrixView::CQuobrixView(CQuobrixDoc& doc, CQuobrixApp& app, QWidget* parent)
+    : QWebEngineView(parent), m_doc(doc), m_app(app), m_fontNormal(QApplication::font()) {
+    setAccessibleName("Results");
+    createPage();
+    createTarget();
+}
+
+CQuobrixView::~CQuobrixView() {
+    // A page must go before its profile.
+    delete m_pPage;
+    m_pPage = nullptr;
+}
+
+void CQuobrixView::createPage() {
+    // A profile of our own, kept in memory only and without an HTTP cache.
+    m_pProfile = new QWebEngineProfile(this);
+    m_pProfile->setHttpCacheType(QWebEngineProfile::NoCache);
+    m_pPage = new CViewPage(m_pProfile, this);
+    setPage(m_pPage);
+
+    connect(m_pPage, &CViewPage::NavigationStarting, this,
+            [this](const QUrl& url) { emit AddressShown(url.toString()); });
+    connect(m_pPage, &QWebEnginePage::titleChanged, this, &CQuobrixView::TitleShown);
+    connect(m_pPage, &QWebEnginePage::loadFinished, this,
+            [this](bool) { emit PageCompleted(m_pPage->url().toString()); });
+    connect(m_pPage->action(QWebEnginePage::Back), &QAction::changed, this,
+            &CQuobrixView::OnBackChanged);
+    connect(m_pPage->action(QWebEnginePage::Forward), &QAction::changed, this,
+            &CQuobrixView::OnForwardChanged);
+    connect(m_pPage, &QWebEnginePage::newWindowRequested, this,
+            &CQuobrixView::OnNewWindowRequested);
+}
+
+void CQuobrixView::createTarget() {
+    m_pTarget = new CWindowTarget(
+        [this](unsigned message, int64_t, const NotifyParam& lParam) {
+            return OnNotify(message, lParam);
+        },
+        this);
+}
+
+INotifyTarget& CQuobrixView::Target() {
+    return *m_pTarget;
+}
+
+int64_t CQuobrixView::OnNotify(unsigned message, const NotifyParam& lParam) {
+    if (message == WM_NAVIGATE_VIEW) {
+        if (const auto* pAddress = std::get_if<std::string>(&lParam)) {
+            Navigate(QString::fromStdString(*pAddress));
+        }
+    }
+    return 0;
+}
+
+void CQuobrixView::Navigate(const QString& address) {
+    const QUrl url = QUrl::fromUserInput(address);
+    if (url.isValid()) {
+        load(url);
+    }
+}
+
+int CQuobrixView::TextSize() const {
+    return m_app.m_nTextSize;
+}
+
+void CQuobrixView::OnBackChanged() {
+    const bool bEnabled = m_pPage->action(QWebEnginePage::Back)->isEnabled();
+    if (bEnabled != m_bCanGoBack) {
+        m_bCanGoBack = bEnabled;
+        emit CommandStateChanged();
+    }
+}
+
+void CQuobrixView::OnForwardChanged() {
+    const bool bEnabled = m_pPage->action(QWebEnginePage::Forward)->isEnabled();
+    if (bEnabled != m_bCanGoForward) {
+        m_bCanGoForward = bEnabled;
+        emit CommandStateChanged();
+    }
+}
+
+void CQuobrixView::OnNewWindowRequested(QWebEngineNewWindowRequest& request) {
+    // One window only: a link meant for a new window opens here.
+    load(request.requestedUrl());
+}
+
+void CQuobrixView::OnGoBack() {
+    back();
+}
+
+void CQuobrixView::OnGoForward() {
+    forward();
+}
+
+void CQuobrixView::OnGoHome() {
+    if (!m_doc.m_strStartAddress.empty()) {
+        Navigate(QString::fromStdString(m_doc.LocalServerRoot()));
+    }
+}
+
+void CQuobrixView::OnViewStop() {
+    stop();
+}
+
+void CQuobrixView::OnViewRefresh() {
+    reload();
+}
+
+QPrinter& CQuobrixView::Printer() {
+    if (!m_pPrinter) {
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        connect(this, &QWebEngineView::printFinished, this, [this](bool) { m_bPrinting = false; });
+    }
+    return *m_pPrinter;
+}
+
+void CQuobrixView::OnFilePrint() {
+    // The printer is busy until the page has been printed on it.
+    if (m_bPrinting) {
+        return;
+    }
+    QPrintDialog dlg(&Printer(), this);
+    if (dlg.exec() == QDialog::Accepted) {
+        m_bPrinting = true;
+        print(&Printer());
+    }
+}
+
+void CQuobrixView::OnFilePrintSetup() {
+    if (m_bPrinting) {
+        return;
+    }
+    QPageSetupDialog dlg(&Printer(), this);
+    dlg.exec();
+}
+
+void CQuobrixView::OnTextSize(int nSize) {
+    m_app.SetTextSize(nSize);
+    setZoomFactor(ZoomFactorOfTextSize(nSize));
+}
+
+void CQuobrixView::OnTextSizeCycle() {
+    m_app.m_nTextSize = NextTextSize(m_app.m_nTextSize);
+    setZoomFactor(ZoomFactorOfTextSize(m_app.m_nTextSize));
+}
+
+void CQuobrixView::OnGoResultPage() {
+    const int nResultPage = m_doc.m_nResultPage;
+    CGoToResultDlg dlg(static_cast<unsigned>(std::max(nResultPage, 0)), m_fontNormal, this);
+    if (dlg.exec() != QDialog::Accepted) {
+        return;
+    }
+    const int nPage = ChooseResultPage(dlg.PageNumber(), nResultPage);
+    Navigate(QString::fromStdString(ResultPageAddress(m_doc.LocalServerRoot(), nPage)));
+}
+
+void CQuobrixView::OnGoOfflinePage() {
+    const QString strPreset = QString::fromStdString(OfflineDialogPreset(m_doc.m_strStartAddress));
+    CGoToOfflineDlg dlg(strPreset, m_fontNormal, this);
+    if (dlg.exec() != QDialog::Accepted) {
+        return;
+    }
+    Navigate(QString::fromStdString(
+        OfflineAddress(dlg.Address().toStdString(), m_doc.LocalServerRoot())));
+}
+
+void CQuobrixView::OnHelpUserManual() {
+    const std::string strFolder = FindProgramFile("UserManual");
+    const QString strPath = QString::fromStdString(strFolder + "/tutorial.html");
+    // A missing manual is passed over in silence.
+    if (!strFolder.empty() && QFileInfo::exists(strPath)) {
+        load(QUrl::fromLocalFile(strPath));
+    }
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QFont>
+#include <QWebEngineView>
+
+#include <memory>
+
+#include "common/NotifyTarget.h"
+
+class CQuobrixApp;
+class CQuobrixDoc;
+class CViewPage;
+class CWindowTarget;
+class QPrinter;
+class QWebEngineProfile;
+
+// The task's only view: an embedded browser that shows the result pages and
+// stored copies the task's local server hands out, and any address the user
+// types. It carries out the browser commands and keeps the frame's address
+// bar and caption in step through its signals.
+//
+// Its pages never read from the HTTP cache: a result page grows while the
+// task runs and a stored copy may be replaced, so every load goes to the
+// local server again.
+class CQuobrixView : public QWebEngineView {
+    Q_OBJECT
+public:
+    CQuobrixView(CQuobrixDoc& doc, CQuobrixApp& app, QWidget* parent = nullptr);
+    ~CQuobrixView() override;
+
+    // The receiver of WM_NAVIGATE_VIEW, for doc.m_hWndView. Any thread.
+    INotifyTarget& Target();
+
+    // A navigation the program starts: never read from the cache. A typed
+    // address without a scheme is taken as a web address ("example.com").
+    void Navigate(const QString& address);
+
+    bool CanGoBack() const { return m_bCanGoBack; }
+    bool CanGoForward() const { return m_bCanGoForward; }
+    // 0..4, marks the Text Size menu.
+    int TextSize() const;
+
+    // The font of the go-to dialogs: the application's normal font.
+    void SetNormalFont(const QFont& font) { m_fontNormal = font; }
+
+public slots:
+    void OnGoBack();
+    void OnGoForward();
+    void OnGoHome();
+    void OnViewStop();
+    void OnViewRefresh();
+    void OnFilePrint();
+    void OnFilePrintSetup();
+    // nSize 0 (smallest) .. 4 (largest); written to the settings store at once.
+    void OnTextSize(int nSize);
+    // The Size button: one size larger, smallest after largest; not written.
+    void OnTextSizeCycle();
+    void OnGoResultPage();
+    void OnGoOfflinePage();
+    void OnHelpUserManual();
+
+signals:
+    void AddressShown(const QString& address);   // before a navigation
+    void TitleShown(const QString& title);       // the page's title
+    void PageCompleted(const QString& address);  // the document finished loading
+    void CommandStateChanged();                  // back/forward enabling changed
+
+private:
+    void createPage();
+    void createTarget();
+    void OnBackChanged();
+    void OnForwardChanged();
+    void OnNewWindowRequested(QWebEngineNewWindowRequest& request);
+    QPrinter& Printer();
+    int64_t OnNotify(unsigned message, const NotifyParam& lParam);
+
+    CQuobrixDoc& m_doc;
+    CQuobrixApp& m_app;
+    QWebEngineProfile* m_pProfile = nullptr;
+    CViewPage* m_pPage = nullptr;
+    CWindowTarget* m_pTarget = nullptr;
+    std::unique_ptr<QPrinter> m_pPrinter;  // made on first use: it asks the print system
+    QFont m_fontNormal;
+    bool m_bCanGoBack = false;
+    bool m_bCanGoForward = false;
+    bool m_bPrinting = false;
+};
