@@ -71,8 +71,9 @@ bool CDesktopApp::Start() {
 
     m_pFrame->ShowFirstTime();
     BindTaskToFrame();
-    if (m_bDemoRunning) {
+    if (m_pDemoWeb != nullptr) {
         m_pFrame->OnTaskRun();
+        m_bDemoRunning = m_pDoc->IsRunning();
     }
     return true;
 }

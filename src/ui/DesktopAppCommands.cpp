@@ -89,7 +89,6 @@ bool CDesktopApp::StartDemo() {
     std::cout << "Demo web: http://" << m_pDemoWeb->Site1() << "/ and http://"
               << m_pDemoWeb->Site2() << "/\nTask: " << path << " (keywords \""
               << CDemoWeb::kKeywords << "\")" << std::endl;
-    m_bDemoRunning = true;
     return true;
 }
 

@@ -82,6 +82,7 @@ QAction* CMainFrame::addCommand(unsigned id, const QString& text, const QKeySequ
         action->setShortcut(key);
     }
     if (icon != nullptr) {
+        action->setIconVisibleInMenu(false);  // menus show text and check marks only
         action->setIcon(QIcon(QString::fromLatin1(":/ui/%1.png").arg(QLatin1String(icon))));
         // The hot image shows under the mouse, where the artwork has one.
         const QString hot = QString::fromLatin1(":/ui/%1-hot.png").arg(QLatin1String(icon));

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
+#include <algorithm>
 
 #include "common/StringTable.h"
 
@@ -34,7 +35,8 @@ CThreadList::CThreadList(QWidget* parent) : QTreeWidget(parent) {
     header()->setStretchLastSection(false);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const bool narrow = screen != nullptr && screen->geometry().width() <= kNarrowScreen;
-    setColumnWidth(0, kNumberColumnWidth);
+    // At least as wide as its title, which the font may make wider.
+    setColumnWidth(0, std::max(kNumberColumnWidth, header()->sectionSizeHint(0)));
     setColumnWidth(1, narrow ? kStatusWidthNarrow : kStatusWidthWide);
     for (int row = 0; row < kRows; ++row) {
         auto* item = new QTreeWidgetItem(this);

@@ -294,7 +294,11 @@ void CMainFrameTest::CloseLeavesPlacementAndBarsForTheNextStart() {
     m_pFrame->Action(ID_VIEW_BROWSER_BUTTONS)->trigger();
     QVERIFY(m_pFrame->close());
 
-    const QSettings store(QString::fromStdString(m_dir / "Quobrix.ini"), QSettings::IniFormat);
+    // Read from a copy, so that QSettings parses the file instead of
+    // answering from what this process wrote.
+    QVERIFY(QFile::copy(QString::fromStdString(m_dir / "Quobrix.ini"),
+                        QString::fromStdString(m_dir / "copy.ini")));
+    const QSettings store(QString::fromStdString(m_dir / "copy.ini"), QSettings::IniFormat);
     QCOMPARE(store.value("Placement/ShowCmd").toInt(), 3);  // it was shown maximised
     QCOMPARE(store.value("Placement/Right").toInt() - store.value("Placement/Left").toInt(), 600);
     QVERIFY(!store.value("Toolbar/State").toByteArray().isEmpty());
