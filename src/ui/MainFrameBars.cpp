@@ -1,6 +1,7 @@
 // The frame's bars: the standard toolbar, the browser buttons with the Size
 // drop-down, and the address bar; the browser buttons start a new row.
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolBar>
@@ -69,6 +70,16 @@ void CMainFrame::createAddressBar() {
     m_pAddressBar->addWidget(m_pAddressBox);
     addToolBar(Qt::TopToolBarArea, m_pAddressBar);
     connectBarToggle(Action(ID_VIEW_ADDRESS_BAR), m_pAddressBar);
+
+    // Keyboard users leave the page for the address bar with Alt+D, as in
+    // other browsers (a page keeps Tab to itself).
+    auto* focusAddress = new QAction(this);
+    focusAddress->setShortcut(QKeySequence(Qt::ALT | Qt::Key_D));
+    connect(focusAddress, &QAction::triggered, this, [this] {
+        m_pAddressBox->setFocus(Qt::ShortcutFocusReason);
+        m_pAddressBox->lineEdit()->selectAll();
+    });
+    addAction(focusAddress);
 
     connect(m_pAddressBox, &CAddressBox::AddressEntered, this,
             [this](const QString& text, bool bCtrl) { OnAddress(text, bCtrl, true); });

@@ -10,7 +10,7 @@ namespace {
 // Counter panes are as wide as their text with this number, so that common
 // counts show whole; a longer one is clipped.
 constexpr int64_t kWidestCount = 99999;
-constexpr int kPanePadding = 6;  // pixels on each side of a pane's text
+constexpr int kPanePadding = 4;  // pixels on each side of a pane's text
 
 QString Text(unsigned id) {
     return QString::fromStdString(LoadString(id));
@@ -44,9 +44,11 @@ void CMainFrame::createStatusBar() {
             continue;
         }
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        const int frame = 2 * label->frameWidth();
-        label->setFixedWidth(label->fontMetrics().horizontalAdvance(kSizing[pane]) +
-                             2 * kPanePadding + frame);
+        label->setIndent(0);  // a framed label indents its text by default
+        // Fixed at creation: as wide as the sizing text needs in the bar's font.
+        label->setText(kSizing[pane]);
+        label->setFixedWidth(label->sizeHint().width());
+        label->setText(kInitial[pane]);
         bar->addPermanentWidget(label);
     }
     connectBarToggle(Action(ID_VIEW_STATUS_BAR), bar);

@@ -5,6 +5,7 @@
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"
 #include "ui/SharedFonts.h"
+#include "ui/ThreadList.h"
 #include "ui/controls/AddressBox.h"
 
 void CMainFrame::createView() {
@@ -12,6 +13,8 @@ void CMainFrame::createView() {
     m_pView->SetNormalFont(CSharedFonts::Normal());
     setCentralWidget(m_pView);
     m_doc.m_hWndView = &m_pView->Target();
+    setTabOrder(m_pAddressBox, m_pThreadList);
+    setTabOrder(m_pThreadList, m_pView);
     connectViewCommands();
 
     connect(m_pView, &CQuobrixView::AddressShown, m_pAddressBox, &QComboBox::setEditText);

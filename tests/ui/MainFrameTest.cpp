@@ -4,6 +4,7 @@
 // the timer, and what closing leaves in the settings store.
 #include <QAction>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSettings>
@@ -58,6 +59,7 @@ private slots:
     void PanesStartWithTheirInitialTexts();
     void PanesFollowTheMessages_data();
     void PanesFollowTheMessages();
+    void StatePaneFitsSeeking();
     void ThreadRowsFollowTheMessages();
     void PopupEnabling_data();
     void PopupEnabling();
@@ -141,6 +143,16 @@ void CMainFrameTest::PanesFollowTheMessages() {
     QFETCH(QString, text);
     SendFromWorker(m_pFrame->Target(), message, 0, lParam);
     QCOMPARE(m_pFrame->PaneText(pane), text);
+}
+
+void CMainFrameTest::StatePaneFitsSeeking() {
+    m_pFrame->Target().Send(WM_TASK_STATE, 0, std::string("Seeking..."));
+    QLabel* pane = nullptr;
+    for (QLabel* label : m_pFrame->findChildren<QLabel*>()) {
+        pane = label->text() == QStringLiteral("Seeking...") ? label : pane;
+    }
+    QVERIFY(pane != nullptr);
+    QVERIFY2(pane->sizeHint().width() <= pane->width(), "the state's text is clipped");
 }
 
 void CMainFrameTest::ThreadRowsFollowTheMessages() {
