@@ -1,9 +1,11 @@
 #include "ui/DesktopApp.h"
 
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
@@ -18,6 +20,19 @@
 
 namespace {
 constexpr int kDefaultDpi = 96;
+// How long a task about to be replaced waits for its last workers to return.
+constexpr int kWorkersReturnMs = 30000;
+
+// Whether every worker thread of the task has returned, so that joining
+// them cannot wait. Takes the scheduler lock; not for a notification handler.
+bool WorkersReturned(CQuobrixDoc& doc) {
+    std::lock_guard lock(doc.m_csSlots);
+    const auto returned = [](const CThreadHandle& handle) {
+        return !handle.Joinable() || handle.HasReturned();
+    };
+    return std::all_of(doc.m_hThread.begin(), doc.m_hThread.end(), returned) &&
+           std::all_of(doc.m_arrRetired.begin(), doc.m_arrRetired.end(), returned);
+}
 
 CStartupOptions TestOptions(const std::string& strStorePath, const std::string& strTaskFile) {
     CStartupOptions options;
@@ -35,6 +50,7 @@ CDesktopApp::CDesktopApp(const std::string& strStorePath, const std::string& str
 
 CDesktopApp::~CDesktopApp() {
     if (m_pDoc != nullptr) {
+        WaitForWorkersToReturn();
         // The windows go first; the task must not report to them any more.
         m_pDoc->m_hWndMainFrame = nullptr;
         m_pDoc->m_hWndThreadBar = nullptr;
@@ -82,6 +98,17 @@ void CDesktopApp::SetPrompts(IDocumentPrompts& prompts) {
     m_pPrompts = &prompts;
     if (m_pFrame != nullptr) {
         m_pFrame->SetPrompts(prompts);
+    }
+}
+
+void CDesktopApp::WaitForWorkersToReturn() {
+    // A worker that ended the run may still be sending its last state and
+    // waits for this thread to handle it: handle it here, so that the task's
+    // join that comes next never waits for a thread that waits for us.
+    QElapsedTimer waited;
+    waited.start();
+    while (!WorkersReturned(*m_pDoc) && waited.elapsed() < kWorkersReturnMs) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
     }
 }
 
@@ -158,6 +185,7 @@ bool CDesktopApp::OpenDocumentFile(const std::string& path) {
     if (!m_pDoc->SaveModified(*m_pPrompts)) {
         return false;
     }
+    WaitForWorkersToReturn();
     const QString name = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
     std::string error;
     if (!m_pDoc->OnOpenDocument(name.toStdString(), error)) {
@@ -177,6 +205,7 @@ bool CDesktopApp::CreateTask(const CNewTaskRecord& record, const std::string& pa
     if (!m_pDoc->SaveModified(*m_pPrompts)) {
         return false;
     }
+    WaitForWorkersToReturn();
     std::string error;
     const bool bCreated = m_pDoc->CreateNewTask(record, path, m_app.m_crRetrievedLinks, error);
     m_pFrame->UpdateTitle();

@@ -74,6 +74,7 @@ public slots:
     void OnHelpContact();
 
 private:
+    void WaitForWorkersToReturn();
     bool InitSockets();
     void CreateFonts();
     bool CreateFirstTask();
