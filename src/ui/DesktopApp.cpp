@@ -24,9 +24,13 @@ constexpr int kDefaultDpi = 96;
 constexpr int kWorkersReturnMs = 30000;
 
 // Whether every worker thread of the task has returned, so that joining
-// them cannot wait. Takes the scheduler lock; not for a notification handler.
+// them cannot wait. A worker may hold the scheduler lock while it waits for
+// this thread: then they have not.
 bool WorkersReturned(CQuobrixDoc& doc) {
-    std::lock_guard lock(doc.m_csSlots);
+    std::unique_lock lock(doc.m_csSlots, std::try_to_lock);
+    if (!lock.owns_lock()) {
+        return false;
+    }
     const auto returned = [](const CThreadHandle& handle) {
         return !handle.Joinable() || handle.HasReturned();
     };
