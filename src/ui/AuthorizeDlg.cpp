@@ -20,15 +20,16 @@ CAuthorizeDlg::CAuthorizeDlg(const QString& strUrl, QWidget* parent) : QDialog(p
     setWindowTitle("Authorize");
     setMinimumWidth(DialogUnitsX(font(), kWidthUnits));
     createControls(strUrl);
+    FixDialogSize(this);
 }
 
 void CAuthorizeDlg::createControls(const QString& strUrl) {
     auto* pPrompt = new QLabel("Account and password are required to access the URL:", this);
     // The address is page content: shown as plain text, never as markup.
-    auto* pSite = new QLabel(strUrl, this);
+    auto* pSite = new QLabel(WrappableAddress(strUrl), this);
     pSite->setTextFormat(Qt::PlainText);
-    pSite->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    pSite->setAccessibleName(VisibleName(pPrompt->text()));
+    pSite->setWordWrap(true);
+    pSite->setAccessibleName(strUrl);
 
     m_pAccount = new QLineEdit(this);
     m_pPassword = new QLineEdit(this);

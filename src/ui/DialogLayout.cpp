@@ -1,15 +1,16 @@
 #include "ui/DialogLayout.h"
 
+#include <QDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QString>
 #include <QWidget>
 
-void LabelControl(QLabel* pLabel, QWidget* pControl) {
-    pLabel->setBuddy(pControl);
-    pControl->setAccessibleName(VisibleName(pLabel->text()));
-}
+#include <algorithm>
 
+namespace {
+
+// The visible text of a label: "&Account:" -> "Account".
 QString VisibleName(const QString& strText) {
     QString strName;
     for (qsizetype i = 0; i < strText.size(); ++i) {
@@ -26,6 +27,32 @@ QString VisibleName(const QString& strText) {
     return strName;
 }
 
+}  // namespace
+
+void LabelControl(QLabel* pLabel, QWidget* pControl) {
+    pLabel->setBuddy(pControl);
+    pControl->setAccessibleName(VisibleName(pLabel->text()));
+}
+
 int DialogUnitsX(const QFont& font, int nUnits) {
     return nUnits * QFontMetrics(font).averageCharWidth() / 4;
+}
+
+void FixDialogSize(QDialog* pDialog) {
+    const int nWidth = std::max(pDialog->minimumWidth(), pDialog->sizeHint().width());
+    const int nHeight = pDialog->hasHeightForWidth() ? pDialog->heightForWidth(nWidth)
+                                                     : pDialog->sizeHint().height();
+    pDialog->setFixedSize(nWidth, nHeight);
+}
+
+QString WrappableAddress(const QString& strAddress) {
+    constexpr QChar kBreak(0x200B);  // zero-width space: a break opportunity
+    QString strText;
+    for (const QChar ch : strAddress) {
+        strText += ch;
+        if (ch == u'/' || ch == u'?' || ch == u'&') {
+            strText += kBreak;
+        }
+    }
+    return strText;
 }

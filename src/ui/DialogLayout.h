@@ -1,5 +1,6 @@
 #pragma once
 
+class QDialog;
 class QFont;
 class QLabel;
 class QString;
@@ -12,9 +13,14 @@ class QWidget;
 // ("&Account:" -> "Account").
 void LabelControl(QLabel* pLabel, QWidget* pControl);
 
-// The visible text of a label or button text: "&Account:" -> "Account".
-QString VisibleName(const QString& strText);
-
 // Pixels of a width given in dialog units (a quarter of the font's average
 // character width), so dialogs keep their proportions in any font.
 int DialogUnitsX(const QFont& font, int nUnits);
+
+// Gives a dialog the size its layout needs at its minimum width (at least),
+// and keeps it there: these dialogs have nothing that grows.
+void FixDialogSize(QDialog* pDialog);
+
+// An address as label text that may wrap after "/", "?" and "&", so that a
+// long one stays within the screen.
+QString WrappableAddress(const QString& strAddress);

@@ -16,6 +16,7 @@ CGoToDlg::CGoToDlg(const QString& strTitle, const QString& strText, const QStrin
     setFont(font);  // the children inherit it: text, label, field and both buttons
     setMinimumWidth(DialogUnitsX(font, nWidthUnits));
     createControls(strText, strLabel);
+    FixDialogSize(this);
 }
 
 void CGoToDlg::createControls(const QString& strText, const QString& strLabel) {

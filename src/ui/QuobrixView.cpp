@@ -1,8 +1,8 @@
 #include "ui/QuobrixView.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QApplication>
+#include <QFileInfo>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -59,11 +59,10 @@ void CQuobrixView::createPage() {
 }
 
 void CQuobrixView::createTarget() {
-    m_pTarget = new CWindowTarget(
-        [this](unsigned message, int64_t, const NotifyParam& lParam) {
-            return OnNotify(message, lParam);
-        },
-        this);
+    m_pTarget =
+        new CWindowTarget([this](unsigned message, int64_t,
+                                 const NotifyParam& lParam) { return OnNotify(message, lParam); },
+                          this);
 }
 
 INotifyTarget& CQuobrixView::Target() {

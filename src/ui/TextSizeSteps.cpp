@@ -21,4 +21,3 @@ int NextTextSize(int nTextSize) {
     }
     return nTextSize + 1;
 }
-

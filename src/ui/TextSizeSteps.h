@@ -12,4 +12,3 @@ double ZoomFactorOfTextSize(int nTextSize);
 // The Size button's step: one larger, and smallest after largest (or after
 // any value out of range that a hand-edited store may hold).
 int NextTextSize(int nTextSize);
-

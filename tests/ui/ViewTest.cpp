@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "ModalDialog.h"
 #include "app/QuobrixApp.h"
 #include "app/SettingsStore.h"
 #include "common/Messages.h"
@@ -15,7 +16,6 @@
 #include "ui/GoToResultDlg.h"
 #include "ui/QuobrixView.h"
 #include "ui/ViewAddress.h"
-#include "ModalDialog.h"
 
 namespace {
 
@@ -133,9 +133,12 @@ void CViewTest::ResultPageNumberStopsAtThePageWritten() {
 void CViewTest::OfflinePresetNamesAScheme_data() {
     QTest::addColumn<QString>("strStart");
     QTest::addColumn<QString>("strPreset");
-    QTest::newRow("bare host") << "example.com" << "http://example.com";
-    QTest::newRow("with a scheme") << "https://example.com/a/" << "https://example.com/a/";
-    QTest::newRow("empty") << "" << "http://";
+    QTest::newRow("bare host") << "example.com"
+                               << "http://example.com";
+    QTest::newRow("with a scheme") << "https://example.com/a/"
+                                   << "https://example.com/a/";
+    QTest::newRow("empty") << ""
+                           << "http://";
 }
 
 void CViewTest::OfflinePresetNamesAScheme() {
@@ -149,15 +152,16 @@ void CViewTest::GoToDialogsNavigateOnTheLocalServer_data() {
     QTest::addColumn<QString>("strEntered");
     QTest::addColumn<QString>("strAddress");
 
-    QTest::newRow("page beyond the last")
-        << true << "10" << "http://127.0.0.1:%1/ResultPage3.html";
-    QTest::newRow("first page") << true << "0" << "http://127.0.0.1:%1/ResultPage0.html";
-    QTest::newRow("bare host")
-        << false << "http://example.com" << "http://127.0.0.1:%1/example.com/index.html";
-    QTest::newRow("folder")
-        << false << "example.com/docs/" << "http://127.0.0.1:%1/example.com/docs/index.html";
-    QTest::newRow("file name")
-        << false << "http://example.com/docs/a.html" << "http://127.0.0.1:%1/example.com/docs/a.html";
+    QTest::newRow("page beyond the last") << true << "10"
+                                          << "http://127.0.0.1:%1/ResultPage3.html";
+    QTest::newRow("first page") << true << "0"
+                                << "http://127.0.0.1:%1/ResultPage0.html";
+    QTest::newRow("bare host") << false << "http://example.com"
+                               << "http://127.0.0.1:%1/example.com/index.html";
+    QTest::newRow("folder") << false << "example.com/docs/"
+                            << "http://127.0.0.1:%1/example.com/docs/index.html";
+    QTest::newRow("file name") << false << "http://example.com/docs/a.html"
+                               << "http://127.0.0.1:%1/example.com/docs/a.html";
 }
 
 // The address shows before the page loads; the task's own server answers.
