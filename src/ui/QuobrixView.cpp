@@ -25,9 +25,14 @@
 #include "ui/ViewPage.h"
 #include "ui/WindowTarget.h"
 
+namespace {
+
+constexpr int kPrintDpi = 300;
+
+}  // namespace
+
 CQuobrixView::CQuobrixView(CQuobrixDoc& doc, CQuobrixApp& app, QWidget* parent)
     : QWebEngineView(parent), m_doc(doc), m_app(app), m_fontNormal(QApplication::font()) {
-    setAccessibleName("Results");
     createPage();
     createTarget();
 }
@@ -134,7 +139,10 @@ void CQuobrixView::OnViewRefresh() {
 
 QPrinter& CQuobrixView::Printer() {
     if (!m_pPrinter) {
-        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_pPrinter = std::make_unique<QPrinter>();
+        // The page reaches the printer as images: sharp on paper, and a PDF
+        // of a long result page still stays a few megabytes.
+        m_pPrinter->setResolution(kPrintDpi);
         connect(this, &QWebEngineView::printFinished, this, [this](bool) { m_bPrinting = false; });
     }
     return *m_pPrinter;
