@@ -20,3 +20,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
 // The name of a path after its last "/" (the whole path when it has none).
 std::string FileNameOf(std::string_view path);
+
+// True when text holds a control character: a byte below 0x20 (CR, LF, tab
+// ...) or 0x7F. Such text cannot go into a header line.
+bool HasControlCharacters(std::string_view text);

@@ -41,7 +41,7 @@
 //                  text, stored path, title, abstract): written by the slot's
 //                  worker, read by a save
 //   m_csSlotSocket[slot]  that slot's socket and abort mark
-//   m_csCredential m_strSiteAuthorization, m_strAuthHost
+//   m_csCredential m_strSiteAuthorization, m_strAuthHost, m_strWizardPrint
 //   m_csOptions    m_options
 // The last four are leaves: nothing else is taken or sent while one is held.
 //
@@ -52,6 +52,7 @@
 // Nestings: m_csSlots -> m_csUrls, m_csSites, m_csResolve; m_csAuth ->
 // m_csResolve; m_csResults -> the slot socket locks (a pause).
 class CLocalServer;
+class CCredentialSidecar;
 
 class CQuobrixDoc : public CDocument, public CTaskFields {
 public:
@@ -69,21 +70,34 @@ public:
     // of the previous task are cleared too.
     void OnNewDocument();
     // Opens a task file. On failure strError holds the message to show
-    // ("Unexpected file format." for a damaged file).
+    // ("Unexpected file format." for a damaged file). What the file gives is
+    // input: an opened task is never running, the paths it writes to come
+    // from the task folder, and its credential is bound to the host the
+    // sidecar names (or to none). The file is not written.
     bool OnOpenDocument(const std::string& path, std::string& strError);
     // Saves the task (a consistent snapshot, also while workers run) through
-    // a temporary file renamed into place.
+    // a temporary file renamed into place, and the credential sidecar into
+    // the task folder when that exists. A new task file is readable by its
+    // owner only.
     bool OnSaveDocument(const std::string& path, std::string& strError);
     // Writes a snapshot into a storing archive, or reads a loading archive;
     // the task changes only when the whole file was read.
     bool Serialize(CArchive& ar);
-    // A copy of the task file's fields, taken under the snapshot locks.
-    CTaskFields TakeSnapshot();
+    // A copy of the task file's fields, taken under the snapshot locks; with
+    // pSidecar, also what the credential sidecar keeps, from the same moment.
+    CTaskFields TakeSnapshot(CCredentialSidecar* pSidecar = nullptr);
 
-    // The new-task hand-off: a new document saved at path, given the
-    // wizard's answers, prepared for its first run, saved again, with its
-    // first (empty) result page created. False, with strError, when a save
-    // fails; the task is then the new empty document.
+    // The new-task hand-off, in memory only: a new document named path with
+    // the wizard's answers, prepared for its first run, its paths, auto-save
+    // interval 3 and the default link colour. Nothing is written.
+    void BuildNewTask(const CNewTaskRecord& record, const std::string& path,
+                      uint32_t crDefaultLinkColor);
+    // Writes a task that BuildNewTask made: its folders, the task file (one
+    // save) and its first, empty result page. When the save fails, what this
+    // wrote is removed again, the task is the new empty document and
+    // strError says why.
+    bool SaveNewTask(std::string& strError);
+    // Both, for the wizard, which has its path from the Save As box.
     bool CreateNewTask(const CNewTaskRecord& record, const std::string& path,
                        uint32_t crDefaultLinkColor, std::string& strError);
 
@@ -274,7 +288,8 @@ public:
     SlotArray<AtomicValue<int>> m_sockSlot;   // -1 when none
     SlotArray<AtomicValue<bool>> m_bSlotAborted;  // the fetch was aborted from outside
     int m_hResultFile = -1;
-    std::string m_strAuthHost;  // the site m_strSiteAuthorization belongs to
+    std::string m_strAuthHost;     // the site m_strSiteAuthorization belongs to; "" = none
+    std::string m_strWizardPrint;  // fingerprint of the task's own account; under m_csCredential
     CAppOptions m_options;
     CListIndex m_urlIndex{false};  // beside m_arrUrls, under m_csUrls
     CListIndex m_siteIndex{true};  // beside m_arrSites, under m_csSites
@@ -310,6 +325,10 @@ protected:
     virtual int CreateStoredFile(const std::string& path);
 
 private:
+    // After a task file was read (task/TaskLifecycle.cpp).
+    void SettleOpenedTask(const std::string& path);
+    void BindOpenedCredential();
+
     std::unique_ptr<CLocalServer> m_pServer;
     bool ServerStopping() const;
     void StreamResultPage(int sock, int page, int file, bool& closed);
