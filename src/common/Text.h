@@ -20,3 +20,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
 // The name of a path after its last "/" (the whole path when it has none).
 std::string FileNameOf(std::string_view path);
+
+// Appends text to out with every byte from written as to:
+// AppendReplacing(out, "a<b", '<', "&lt;") appends "a&lt;b".
+void AppendReplacing(std::string& out, std::string_view text, char from, std::string_view to);
