@@ -114,13 +114,32 @@ bool IsContinuationByte(std::string_view text, size_t i) {
 
 }  // namespace
 
-void StripPageText(std::string_view page, std::string& tagText, std::string& plainText,
-                   const std::function<bool()>& stopped) {
+namespace {
+
+// What a scan puts out: the lengths only, to size the outputs first.
+struct CMeasuredTexts {
+    size_t m_nTag = 0;
+    size_t m_nPlain = 0;
+    void Tag(std::string_view text) { m_nTag += text.size(); }
+    void Tag(char) { ++m_nTag; }
+    void Plain(std::string_view text) { m_nPlain += text.size(); }
+    void Plain(char) { ++m_nPlain; }
+};
+
+// What a scan puts out: the texts themselves.
+struct CAppendedTexts {
+    std::string& m_strTag;
+    std::string& m_strPlain;
+    void Tag(std::string_view text) { m_strTag.append(text); }
+    void Tag(char ch) { m_strTag += ch; }
+    void Plain(std::string_view text) { m_strPlain.append(text); }
+    void Plain(char ch) { m_strPlain += ch; }
+};
+
+// The one pass of the stripping, before space pairs are removed.
+template <typename Output>
+void ScanPage(std::string_view page, Output& out, const std::function<bool()>& stopped) {
     const size_t n = page.size();
-    tagText.clear();
-    plainText.clear();
-    tagText.reserve(n);
-    plainText.reserve(n);
 
     // Text outside tags counts from the ">" closing the first "<body" on; a
     // page without one is body throughout.
@@ -164,9 +183,9 @@ void StripPageText(std::string_view page, std::string& tagText, std::string& pla
                 ++runEnd;
             }
             if (inTag) {
-                tagText.append(page, i, runEnd - i);
+                out.Tag(page.substr(i, runEnd - i));
             } else if (afterBodyStart) {
-                plainText.append(page, i, runEnd - i);
+                out.Plain(page.substr(i, runEnd - i));
             }
             i = runEnd;
             continue;
@@ -182,24 +201,41 @@ void StripPageText(std::string_view page, std::string& tagText, std::string& pla
         }
         const char ch = page[i];
         if (ch == '>') {
-            tagText += '>';
-            plainText += ' ';
+            out.Tag('>');
+            out.Plain(' ');
             inTag = false;
         } else if (ch == '<') {
-            tagText += '<';
-            plainText += ' ';
+            out.Tag('<');
+            out.Plain(' ');
             inTag = true;
         } else if (inTag) {
-            tagText += ch;
+            out.Tag(ch);
         } else if (afterBodyStart) {
             if (ch == '\t') {
-                plainText += ' ';
+                out.Plain(' ');
             } else if (ch != '\r' && ch != '\n') {
-                plainText += ch;
+                out.Plain(ch);
             }
         }
         ++i;
     }
+}
+
+}  // namespace
+
+void StripPageText(std::string_view page, std::string& tagText, std::string& plainText,
+                   const std::function<bool()>& stopped) {
+    // Measured first, so each output takes what it needs in one piece: a
+    // large page is never copied while an output grows, nor left with room
+    // it does not use.
+    CMeasuredTexts measured;
+    ScanPage(page, measured, stopped);
+    tagText.clear();
+    plainText.clear();
+    tagText.reserve(measured.m_nTag);
+    plainText.reserve(measured.m_nPlain);
+    CAppendedTexts appended{tagText, plainText};
+    ScanPage(page, appended, stopped);
     RemoveSpacePairs(plainText);
 }
 

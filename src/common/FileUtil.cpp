@@ -41,8 +41,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
-namespace {
-bool WriteAll(int fd, const std::string& bytes) {
+bool WriteAll(int fd, std::string_view bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
@@ -57,6 +56,7 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+namespace {
 // A new, uniquely named file beside the target, created with 0666 so that the
 // kernel applies the umask exactly as for any new file.
 int CreateTemporaryBeside(const std::string& folder, const std::string& name,
@@ -75,6 +75,11 @@ int CreateTemporaryBeside(const std::string& folder, const std::string& name,
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+    return WriteFileAtomically(path, [&bytes](int fd) { return WriteAll(fd, bytes); });
+}
+
+bool WriteFileAtomically(const std::string& path,
+                         const std::function<bool(int fd)>& writeContents) {
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -86,7 +91,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
     struct stat existing {};
     const bool keepMode = stat(path.c_str(), &existing) == 0;
     const bool written = (!keepMode || fchmod(fd, existing.st_mode & 07777) == 0) &&
-                         WriteAll(fd, bytes) && fsync(fd) == 0;
+                         writeContents(fd) && fsync(fd) == 0;
     int error = written ? 0 : (errno != 0 ? errno : EIO);
     if (close(fd) != 0 && error == 0) {
         error = errno;

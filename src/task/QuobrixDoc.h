@@ -46,7 +46,7 @@
 // The last four are leaves: nothing else is taken or sent while one is held.
 //
 // The thread that runs the commands (the GUI thread) may take any lock but
-// m_csAuth, and it saves the task (TakeSnapshot) while workers run. So a
+// m_csAuth, and it saves the task (Serialize) while workers run. So a
 // worker never sends a notification while it holds a lock, except
 // WM_AUTHORIZE and the status lines of the credential retry, under m_csAuth.
 // Nestings: m_csSlots -> m_csUrls, m_csSites, m_csResolve; m_csAuth ->

@@ -81,8 +81,27 @@ CTaskFields CQuobrixDoc::TakeSnapshot() {
 
 bool CQuobrixDoc::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
-        CTaskFields snapshot = TakeSnapshot();
-        return snapshot.SerializeFields(ar);
+        // The task's fields and each slot's URL at one moment, under the
+        // shared locks: small, so they are stored into memory first. Each
+        // slot's texts then go from the record straight into the archive
+        // under that slot's lock alone: a save never copies a page, and never
+        // holds up the workers while it writes one.
+        CArchive head;
+        SlotArray<std::string> urls;
+        SlotArray<AtomicValue<bool>> active;
+        {
+            std::scoped_lock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
+            std::lock_guard credentialLock(m_csCredential);  // a leaf
+            SerializeFields(head, false);
+            urls = m_strUrl;
+            active = m_bActive;
+        }
+        ar.Raw(head.Bytes());
+        for (int slot = 0; slot < SLOT_COUNT; ++slot) {
+            std::lock_guard lock(m_csSlotText[slot]);
+            SerializeSlot(ar, slot, urls[slot], active[slot]);
+        }
+        return !ar.Failed();
     }
     CTaskFields loaded;
     if (!loaded.SerializeFields(ar)) {
@@ -94,9 +113,12 @@ bool CQuobrixDoc::Serialize(CArchive& ar) {
 }
 
 bool CQuobrixDoc::OnSaveDocument(const std::string& path, std::string& strError) {
-    CArchive ar;
-    Serialize(ar);
-    if (!WriteFileAtomically(path, ar.Bytes())) {
+    // Stored into the file as it is written: the task is never held twice.
+    const bool written = WriteFileAtomically(path, [this](int fd) {
+        CArchive ar(fd);
+        return Serialize(ar) && ar.Flush();
+    });
+    if (!written) {
         strError = SystemErrorText("Cannot save", path, errno);
         return false;
     }
