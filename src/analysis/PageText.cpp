@@ -108,38 +108,49 @@ void RemoveSpacePairs(std::string& text) {
     text.resize(out);
 }
 
+// Room for each output of the stripping, counted with a quick search for
+// brackets: the tag text comes from inside "<" ... ">" (and from a ">" outside
+// them), the plain text from outside them plus a space for each bracket.
+// Script and style blocks count as well, so for ordinary pages these bound
+// the outputs, which then never grow by copying; on an odd page one may still
+// grow as usual.
+struct COutputRoom {
+    size_t m_nTag = 0;
+    size_t m_nPlain = 0;
+};
+
+COutputRoom OutputRoom(std::string_view page) {
+    size_t inside = 0;
+    size_t spans = 0;
+    size_t strays = 0;  // ">" outside the spans
+    for (size_t from = 0; from < page.size();) {
+        const size_t open = std::min(page.find('<', from), page.size());
+        strays += static_cast<size_t>(std::count(page.begin() + from, page.begin() + open, '>'));
+        if (open == page.size()) {
+            break;
+        }
+        const size_t close = std::min(page.find('>', open + 1), page.size() - 1);
+        inside += close + 1 - open;
+        ++spans;
+        from = close + 1;
+    }
+    return {inside + strays, page.size() - inside + 2 * spans};
+}
+
 bool IsContinuationByte(std::string_view text, size_t i) {
     return i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
 }
 
 }  // namespace
 
-namespace {
-
-// What a scan puts out: the lengths only, to size the outputs first.
-struct CMeasuredTexts {
-    size_t m_nTag = 0;
-    size_t m_nPlain = 0;
-    void Tag(std::string_view text) { m_nTag += text.size(); }
-    void Tag(char) { ++m_nTag; }
-    void Plain(std::string_view text) { m_nPlain += text.size(); }
-    void Plain(char) { ++m_nPlain; }
-};
-
-// What a scan puts out: the texts themselves.
-struct CAppendedTexts {
-    std::string& m_strTag;
-    std::string& m_strPlain;
-    void Tag(std::string_view text) { m_strTag.append(text); }
-    void Tag(char ch) { m_strTag += ch; }
-    void Plain(std::string_view text) { m_strPlain.append(text); }
-    void Plain(char ch) { m_strPlain += ch; }
-};
-
-// The one pass of the stripping, before space pairs are removed.
-template <typename Output>
-void ScanPage(std::string_view page, Output& out, const std::function<bool()>& stopped) {
+void StripPageText(std::string_view page, std::string& tagText, std::string& plainText,
+                   const std::function<bool()>& stopped) {
     const size_t n = page.size();
+    const COutputRoom room = OutputRoom(page);
+    tagText.clear();
+    plainText.clear();
+    tagText.reserve(room.m_nTag);
+    plainText.reserve(room.m_nPlain);
 
     // Text outside tags counts from the ">" closing the first "<body" on; a
     // page without one is body throughout.
@@ -183,9 +194,9 @@ void ScanPage(std::string_view page, Output& out, const std::function<bool()>& s
                 ++runEnd;
             }
             if (inTag) {
-                out.Tag(page.substr(i, runEnd - i));
+                tagText.append(page, i, runEnd - i);
             } else if (afterBodyStart) {
-                out.Plain(page.substr(i, runEnd - i));
+                plainText.append(page, i, runEnd - i);
             }
             i = runEnd;
             continue;
@@ -201,41 +212,24 @@ void ScanPage(std::string_view page, Output& out, const std::function<bool()>& s
         }
         const char ch = page[i];
         if (ch == '>') {
-            out.Tag('>');
-            out.Plain(' ');
+            tagText += '>';
+            plainText += ' ';
             inTag = false;
         } else if (ch == '<') {
-            out.Tag('<');
-            out.Plain(' ');
+            tagText += '<';
+            plainText += ' ';
             inTag = true;
         } else if (inTag) {
-            out.Tag(ch);
+            tagText += ch;
         } else if (afterBodyStart) {
             if (ch == '\t') {
-                out.Plain(' ');
+                plainText += ' ';
             } else if (ch != '\r' && ch != '\n') {
-                out.Plain(ch);
+                plainText += ch;
             }
         }
         ++i;
     }
-}
-
-}  // namespace
-
-void StripPageText(std::string_view page, std::string& tagText, std::string& plainText,
-                   const std::function<bool()>& stopped) {
-    // Measured first, so each output takes what it needs in one piece: a
-    // large page is never copied while an output grows, nor left with room
-    // it does not use.
-    CMeasuredTexts measured;
-    ScanPage(page, measured, stopped);
-    tagText.clear();
-    plainText.clear();
-    tagText.reserve(measured.m_nTag);
-    plainText.reserve(measured.m_nPlain);
-    CAppendedTexts appended{tagText, plainText};
-    ScanPage(page, appended, stopped);
     RemoveSpacePairs(plainText);
 }
 
