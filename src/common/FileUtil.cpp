@@ -12,21 +12,6 @@
 namespace {
 constexpr int kMaxLinkHops = 40;  // as the kernel allows when it opens a path
 
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<size_t>(wrote);
-    }
-    return true;
-}
-
 // A new, uniquely named file in folder. The name has a fixed length
 // (".1a2b3c4d00000007.tmp"), so it fits wherever the target's name fits.
 int CreateTemporaryIn(const std::string& folder, mode_t mode, std::string& temporary) {
@@ -93,6 +78,21 @@ void MakeDirectoriesAlong(const std::string& path, std::vector<std::string>* pCr
     }
 }
 
+bool WriteAll(int fd, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<size_t>(wrote);
+    }
+    return true;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -149,6 +149,12 @@ bool ResolveLinks(const std::string& path, std::string& target) {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, mode_t newFileMode) {
+    return WriteFileAtomically(
+        path, [&bytes](int fd) { return WriteAll(fd, bytes); }, newFileMode);
+}
+
+bool WriteFileAtomically(const std::string& path, const std::function<bool(int fd)>& writeContents,
+                         mode_t newFileMode) {
     std::string target;
     if (!ResolveLinks(path, target)) {
         return false;
@@ -166,7 +172,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, mode
         return false;
     }
     const bool written =
-        (!replacing || KeepOwnerAndMode(fd, existing)) && WriteAll(fd, bytes) && fsync(fd) == 0;
+        (!replacing || KeepOwnerAndMode(fd, existing)) && writeContents(fd) && fsync(fd) == 0;
     int error = written ? 0 : (errno != 0 ? errno : EIO);
     if (close(fd) != 0 && error == 0) {
         error = errno;

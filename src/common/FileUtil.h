@@ -2,7 +2,9 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // File helpers on POSIX paths. Failures return false with errno kept.
@@ -12,6 +14,9 @@
 // that cannot be made shows up when the file is created). pCreated, when
 // given, gets the directories this call made, outermost first.
 void MakeDirectoriesAlong(const std::string& path, std::vector<std::string>* pCreated = nullptr);
+
+// Writes all bytes to a descriptor, going on after short writes and EINTR.
+bool WriteAll(int fd, std::string_view bytes);
 
 // Reads a whole file into bytes.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
@@ -31,6 +36,11 @@ bool ResolveLinks(const std::string& path, std::string& target);
 // permission bit at all, or none for this user); with EPERM when its owner
 // or group cannot be kept.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes,
+                         mode_t newFileMode = 0666);
+// The same with the contents written by writeContents into the temporary
+// file's descriptor as they are made, so they are never held whole in
+// memory; writeContents returns false, errno set, when it failed.
+bool WriteFileAtomically(const std::string& path, const std::function<bool(int fd)>& writeContents,
                          mode_t newFileMode = 0666);
 
 // True when a file or directory of that name exists.

@@ -60,3 +60,11 @@ bool HasControlCharacters(std::string_view text) {
     }
     return false;
 }
+
+void AppendReplacing(std::string& out, std::string_view text, char from, std::string_view to) {
+    for (size_t at = text.find(from); at != std::string_view::npos; at = text.find(from)) {
+        out.append(text.substr(0, at)).append(to);
+        text.remove_prefix(at + 1);
+    }
+    out.append(text);
+}

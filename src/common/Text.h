@@ -24,3 +24,7 @@ std::string FileNameOf(std::string_view path);
 // True when text holds a control character: a byte below 0x20 (CR, LF, tab
 // ...) or 0x7F. Such text cannot go into a header line.
 bool HasControlCharacters(std::string_view text);
+
+// Appends text to out with every byte from written as to:
+// AppendReplacing(out, "a<b", '<', "&lt;") appends "a&lt;b".
+void AppendReplacing(std::string& out, std::string_view text, char from, std::string_view to);

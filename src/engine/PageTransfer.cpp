@@ -59,13 +59,14 @@ int CPageTransfer::Run() {
 
     CloseFile();
     m_doc.CloseSlotSocket(m_nSlot);
+    const int length = static_cast<int>(m_strText.size());
     Publish();
     if (step == Step::Failed) {
         return -1;
     }
     m_doc.m_nReceived[m_nSlot] += static_cast<int>(m_nTotal);
-    m_doc.m_nPageLength[m_nSlot] = static_cast<int>(m_strText.size());
-    return m_strText.empty() ? -1 : static_cast<int>(m_strText.size());
+    m_doc.m_nPageLength[m_nSlot] = length;
+    return length == 0 ? -1 : length;
 }
 
 CPageTransfer::Step CPageTransfer::OnBlock(const char* data, size_t count) {
@@ -117,7 +118,7 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
     }
 
     m_strHeaderLower = ToLowerAscii(header);
-    m_nExpected = ContentLength(m_strHeaderLower);
+    m_nAnnounced = ContentLength(m_strHeaderLower);
     {
         std::lock_guard lock(m_doc.m_csSlotText[m_nSlot]);
         m_doc.m_strHeader[m_nSlot] = m_strHeaderLower;
@@ -134,11 +135,11 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
             limitK = m_doc.m_nImageMaxK;
         }
         limitK = m_doc.LimitK(limitK);
-        if (RejectedByFilter(filterOn, limitK, m_nExpected)) {
+        if (RejectedByFilter(filterOn, limitK, m_nAnnounced.value_or(0))) {
             return Step::Failed;
         }
-        // Without an announced length the limit is applied as the body grows.
-        if (m_nExpected == 0 && limitK > 0) {
+        // The limit also holds for the bytes that actually come, announced or not.
+        if (limitK > 0) {
             m_nLimitBytes = static_cast<uint64_t>(limitK) * 1024;
         }
         m_doc.m_bNotHtml[m_nSlot] = kind.m_bNotHtml;
@@ -148,6 +149,9 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
         return Step::Failed;
     }
     m_bHeaderDone = true;
+    if (m_nAnnounced) {
+        m_strText.reserve(std::min<size_t>(*m_nAnnounced, kMaxPageText));
+    }
 
     // The blocks read so far, from the header's end on, as if the header had
     // come in the first block.
@@ -166,10 +170,14 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
         }
     }
     ReportProgress();
-    return step;
+    return BodyComplete() ? Step::Done : step;
 }
 
 CPageTransfer::Step CPageTransfer::OnBody(const char* data, size_t count) {
+    // HTTP/1.0 with an announced length ends there: what follows is not read.
+    if (m_nAnnounced) {
+        count = static_cast<size_t>(std::min<uint64_t>(count, *m_nAnnounced - m_nBodyBytes));
+    }
     AppendText(data, count);
     WriteUnchecked(m_fd, data, count);
     m_nBodyBytes += count;
@@ -178,7 +186,11 @@ CPageTransfer::Step CPageTransfer::OnBody(const char* data, size_t count) {
         return Step::Failed;
     }
     ReportProgress();
-    return count == 0 ? Step::Done : Step::More;
+    return count == 0 || BodyComplete() ? Step::Done : Step::More;
+}
+
+bool CPageTransfer::BodyComplete() const {
+    return m_nAnnounced && m_nBodyBytes >= *m_nAnnounced;
 }
 
 void CPageTransfer::AppendText(const char* data, size_t count) {
@@ -195,8 +207,8 @@ void CPageTransfer::AppendText(const char* data, size_t count) {
 void CPageTransfer::ReportProgress() {
     char suffix[64];
     const uint64_t length = m_strText.size();
-    if (m_nExpected != 0) {
-        const uint64_t percent = std::min<uint64_t>(100, length * 100 / m_nExpected);
+    if (m_nAnnounced.value_or(0) != 0) {
+        const uint64_t percent = std::min<uint64_t>(100, length * 100 / *m_nAnnounced);
         std::snprintf(suffix, sizeof suffix, "    %llubytes( %llu%% )",
                       static_cast<unsigned long long>(length), static_cast<unsigned long long>(percent));
     } else {
@@ -295,12 +307,14 @@ void CPageTransfer::Reset() {
     m_arrPending.clear();
     m_nPendingBytes = 0;
     m_strText.clear();
-    m_nExpected = 0;
+    m_nAnnounced.reset();
     m_nLimitBytes = 0;
     m_nBodyBytes = 0;
 }
 
+// The page text moves into the slot: a page is never held twice.
 void CPageTransfer::Publish() {
     std::lock_guard lock(m_doc.m_csSlotText[m_nSlot]);
-    m_doc.m_strPage[m_nSlot] = m_strText;
+    m_doc.m_strPage[m_nSlot] = std::move(m_strText);
+    m_strText.clear();
 }

@@ -46,13 +46,12 @@
 // The last four are leaves: nothing else is taken or sent while one is held.
 //
 // The thread that runs the commands (the GUI thread) may take any lock but
-// m_csAuth, and it saves the task (TakeSnapshot) while workers run. So a
+// m_csAuth, and it saves the task (Serialize) while workers run. So a
 // worker never sends a notification while it holds a lock, except
 // WM_AUTHORIZE and the status lines of the credential retry, under m_csAuth.
 // Nestings: m_csSlots -> m_csUrls, m_csSites, m_csResolve; m_csAuth ->
 // m_csResolve; m_csResults -> the slot socket locks (a pause).
 class CLocalServer;
-class CCredentialSidecar;
 
 class CQuobrixDoc : public CDocument, public CTaskFields {
 public:
@@ -83,9 +82,8 @@ public:
     // Writes a snapshot into a storing archive, or reads a loading archive;
     // the task changes only when the whole file was read.
     bool Serialize(CArchive& ar);
-    // A copy of the task file's fields, taken under the snapshot locks; with
-    // pSidecar, also what the credential sidecar keeps, from the same moment.
-    CTaskFields TakeSnapshot(CCredentialSidecar* pSidecar = nullptr);
+    // A copy of the task file's fields, taken under the snapshot locks.
+    CTaskFields TakeSnapshot();
 
     // The new-task hand-off, in memory only: a new document named path with
     // the wizard's answers, prepared for its first run, its paths, auto-save

@@ -56,15 +56,10 @@ void CQuobrixDoc::OnNewDocument() {
     }
 }
 
-CTaskFields CQuobrixDoc::TakeSnapshot(CCredentialSidecar* pSidecar) {
+CTaskFields CQuobrixDoc::TakeSnapshot() {
     std::scoped_lock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
     // Leaf locks: a thread holding one takes no other lock.
     std::lock_guard credentialLock(m_csCredential);
-    if (pSidecar != nullptr) {
-        pSidecar->m_strCredentialPrint = CCredentialSidecar::Fingerprint(m_strSiteAuthorization);
-        pSidecar->m_strHost = m_strAuthHost;
-        pSidecar->m_strWizardPrint = m_strWizardPrint;
-    }
     SlotArray<std::unique_lock<std::mutex>> slotLocks;
     for (int slot = 0; slot < SLOT_COUNT; ++slot) {
         slotLocks[slot] = std::unique_lock(m_csSlotText[slot]);
@@ -74,8 +69,27 @@ CTaskFields CQuobrixDoc::TakeSnapshot(CCredentialSidecar* pSidecar) {
 
 bool CQuobrixDoc::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
-        CTaskFields snapshot = TakeSnapshot();
-        return snapshot.SerializeFields(ar);
+        // The task's fields and each slot's URL at one moment, under the
+        // shared locks: small, so they are stored into memory first. Each
+        // slot's texts then go from the record straight into the archive
+        // under that slot's lock alone: a save never copies a page, and never
+        // holds up the workers while it writes one.
+        CArchive head;
+        SlotArray<std::string> urls;
+        SlotArray<AtomicValue<bool>> active;
+        {
+            std::scoped_lock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
+            std::lock_guard credentialLock(m_csCredential);  // a leaf
+            SerializeFields(head, false);
+            urls = m_strUrl;
+            active = m_bActive;
+        }
+        ar.Raw(head.Bytes());
+        for (int slot = 0; slot < SLOT_COUNT; ++slot) {
+            std::lock_guard lock(m_csSlotText[slot]);
+            SerializeSlot(ar, slot, urls[slot], active[slot]);
+        }
+        return !ar.Failed();
     }
     CTaskFields loaded;
     if (!loaded.SerializeFields(ar)) {
@@ -87,20 +101,30 @@ bool CQuobrixDoc::Serialize(CArchive& ar) {
 }
 
 bool CQuobrixDoc::OnSaveDocument(const std::string& path, std::string& strError) {
-    CCredentialSidecar sidecar;
-    CTaskFields snapshot = TakeSnapshot(&sidecar);
-    CArchive ar;
-    snapshot.SerializeFields(ar);
-
     // The sidecar first: it names its credential, so one that is newer than
     // the task file binds nothing. A task whose folder is missing has none.
-    const std::string taskDir = snapshot.m_strTaskDir;
+    CCredentialSidecar sidecar;
+    {
+        std::lock_guard lock(m_csCredential);
+        sidecar.m_strCredentialPrint = CCredentialSidecar::Fingerprint(m_strSiteAuthorization);
+        sidecar.m_strHost = m_strAuthHost;
+        sidecar.m_strWizardPrint = m_strWizardPrint;
+    }
+    const std::string taskDir = GetTaskDir();
     if (!taskDir.empty() && !sidecar.Write(taskDir) && errno != ENOENT && errno != ENOTDIR) {
         strError = SystemErrorText("Cannot save", taskDir + CCredentialSidecar::FILE_NAME, errno);
         return false;
     }
+    // Stored into the file as it is written: the task is never held twice.
     // The file holds the site credential: owner-only, like the settings.
-    if (!WriteFileAtomically(path, ar.Bytes(), 0600)) {
+    const bool written = WriteFileAtomically(
+        path,
+        [this](int fd) {
+            CArchive ar(fd);
+            return Serialize(ar) && ar.Flush();
+        },
+        0600);
+    if (!written) {
         strError = SystemErrorText("Cannot save", path, errno);
         return false;
     }

@@ -1,14 +1,20 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "cli/CliRunner.h"
 #include "support/FixtureServer.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 namespace {
 using namespace std::chrono_literals;
@@ -125,4 +131,45 @@ TEST_F(CliRun, TheAbstractSettingsApplyToTheRunThatNamesThem) {
     EXPECT_NE(rows.find("face=\"Verdana\">" + plain.substr(plain.size() - 100) + "</font>"),
               std::string::npos)
         << rows;
+}
+
+TEST_F(CliRun, APendingCredentialPromptHoldsUpNeitherThePauseNorTheEnd) {
+    FixtureServer::Response guarded = FixtureServer::Ok("inside");
+    guarded.requiredAuthorization = "YW5uOnB3";
+    m_server.SetDefault(guarded);
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort()}).status, 0);
+    ASSERT_EQ(Run({"set", file, "--prompt-auth", "1"}).status, 0);
+
+    // The program's input is a terminal nobody types on.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    const int savedInput = dup(STDIN_FILENO);
+    dup2(terminal, STDIN_FILENO);
+    // A prompt still waiting after a long while gets its answer, so the run ends.
+    std::atomic<bool> ended{false};
+    std::thread typist([&] {
+        if (!WaitFor([&] { return ended.load(); }, 20s)) {
+            EXPECT_EQ(write(master, "ann\npw\nn\n", 10), 10);
+        }
+    });
+    const auto before = std::chrono::steady_clock::now();
+    const CliResult ran = Run({"run", file, "--max-seconds", "1"});
+    const auto took = std::chrono::steady_clock::now() - before;
+    ended = true;
+    typist.join();
+    dup2(savedInput, STDIN_FILENO);
+    close(savedInput);
+    close(terminal);
+    close(master);
+
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_NE(ran.err.find("Account: "), std::string::npos) << ran.err;
+    EXPECT_LT(took, 10s) << "the time limit paused the task while the prompt waited";
+    EXPECT_NE(ran.out.find("State: Paused"), std::string::npos) << ran.out;
+    EXPECT_EQ(m_server.RequestCount(), 1u) << "no answer, no second request";
 }
