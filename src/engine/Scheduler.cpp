@@ -1,7 +1,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 
 #include "common/Messages.h"
 #include "common/StringTable.h"

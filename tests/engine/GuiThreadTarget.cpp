@@ -19,6 +19,11 @@ struct Answer {
 GuiThreadTarget::GuiThreadTarget(CQuobrixDoc& doc) : m_doc(doc), m_hThread([this] { Run(); }) {}
 
 GuiThreadTarget::~GuiThreadTarget() {
+    if (m_doc.m_hWndMainFrame == this) {
+        m_doc.m_hWndMainFrame = m_pEarlier[0];
+        m_doc.m_hWndThreadBar = m_pEarlier[1];
+        m_doc.m_hWndView = m_pEarlier[2];
+    }
     {
         std::lock_guard lock(m_cs);
         m_bStopping = true;
@@ -28,6 +33,9 @@ GuiThreadTarget::~GuiThreadTarget() {
 }
 
 void GuiThreadTarget::Attach() {
+    m_pEarlier[0] = m_doc.m_hWndMainFrame;
+    m_pEarlier[1] = m_doc.m_hWndThreadBar;
+    m_pEarlier[2] = m_doc.m_hWndView;
     m_doc.m_hWndMainFrame = this;
     m_doc.m_hWndThreadBar = this;
     m_doc.m_hWndView = this;

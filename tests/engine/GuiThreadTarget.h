@@ -18,13 +18,15 @@
 class GuiThreadTarget : public RecordingTarget {
 public:
     explicit GuiThreadTarget(CQuobrixDoc& doc);
+    // Gives the task its earlier receivers back, then handles what is left.
     ~GuiThreadTarget() override;
 
     int64_t Send(unsigned message, int64_t wParam, const NotifyParam& lParam) override;
     void Post(unsigned message, int64_t wParam, const NotifyParam& lParam) override;
 
     int Deadlocks() const;
-    // Makes it the task's main frame, thread list and view.
+    // Makes it the task's main frame, thread list and view. Only while no
+    // worker runs.
     void Attach();
 
 private:
@@ -32,6 +34,7 @@ private:
     void Run();
 
     CQuobrixDoc& m_doc;
+    INotifyTarget* m_pEarlier[3] = {};
     mutable std::mutex m_cs;
     std::condition_variable m_cvJobs;
     std::deque<std::function<void()>> m_jobs;

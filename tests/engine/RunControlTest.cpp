@@ -177,20 +177,21 @@ TEST_F(RunControlTest, NotificationsNeverWaitWhileATaskLockIsHeld) {
         }
         FixtureServer a;
         FixtureServer b("127.0.0.2");
-        GuiThreadTarget gui(doc());
-        c.setUp(a, b);
-        gui.Attach();
-        doc().OnTaskRun();
-        if (pHeld != nullptr) {
-            ASSERT_TRUE(pHeld->WaitUntilHeld());
-            doc().OnSkipCurrentSite();
-            pHeld->Release();
+        {
+            GuiThreadTarget gui(doc());
+            c.setUp(a, b);
+            gui.Attach();
+            doc().OnTaskRun();
+            if (pHeld != nullptr) {
+                ASSERT_TRUE(pHeld->WaitUntilHeld());
+                doc().OnSkipCurrentSite();
+                pHeld->Release();
+            }
+            EXPECT_TRUE(WaitUntilEnded(15s));
+            EXPECT_EQ(gui.Deadlocks(), 0);
         }
-        EXPECT_TRUE(WaitUntilEnded(15s));
-        EXPECT_EQ(gui.Deadlocks(), 0);
         EXPECT_EQ(doc().m_nState, c.nEndState);
         EXPECT_EQ(b.RequestCount(), c.nOtherSiteRequests);
-        UseDoc(std::make_unique<CQuobrixDoc>());  // no receiver outlives the test's
     }
 }
 
