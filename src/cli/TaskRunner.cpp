@@ -12,10 +12,6 @@
 #include "task/QuobrixDoc.h"
 
 namespace {
-bool Ended(CQuobrixDoc& doc) {
-    return !doc.IsRunning() && !doc.IsStopping() && !doc.HasActiveWorkers();
-}
-
 // The desktop's one-second auto-save rule: a running task is saved every
 // interval, a stopped one only when it has unsaved changes.
 class CAutoSave {
@@ -57,17 +53,15 @@ int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
 
     const auto started = Clock::now();
     auto nextTick = started + std::chrono::seconds(1);
-    bool pauseAsked = false;
     doc.OnTaskRun();
-    while (!Ended(doc)) {
+    while (!doc.IsRunEnded()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         const bool overTime = options.m_nMaxSeconds > 0 &&
                               Clock::now() - started >= std::chrono::seconds(options.m_nMaxSeconds);
-        if ((CInterruptGuard::Interrupted() || overTime) && !pauseAsked) {
-            pauseAsked = true;
-            if (doc.IsRunning() && !doc.IsStopping()) {
-                doc.OnTaskPause();
-            }
+        if (CInterruptGuard::Interrupted() || overTime) {
+            // Asked again while it runs: a skip that goes on to the next
+            // site is paused there too. It never resumes a paused task.
+            doc.PauseWorkers();
         }
         if (Clock::now() >= nextTick) {
             nextTick += std::chrono::seconds(1);

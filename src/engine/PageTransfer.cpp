@@ -19,18 +19,8 @@ constexpr size_t kBlockSize = 512;                 // bytes per read, progress a
 constexpr size_t kMaxHeader = 64 * 1024;           // a longer header fails the page
 constexpr size_t kMaxPageText = 32 * 1024 * 1024;  // page text kept for analysis
 
-void WriteUnchecked(int fd, const char* data, size_t count) {
-    while (fd >= 0 && count > 0) {
-        const ssize_t wrote = write(fd, data, count);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            return;  // writes of a stored file are not checked
-        }
-        data += wrote;
-        count -= static_cast<size_t>(wrote);
-    }
+bool IsDiskFull(int error) {
+    return error == ENOSPC || error == EDQUOT;
 }
 
 }  // namespace
@@ -179,7 +169,9 @@ CPageTransfer::Step CPageTransfer::OnBody(const char* data, size_t count) {
         count = static_cast<size_t>(std::min<uint64_t>(count, *m_nAnnounced - m_nBodyBytes));
     }
     AppendText(data, count);
-    WriteUnchecked(m_fd, data, count);
+    if (!WriteStored(data, count)) {
+        return Step::Failed;
+    }
     m_nBodyBytes += count;
     if (m_nLimitBytes > 0 && m_nBodyBytes > m_nLimitBytes) {
         RemoveStoredFile();  // grew past its class's limit: refused like an oversize file
@@ -231,38 +223,51 @@ bool CPageTransfer::StoreFile(const std::string& header) {
         MakeDirectoriesAlong(m_strStoredPath);
         m_fd = m_doc.CreateStoredFile(m_strStoredPath);
     }
-    if (m_fd < 0 && (errno == ENOSPC || errno == EDQUOT)) {
-        DiskFull(m_strStoredPath);
+    if (m_fd < 0 && IsDiskFull(errno)) {
+        DiskFull(errno, m_strStoredPath);
         return false;
     }
     // The companion keeps the header as received. It is opened without
     // truncation: a longer older header may follow the new blank line.
-    const int companion =
-        open((m_strStoredPath + ".Quobrix").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    const std::string companionPath = m_strStoredPath + ".Quobrix";
+    const int companion = open(companionPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (companion >= 0) {
-        WriteUnchecked(companion, header.data(), header.size());
+        const bool written = m_doc.WriteToFile(companion, header.data(), header.size());
+        const int error = errno;
         close(companion);
+        if (!written && IsDiskFull(error)) {
+            if (m_fd >= 0) {
+                RemoveStoredFile();
+            } else {
+                unlink(companionPath.c_str());  // an older copy that was not replaced stays
+            }
+            DiskFull(error, companionPath);
+            return false;
+        }
     }
     return true;  // other failures leave the page without a stored copy
 }
 
-void CPageTransfer::DiskFull(const std::string& path) {
-    // Under the result lock, so that the pause never interleaves with a
-    // half-written result row; reported once, by the slot that paused.
-    bool report = false;
-    {
-        std::lock_guard lock(m_doc.m_csResults);
-        if (m_doc.m_nState != IDS_STATE_PAUSED) {
-            m_doc.m_bStop = true;
-            m_doc.m_nState = IDS_STATE_PAUSED;
-            m_doc.AbortAllSlots();
-            report = true;
-        }
+bool CPageTransfer::WriteStored(const char* data, size_t count) {
+    if (m_fd < 0 || count == 0 || m_doc.WriteToFile(m_fd, data, count)) {
+        return true;
     }
-    if (report) {
-        m_doc.SetState(IDS_STATE_PAUSED);
-        m_doc.ReportFileError(ENOSPC, path);
+    // A copy that could not be written whole is not kept; reading goes on
+    // without one, unless the disk is full.
+    const int error = errno;
+    RemoveStoredFile();
+    if (IsDiskFull(error)) {
+        DiskFull(error, m_strStoredPath);
+        return false;
     }
+    return true;
+}
+
+void CPageTransfer::DiskFull(int error, const std::string& path) {
+    // The task pauses as for a result page that cannot be written, and the
+    // slot that paused it reports, once.
+    m_doc.PauseForFileError(error, path);
+    m_doc.DeliverNotes();
 }
 
 void CPageTransfer::RemoveStoredFile() {

@@ -29,7 +29,8 @@ private:
     bool RetryWithCredentials();
     // False when the disk is full (the task is then paused).
     bool StoreFile(const std::string& header);
-    void DiskFull(const std::string& path);
+    bool WriteStored(const char* data, size_t count);
+    void DiskFull(int error, const std::string& path);
     void AppendText(const char* data, size_t count);
     void ReportProgress();
     void RemoveStoredFile();

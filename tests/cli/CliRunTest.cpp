@@ -94,6 +94,23 @@ TEST_F(CliRun, ATimeLimitPausesTheTask) {
     EXPECT_EQ(Show(file).value("m_nState").toInt(), 62468);
 }
 
+// A device with no room left, standing in for a full disk under the
+// result page: the run pauses, says so once, and exits with status 3.
+TEST_F(CliRun, AFullDiskPausesTheRunWithStatusThree) {
+    m_server.Route("/", FixtureServer::Ok("<html>page</html>"));
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort()}).status, 0);
+    const std::string page = m_dir / "t/ResultPage0.html";
+    std::filesystem::remove(page);
+    std::filesystem::create_symlink("/dev/full", page);
+
+    const CliResult ran = Run({"run", file, "--quiet"});
+    EXPECT_EQ(ran.status, 3) << ran.out << ran.err;
+    EXPECT_EQ(ran.err.find("quobrix-cli: Can't create file: " + page), 0u) << ran.err;
+    EXPECT_EQ(ran.err.find("Can't create file", 14), std::string::npos) << ran.err;  // once
+    EXPECT_EQ(Show(file).value("m_nState").toInt(), 62468);
+}
+
 TEST_F(CliRun, UnreadableTasksAndBadOptionsAreRefused) {
     WriteFileBytes(m_dir / "bad.qbx", "\x05");
     const CliResult bad = Run({"run", m_dir / "bad.qbx"});

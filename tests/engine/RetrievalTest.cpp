@@ -377,3 +377,79 @@ TEST_F(RetrievalTest, ValuesWithLineBreaksNeverAddRequestHeaderLines) {
         EXPECT_EQ(request.Header("Accept"), "*/*") << c.what;
     }
 }
+
+namespace {
+// A task record whose disk fills up after a number of bytes written.
+class FillingDiskDoc : public CQuobrixDoc {
+public:
+    FillingDiskDoc(size_t room, int error) : m_nRoom(room), m_nError(error) {}
+    ~FillingDiskDoc() override { ShutDownWorkers(); }
+
+protected:
+    bool WriteToFile(int fd, const char* data, size_t count) override {
+        std::unique_lock lock(m_cs);
+        if (count <= m_nRoom) {
+            m_nRoom -= count;
+            lock.unlock();
+            return CQuobrixDoc::WriteToFile(fd, data, count);
+        }
+        const size_t part = m_nRoom;
+        m_nRoom = 0;
+        lock.unlock();
+        CQuobrixDoc::WriteToFile(fd, data, part);
+        errno = m_nError;
+        return false;
+    }
+
+private:
+    std::mutex m_cs;
+    size_t m_nRoom;
+    const int m_nError;
+};
+}  // namespace
+
+// A stored copy or its header that finds the disk full pauses the task as a
+// file that cannot be created does, and no half-written copy is kept.
+TEST(DiskFull, AWriteThatFindsTheDiskFullPausesAndKeepsNoHalfCopy) {
+    const std::string body(3000, 'b');
+    const std::string header = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
+    struct Case {
+        const char* name;
+        size_t nRoom;
+        int nError;
+    };
+    const Case cases[] = {{"page", header.size() + 1000, ENOSPC}, {"header", 10, EDQUOT}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        FixtureServer server;
+        FixtureServer::Response response;
+        response.bytes = header + body;
+        server.SetDefault(response);
+        RecordingTarget frame;
+        FillingDiskDoc doc(c.nRoom, c.nError);
+        doc.m_hWndMainFrame = &frame;
+        doc.m_strTaskDir = dir.Path();
+        doc.m_strStartAddress = server.HostPort() + "/";
+        doc.m_strCurrentSite = server.HostPort();
+        doc.m_nState = IDS_STATE_PAUSED;
+        doc.m_strUrl[0] = server.Url("/a.html");
+        doc.OnTaskRun();
+        ASSERT_TRUE(WaitFor([&] { return doc.IsRunEnded(); }));
+        doc.JoinWorkers();
+
+        const std::string stored = dir.Path() + "127.0.0.1/a.html";
+        EXPECT_EQ(doc.m_nState, unsigned{IDS_STATE_PAUSED});
+        EXPECT_EQ(frame.Texts(WM_TASK_STATE), (std::vector<std::string>{"Seeking...", "Paused"}));
+        ASSERT_EQ(frame.Texts(WM_FILE_ERROR).size(), 1u);
+        for (const RecordingTarget::Message& message : frame.Messages()) {
+            if (message.message == WM_FILE_ERROR) {
+                EXPECT_EQ(message.wParam, c.nError);
+            }
+        }
+        EXPECT_EQ(doc.LinksRequested(), 0);
+        EXPECT_EQ(doc.m_strUrl[0], server.Url("/a.html"));  // fetched again on resume
+        EXPECT_FALSE(std::filesystem::exists(stored));
+        EXPECT_FALSE(std::filesystem::exists(stored + ".Quobrix"));
+    }
+}
