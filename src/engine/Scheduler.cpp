@@ -214,6 +214,7 @@ void CQuobrixDoc::BoundResultCountersLocked(bool bFresh) {
     if (bFresh) {
         m_nResultPage = 0;
         m_nResultsInPage = 0;
+        RemoveResultPagesAfterFirstLocked();
     } else {
         m_nResultPage = std::max<int>(m_nResultPage, 0);
         m_nResultsInPage = std::clamp<int>(m_nResultsInPage, 0, m_nResultsPerPage - 1);

@@ -90,6 +90,20 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
     }
 }
 
+void CQuobrixDoc::RemoveResultPagesAfterFirstLocked() {
+    // The pages of an earlier run would otherwise wait for the new run, and a
+    // resume, which appends, would put their rows ahead of the new ones.
+    if (m_strTaskDir.empty()) {
+        return;  // a task being made has no folder yet
+    }
+    for (int page = 1; page < INT_MAX; ++page) {
+        const std::string path = m_strTaskDir + "ResultPage" + std::to_string(page) + ".html";
+        if (unlink(path.c_str()) != 0) {
+            return;  // the first missing page ends them
+        }
+    }
+}
+
 void CQuobrixDoc::CloseResultFile() {
     std::lock_guard lock(m_csResults);
     CloseResultFileLocked();

@@ -415,6 +415,8 @@ private:
     bool StartRunLocked(bool bCommand);
     void PrepareRunLocked();
     void BoundResultCountersLocked(bool bFresh);
+    // A fresh start: the result pages numbered from 1 on go. Caller holds m_csResults.
+    void RemoveResultPagesAfterFirstLocked();
     void StopRunLocked(unsigned state);
     void EndRunLocked(bool bPausedAfterSite);
     void StartNextSiteLocked();

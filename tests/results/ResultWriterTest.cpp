@@ -266,6 +266,8 @@ TEST_F(ResultWriterTest, CountersFromAFileAreBoundedAndAResumeNeverTruncates) {
         EXPECT_EQ(doc.m_nResultsInPage, c.nWantInPage);
         EXPECT_EQ(doc.m_nResultsPerPage, c.nWantPerPage);
         EXPECT_EQ(doc.m_strResultPagePath, path);
+        // A fresh start removes the earlier run's later pages: a resume appends.
+        EXPECT_EQ(Exists(dir / "ResultPage3.html"), c.nState == IDS_STATE_PAUSED);
 
         doc.m_nState = IDS_STATE_SEEKING;
         Write(9);
