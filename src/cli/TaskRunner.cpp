@@ -73,7 +73,13 @@ int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
     console.FlushCounters();
     console.Detach();
 
-    SaveTaskOrFail(doc, doc.GetPathName());
+    std::string saveError;
+    if (!doc.OnSaveDocument(doc.GetPathName(), saveError)) {
+        std::cerr << "quobrix-cli: " << saveError << std::endl;
+        // A full disk that stopped the run usually fails its save too: the
+        // stop is what the status tells.
+        return console.FileError() != 0 ? EXIT_FILE_ERROR : EXIT_FAILED;
+    }
     if (options.m_verbosity != CConsoleFrontEnd::Verbosity::Quiet || console.FileError() != 0) {
         std::cout << "Task " << LoadString(doc.m_nState) << ": " << doc.LinksRequested()
                   << " links requested; saved to " << doc.GetPathName() << "; results in "
