@@ -6,6 +6,7 @@
 
 #include "analysis/PageText.h"
 #include "analysis/TextSearch.h"
+#include "common/Text.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
@@ -67,10 +68,18 @@ int CQuobrixDoc::CheckKeywords(int slot) {
     const CAbstractWindow window = KeepUtf8Whole(
         plainText,
         AbstractWindow(plainText.size(), centre, maxLength, m_nAbstractStart, m_nAbstractOffset));
-    // An empty window leaves the abstract as it was.
-    std::string abstract = window.start < window.end
-                               ? plainText.substr(window.start, window.end - window.start)
-                               : m_strAbstract[slot];
+    // An empty window leaves the abstract as it was. The abstract goes into
+    // the result page as HTML, so its page text may open no tag: the stripping
+    // leaves no "<" in the plain text, and one that came some other way is
+    // written "&lt;", before our own highlight markup is added.
+    std::string abstract;
+    if (window.start < window.end) {
+        AppendReplacing(abstract,
+                        std::string_view(plainText).substr(window.start, window.end - window.start),
+                        '<', "&lt;");
+    } else {
+        abstract = m_strAbstract[slot];
+    }
     if (matched) {
         abstract = HighlightKeywords(std::move(abstract), keywords, matchCase);
     }

@@ -51,6 +51,9 @@ void CQuobrixDoc::ResetUrlListLocked(const std::string& first) {
 
 bool CQuobrixDoc::QueueUrl(std::string_view url) {
     std::lock_guard lock(m_csUrls);
+    if (m_arrUrls.size() >= static_cast<size_t>(std::max<int>(m_nMaxUrls, 1))) {
+        return false;  // full: further links of this site are not queued
+    }
     return m_urlIndex.AppendIfNew(m_arrUrls, url);
 }
 
@@ -70,6 +73,23 @@ void CQuobrixDoc::ExtractLinks(int slot) {
     const std::string& tags = m_strTagText[slot];  // written only by this slot's thread
     const int names = m_bFilterImage ? 3 : 1;      // image sources only while images are wanted
     const int depthLimit = std::max<int>(m_nDepth, 0);  // 0: no limit
+
+    // A page may queue thousands of links: the counters go out at most a few
+    // times a second while it is scanned, and once at its end.
+    bool urlsChanged = false;
+    bool sitesChanged = false;
+    const auto publish = [&](bool bAtEnd) {
+        if ((!urlsChanged && !sitesChanged) || (!bAtEnd && !TakeCountsTurn())) {
+            return;
+        }
+        if (urlsChanged) {
+            NotifyLinkCounts();
+        }
+        if (sitesChanged) {
+            NotifySitesLeft();
+        }
+        urlsChanged = sitesChanged = false;
+    };
 
     int j = FindAnyNoCase(tags, kLinkAttributes, names, 0);
     while (j != -1 && !m_bStop) {
@@ -103,7 +123,7 @@ void CQuobrixDoc::ExtractLinks(int slot) {
                 tooDeep = 1 + slashes > depthLimit;
             }
             if (!tooDeep && QueueUrl(url)) {
-                NotifyLinkCounts();
+                urlsChanged = true;
             }
             // Every folder above the URL is queued too, from the top, until
             // one is known already or the depth is reached.
@@ -116,12 +136,13 @@ void CQuobrixDoc::ExtractLinks(int slot) {
                 if (!QueueUrl(std::string_view(url).substr(0, slash + 1))) {
                     break;
                 }
-                NotifyLinkCounts();
+                urlsChanged = true;
                 ++counter;
                 if (depthLimit != 0 && counter >= depthLimit) {
                     break;
                 }
             }
+            publish(false);
             continue;
         }
 
@@ -131,8 +152,10 @@ void CQuobrixDoc::ExtractLinks(int slot) {
         }
         const size_t hostEnd = url.find('/', 7);
         const std::string host = url.substr(7, hostEnd == std::string::npos ? hostEnd : hostEnd - 7);
-        if (!host.empty() && host.size() <= kMaxBuiltUrl) {
-            AddSite(host);
+        if (!host.empty() && host.size() <= kMaxBuiltUrl && AddSite(host)) {
+            sitesChanged = true;
+            publish(false);
         }
     }
+    publish(true);
 }

@@ -108,6 +108,35 @@ void RemoveSpacePairs(std::string& text) {
     text.resize(out);
 }
 
+// Room for each output of the stripping, counted with a quick search for
+// brackets: the tag text comes from inside "<" ... ">" (and from a ">" outside
+// them), the plain text from outside them plus a space for each bracket.
+// Script and style blocks count as well, so for ordinary pages these bound
+// the outputs, which then never grow by copying; on an odd page one may still
+// grow as usual.
+struct COutputRoom {
+    size_t m_nTag = 0;
+    size_t m_nPlain = 0;
+};
+
+COutputRoom OutputRoom(std::string_view page) {
+    size_t inside = 0;
+    size_t spans = 0;
+    size_t strays = 0;  // ">" outside the spans
+    for (size_t from = 0; from < page.size();) {
+        const size_t open = std::min(page.find('<', from), page.size());
+        strays += static_cast<size_t>(std::count(page.begin() + from, page.begin() + open, '>'));
+        if (open == page.size()) {
+            break;
+        }
+        const size_t close = std::min(page.find('>', open + 1), page.size() - 1);
+        inside += close + 1 - open;
+        ++spans;
+        from = close + 1;
+    }
+    return {inside + strays, page.size() - inside + 2 * spans};
+}
+
 bool IsContinuationByte(std::string_view text, size_t i) {
     return i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
 }
@@ -117,10 +146,11 @@ bool IsContinuationByte(std::string_view text, size_t i) {
 void StripPageText(std::string_view page, std::string& tagText, std::string& plainText,
                    const std::function<bool()>& stopped) {
     const size_t n = page.size();
+    const COutputRoom room = OutputRoom(page);
     tagText.clear();
     plainText.clear();
-    tagText.reserve(n);
-    plainText.reserve(n);
+    tagText.reserve(room.m_nTag);
+    plainText.reserve(room.m_nPlain);
 
     // Text outside tags counts from the ">" closing the first "<body" on; a
     // page without one is body throughout.

@@ -8,13 +8,13 @@ void CQuobrixApp::LoadOptions() {
     m_store.LoadOptions(*this);
 }
 
-void CQuobrixApp::SaveOptions() const {
-    m_store.SaveOptions(*this);
+bool CQuobrixApp::SaveOptions() const {
+    return m_store.SaveOptions(*this);
 }
 
-void CQuobrixApp::ApplyEditedOptions() {
+bool CQuobrixApp::ApplyEditedOptions() {
     DeriveProxyAuthorization(*this);
-    m_store.SaveOptions(*this);
+    return m_store.SaveOptions(*this);
 }
 
 void CQuobrixApp::SetTextSize(int nTextSize) {

@@ -22,12 +22,14 @@ public:
     // Reads every option from the store and derives the proxy credential.
     void LoadOptions();
 
-    // Writes every option but the window placement.
-    void SaveOptions() const;
+    // Writes every option but the window placement. False, with errno, when
+    // the store could not be written.
+    bool SaveOptions() const;
 
     // For the application options sheet, after it stored its values back:
-    // derives the proxy credential again and writes all options.
-    void ApplyEditedOptions();
+    // derives the proxy credential again and writes all options (false, with
+    // errno, as above).
+    bool ApplyEditedOptions();
 
     // Sets the browser view's text size (0..4) and writes it at once.
     void SetTextSize(int nTextSize);

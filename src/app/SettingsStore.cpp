@@ -1,5 +1,6 @@
 #include "app/SettingsStore.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <stdlib.h>
@@ -43,17 +44,19 @@ std::string WithoutTrailingSlash(std::string path) {
 // itself with mode 0600, forcing that mode on an existing file too. QSettings
 // replaces the file through a temporary copy that takes over the old file's
 // mode, so preparing it before a write keeps the password private whatever
-// the umask.
-void PrepareOwnerOnlyFile(const std::string& path) {
+// the umask. Returns 0, or the error that keeps the file from being written.
+int PrepareOwnerOnlyFile(const std::string& path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos;
          slash = path.find('/', slash + 1)) {
         mkdir(path.substr(0, slash).c_str(), 0700);
     }
-    const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        fchmod(fd, 0600);
-        close(fd);
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return errno;
     }
+    fchmod(fd, 0600);
+    close(fd);
+    return 0;
 }
 
 // Reads a 32-bit integer. Text that is not a decimal number, or one that
@@ -94,10 +97,20 @@ void WriteString(QSettings& settings, const QString& key, const std::string& tex
     settings.setValue(key, QString::fromStdString(text));
 }
 
-// Flushes the writes and makes sure the file is still owner-only.
-void Finish(QSettings& settings, const std::string& path) {
+// Flushes the writes and makes sure the file is still owner-only. False,
+// with errno, when they did not reach the file: the error met when preparing
+// it, else EACCES (QSettings could not write its temporary copy or rename
+// it) or EINVAL (the file could not be parsed, so it was left alone).
+bool Finish(QSettings& settings, const std::string& path, int prepareError) {
     settings.sync();
+    if (settings.status() != QSettings::NoError) {
+        errno = prepareError != 0                             ? prepareError
+                : settings.status() == QSettings::FormatError ? EINVAL
+                                                              : EACCES;
+        return false;
+    }
     chmod(path.c_str(), 0600);
+    return true;
 }
 }  // namespace
 
@@ -151,8 +164,8 @@ void CSettingsStore::LoadOptions(CAppOptions& options) const {
                                       static_cast<int>(defaults.m_crRetrievedLinks)));
 }
 
-void CSettingsStore::SaveOptions(const CAppOptions& options) const {
-    PrepareOwnerOnlyFile(m_strPath);
+bool CSettingsStore::SaveOptions(const CAppOptions& options) const {
+    const int prepareError = PrepareOwnerOnlyFile(m_strPath);
     QSettings settings(QString::fromStdString(m_strPath), QSettings::IniFormat);
 
     settings.setValue(Key("Font", "NormalSize"), options.m_nNormalFontSize);
@@ -171,23 +184,23 @@ void CSettingsStore::SaveOptions(const CAppOptions& options) const {
 
     settings.setValue(Key("Settings", "DefaultColorOfRetrievedLinks"),
                       static_cast<uint>(options.m_crRetrievedLinks));
-    Finish(settings, m_strPath);
+    return Finish(settings, m_strPath, prepareError);
 }
 
-void CSettingsStore::SavePlacement(int nCmdShow, const CWindowRect& rc) const {
-    PrepareOwnerOnlyFile(m_strPath);
+bool CSettingsStore::SavePlacement(int nCmdShow, const CWindowRect& rc) const {
+    const int prepareError = PrepareOwnerOnlyFile(m_strPath);
     QSettings settings(QString::fromStdString(m_strPath), QSettings::IniFormat);
     settings.setValue(Key("Placement", "ShowCmd"), nCmdShow);
     settings.setValue(Key("Placement", "Left"), rc.Left);
     settings.setValue(Key("Placement", "Top"), rc.Top);
     settings.setValue(Key("Placement", "Right"), rc.Right);
     settings.setValue(Key("Placement", "Bottom"), rc.Bottom);
-    Finish(settings, m_strPath);
+    return Finish(settings, m_strPath, prepareError);
 }
 
-void CSettingsStore::SaveTextSize(int nTextSize) const {
-    PrepareOwnerOnlyFile(m_strPath);
+bool CSettingsStore::SaveTextSize(int nTextSize) const {
+    const int prepareError = PrepareOwnerOnlyFile(m_strPath);
     QSettings settings(QString::fromStdString(m_strPath), QSettings::IniFormat);
     settings.setValue(Key("Font", "iExporer"), nTextSize);
-    Finish(settings, m_strPath);
+    return Finish(settings, m_strPath, prepareError);
 }

@@ -5,9 +5,9 @@
 #include "common/AppOptions.h"
 
 // The per-user settings store: one INI file of sections ("Placement", "Font",
-// "Proxy", "Agent", "Settings") holding 32-bit integers and text. Every
-// failure is silent: a missing or unreadable value reads as its default, a
-// write that fails is dropped. The file holds the proxy password in plain
+// "Proxy", "Agent", "Settings") holding 32-bit integers and text. A missing
+// or unreadable value reads as its default; a write that fails returns false
+// with errno, for the caller to report. The file holds the proxy password in plain
 // text, so it and any folder created for it are readable by the owner only.
 //
 // Each operation opens the file afresh and every save is flushed before it
@@ -29,13 +29,13 @@ public:
     void LoadOptions(CAppOptions& options) const;
 
     // Writes every option but the placement.
-    void SaveOptions(const CAppOptions& options) const;
+    bool SaveOptions(const CAppOptions& options) const;
 
     // Writes the main window's show state and normal rectangle; when it closes.
-    void SavePlacement(int nCmdShow, const CWindowRect& rc) const;
+    bool SavePlacement(int nCmdShow, const CWindowRect& rc) const;
 
     // Writes only the browser view's text size; at once on every size command.
-    void SaveTextSize(int nTextSize) const;
+    bool SaveTextSize(int nTextSize) const;
 
 private:
     std::string m_strPath;

@@ -1,10 +1,14 @@
 #include "cli/ConsoleFrontEnd.h"
 
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <functional>
 #include <iostream>
+#include <optional>
 
 #include "common/Messages.h"
 #include "common/StringTable.h"
@@ -14,6 +18,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kThreadLineInterval = std::chrono::seconds(1);   // per slot, unless verbose
 constexpr auto kCounterLineInterval = std::chrono::milliseconds(250);
+constexpr int kInputSliceMs = 100;  // how soon a pending prompt sees a pause
 
 std::string Text(const NotifyParam& param) {
     return std::holds_alternative<std::string>(param) ? std::get<std::string>(param) : "";
@@ -23,8 +28,10 @@ int64_t Number(const NotifyParam& param) {
     return std::holds_alternative<int64_t>(param) ? std::get<int64_t>(param) : 0;
 }
 
-// Reads one line from the terminal, without echo when asked.
-std::string ReadLine(bool echo) {
+// One line typed on the terminal, without echo when asked; read a byte at a
+// time, so that nothing after the line is taken. Nothing when the input ends
+// or stopped() answers true: the run no longer waits for the answer.
+std::optional<std::string> ReadLine(bool echo, const std::function<bool()>& stopped) {
     termios saved{};
     const bool terminal = tcgetattr(STDIN_FILENO, &saved) == 0;
     if (terminal && !echo) {
@@ -32,8 +39,30 @@ std::string ReadLine(bool echo) {
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
     }
-    std::string line;
-    std::getline(std::cin, line);
+    std::optional<std::string> line = std::string();
+    while (line) {
+        if (stopped()) {
+            line.reset();
+            break;
+        }
+        pollfd entry{STDIN_FILENO, POLLIN, 0};
+        const int ready = poll(&entry, 1, kInputSliceMs);
+        if (ready == 0 || (ready < 0 && errno == EINTR)) {
+            continue;
+        }
+        char ch = 0;
+        const ssize_t got = ready < 0 ? -1 : read(STDIN_FILENO, &ch, 1);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            line.reset();
+        } else if (ch == '\n') {
+            break;
+        } else {
+            *line += ch;
+        }
+    }
     if (terminal && !echo) {
         tcsetattr(STDIN_FILENO, TCSANOW, &saved);
         std::cerr << "\n";
@@ -149,20 +178,36 @@ int64_t CConsoleFrontEnd::OnAuthorize(const std::string& url) {
     if (!isatty(STDIN_FILENO)) {
         return 0;
     }
-    std::lock_guard lock(m_lock);
-    std::cerr << "Account and password are required to access the URL:\n" << url << "\nAccount: ";
-    const std::string account = ReadLine(true);
-    std::cerr << "Password: ";
-    const std::string password = ReadLine(false);
-    std::cerr << "Do not prompt next time? [y/N] ";
-    const std::string again = ReadLine(true);
-    if (!std::cin) {
-        std::cin.clear();
-        m_doc.AnswerAuthorization(url, false, "", "", false);
+    // The terminal is read without the output lock, so the other
+    // notifications (progress, a pause, the run's end) go on meanwhile. A
+    // pause or abort ends the prompt: the page fails, the credential stays.
+    std::lock_guard prompt(m_csPrompt);
+    const auto stopped = [this] { return m_doc.IsStopping(); };
+    Prompt("Account and password are required to access the URL:\n" + url + "\nAccount: ");
+    const std::optional<std::string> account = ReadLine(true, stopped);
+    std::optional<std::string> password;
+    std::optional<std::string> again;
+    if (account) {
+        Prompt("Password: ");
+        password = ReadLine(false, stopped);
+    }
+    if (password) {
+        Prompt("Do not prompt next time? [y/N] ");
+        again = ReadLine(true, stopped);
+    }
+    if (!again) {
+        if (!stopped()) {
+            m_doc.AnswerAuthorization(url, false, "", "", false);  // the input ended
+        }
         return 0;
     }
-    m_doc.AnswerAuthorization(url, true, account, password, again == "y" || again == "Y");
+    m_doc.AnswerAuthorization(url, true, *account, *password, *again == "y" || *again == "Y");
     return 1;
+}
+
+void CConsoleFrontEnd::Prompt(const std::string& text) {
+    std::lock_guard lock(m_lock);
+    std::cerr << text << std::flush;
 }
 
 void CConsoleFrontEnd::OnFileError(int error, const std::string& path) {

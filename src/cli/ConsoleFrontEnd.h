@@ -13,7 +13,8 @@ class CQuobrixDoc;
 // The headless front end: receives the task's notifications (as main frame,
 // thread list and browser view at once) and prints them on the terminal.
 // Called from worker threads; it takes no task lock and answers at once,
-// except for the credential prompt, which waits for the user's typing.
+// except for the credential prompt, which waits for the user's typing (or
+// for a pause or abort of the task) without holding up anything else.
 class CConsoleFrontEnd : public INotifyTarget {
 public:
     enum class Verbosity { Quiet, Normal, Verbose };
@@ -39,11 +40,13 @@ private:
     void OnThreadStatus(int slot, int phase, const std::string& text);
     void OnCounter(unsigned message, int64_t value);
     int64_t OnAuthorize(const std::string& url);
+    void Prompt(const std::string& text);
     void OnFileError(int error, const std::string& path);
     void PrintCountersLocked();
 
     CQuobrixDoc& m_doc;
     const Verbosity m_verbosity;
+    std::mutex m_csPrompt;      // one credential prompt at a time; taken before m_lock
     mutable std::mutex m_lock;  // output and the fields below
     int64_t m_nSitesLeft = 0;
     int64_t m_nLinksQueued = 0;

@@ -1,12 +1,12 @@
 #include <CLI/CLI.hpp>
 
-#include <filesystem>
 #include <iostream>
 
 #include "app/QuobrixApp.h"
 #include "cli/Command.h"
 #include "cli/PropertyOptions.h"
 #include "cli/TaskFileAccess.h"
+#include "common/DeferredSignals.h"
 #include "common/FileUtil.h"
 #include "common/StringTable.h"
 #include "task/QuobrixDoc.h"
@@ -47,16 +47,22 @@ public:
         if (PathExists(path) && !m_bForce) {
             throw CCliError(path + " exists; give --force to replace it");
         }
-        MakeDirectoriesAlong(path);
 
         CQuobrixApp options;
         options.LoadOptions();
         CQuobrixDoc doc;
-        if (!doc.CreateNewTask(record, path, options.m_crRetrievedLinks, error)) {
-            throw CCliError(error, EXIT_FAILED);
-        }
+        // The whole task in memory, then one save: a failure leaves nothing
+        // behind that would block the next "new".
+        doc.BuildNewTask(record, path, options.m_crRetrievedLinks);
         m_properties.ApplyTo(doc);
-        SaveTaskOrFail(doc, path);
+        {
+            // Nothing else runs on another thread here, so an interrupt waits
+            // until the temporary file is renamed or removed.
+            CDeferredSignals deferred;
+            if (!doc.SaveNewTask(error)) {
+                throw CCliError(error, EXIT_FAILED);
+            }
+        }
         std::cout << "Created " << path << "; results in " << doc.m_strTaskDir << "\n";
         return EXIT_OK;
     }

@@ -1,12 +1,15 @@
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <iostream>
 
 #include "app/QuobrixApp.h"
 #include "cli/Command.h"
 #include "cli/JsonWriter.h"
 #include "common/StringTable.h"
+#include "common/Text.h"
 
 namespace {
 // The application options as one JSON object, under their member names.
@@ -84,10 +87,18 @@ public:
             port = std::stoi(m_strPort);
         }
 
+        // Header lines end at a line break: such an agent would add lines of its own.
+        if (m_pAgent->count() > 0 && HasControlCharacters(m_strAgent)) {
+            throw CCliError(
+                "--agent: the text may not hold control characters such as line breaks");
+        }
+
         // As at start-up: every option exists in the store afterwards.
         CQuobrixApp app;
         app.LoadOptions();
-        app.SaveOptions();
+        if (!app.SaveOptions()) {
+            throw StoreError(app);
+        }
 
         const bool changed = m_pUseProxy->count() + m_pAddress->count() + m_pPort->count() +
                                  m_pUser->count() + m_pPassword->count() + m_pAgent->count() >
@@ -99,13 +110,23 @@ public:
             if (m_pUser->count() > 0) app.m_strProxyUser = m_strUser;
             if (m_pPassword->count() > 0) app.m_strProxyPassword = m_strPassword;
             if (m_pAgent->count() > 0) app.m_strAgent = m_strAgent;
-            app.ApplyEditedOptions();
+            if (!app.ApplyEditedOptions()) {
+                throw StoreError(app);
+            }
         }
         std::cout << OptionsToJson(app);
         return EXIT_OK;
     }
 
 private:
+    // Right after the failed write, while errno still says why.
+    static CCliError StoreError(const CQuobrixApp& app) {
+        const int error = errno;
+        return CCliError(
+            "Cannot write the options to " + app.Store().Path() + ": " + std::strerror(error),
+            EXIT_FAILED);
+    }
+
     std::string m_strUseProxy;
     std::string m_strAddress;
     std::string m_strPort;

@@ -5,6 +5,7 @@
 #include "cli/Command.h"
 #include "cli/PropertyOptions.h"
 #include "cli/TaskFileAccess.h"
+#include "common/DeferredSignals.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
@@ -49,6 +50,8 @@ public:
         }
         doc.SetKeywords(keywords, matchCase);
         m_properties.ApplyTo(doc);
+        // No other thread runs here: an interrupt waits for the save to end.
+        CDeferredSignals deferred;
         SaveTaskOrFail(doc, path);
         return EXIT_OK;
     }

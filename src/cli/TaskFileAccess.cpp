@@ -22,5 +22,7 @@ void SaveTaskOrFail(CQuobrixDoc& doc, const std::string& path) {
 std::string AbsolutePath(const std::string& path) {
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    return ec ? path : absolute.lexically_normal().string();
+    // Not normalised: "a/link/../x" is where the system finds it, beside
+    // the link's target, not "a/x".
+    return ec ? path : absolute.string();
 }

@@ -11,5 +11,6 @@ void OpenTaskOrFail(CQuobrixDoc& doc, const std::string& path);
 // Saves the task at its path; a failure ends the command.
 void SaveTaskOrFail(CQuobrixDoc& doc, const std::string& path);
 
-// The absolute form of a path the user typed, without resolving links.
+// The absolute form of a path the user typed, without resolving links and
+// without folding "..", so that it names what the system would open.
 std::string AbsolutePath(const std::string& path);

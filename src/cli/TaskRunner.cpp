@@ -12,12 +12,6 @@
 #include "common/StringTable.h"
 #include "task/QuobrixDoc.h"
 
-namespace {
-bool Ended(CQuobrixDoc& doc) {
-    return !doc.IsRunning() && !doc.IsStopping() && !doc.HasActiveWorkers();
-}
-}  // namespace
-
 int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
     // With a server running, the program keeps serving after the crawl,
     // until a signal; a signal during the crawl pauses it and ends.
@@ -29,17 +23,15 @@ int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
 
     const auto started = Clock::now();
     auto nextTick = started + std::chrono::seconds(1);
-    bool pauseAsked = false;
     doc.OnTaskRun();
-    while (!Ended(doc)) {
+    while (!doc.IsRunEnded()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         const bool overTime = options.m_nMaxSeconds > 0 &&
                               Clock::now() - started >= std::chrono::seconds(options.m_nMaxSeconds);
-        if ((CInterruptGuard::Interrupted() || overTime) && !pauseAsked) {
-            pauseAsked = true;
-            if (doc.IsRunning() && !doc.IsStopping()) {
-                doc.OnTaskPause();
-            }
+        if (CInterruptGuard::Interrupted() || overTime) {
+            // Asked again while it runs: a skip that goes on to the next
+            // site is paused there too. It never resumes a paused task.
+            doc.PauseWorkers();
         }
         if (Clock::now() >= nextTick) {
             nextTick += std::chrono::seconds(1);
@@ -56,7 +48,13 @@ int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
     console.FlushCounters();
     console.Detach();
 
-    SaveTaskOrFail(doc, doc.GetPathName());
+    std::string saveError;
+    if (!doc.OnSaveDocument(doc.GetPathName(), saveError)) {
+        std::cerr << "quobrix-cli: " << saveError << std::endl;
+        // A full disk that stopped the run usually fails its save too: the
+        // stop is what the status tells.
+        return console.FileError() != 0 ? EXIT_FILE_ERROR : EXIT_FAILED;
+    }
     if (options.m_verbosity != CConsoleFrontEnd::Verbosity::Quiet || console.FileError() != 0) {
         std::cout << "Task " << LoadString(doc.m_nState) << ": " << doc.LinksRequested()
                   << " links requested; saved to " << doc.GetPathName() << "; results in "

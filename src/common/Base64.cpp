@@ -1,8 +1,14 @@
 #include "common/Base64.h"
 
+#include <cstring>
+
 namespace {
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+bool InAlphabet(char ch) {
+    return ch != '\0' && std::strchr(kAlphabet, ch) != nullptr;
 }
+}  // namespace
 
 std::string CBase64::Encode(std::string_view data) {
     std::string out;
@@ -29,4 +35,21 @@ std::string CBase64::Encode(std::string_view data) {
         out += '=';
     }
     return out;
+}
+
+bool CBase64::IsValid(std::string_view text) {
+    if (text.size() % 4 != 0) {
+        return false;
+    }
+    // "xx==" or "xxx=" may end the text; no other "=" anywhere.
+    size_t padding = 0;
+    while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=') {
+        ++padding;
+    }
+    for (size_t i = 0; i + padding < text.size(); ++i) {
+        if (!InAlphabet(text[i])) {
+            return false;
+        }
+    }
+    return true;
 }

@@ -9,4 +9,7 @@
 class CBase64 {
 public:
     static std::string Encode(std::string_view data);
+    // True for text of that form only: whole groups of four from the
+    // alphabet, "=" only as the padding of the last group. Empty is valid.
+    static bool IsValid(std::string_view text);
 };

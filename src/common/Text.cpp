@@ -50,3 +50,21 @@ std::string FileNameOf(std::string_view path) {
     const size_t slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
+
+bool HasControlCharacters(std::string_view text) {
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte < 0x20 || byte == 0x7F) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void AppendReplacing(std::string& out, std::string_view text, char from, std::string_view to) {
+    for (size_t at = text.find(from); at != std::string_view::npos; at = text.find(from)) {
+        out.append(text.substr(0, at)).append(to);
+        text.remove_prefix(at + 1);
+    }
+    out.append(text);
+}

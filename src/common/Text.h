@@ -20,3 +20,11 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
 // The name of a path after its last "/" (the whole path when it has none).
 std::string FileNameOf(std::string_view path);
+
+// True when text holds a control character: a byte below 0x20 (CR, LF, tab
+// ...) or 0x7F. Such text cannot go into a header line.
+bool HasControlCharacters(std::string_view text);
+
+// Appends text to out with every byte from written as to:
+// AppendReplacing(out, "a<b", '<', "&lt;") appends "a&lt;b".
+void AppendReplacing(std::string& out, std::string_view text, char from, std::string_view to);

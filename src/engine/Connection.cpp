@@ -21,9 +21,10 @@ CAppOptions CQuobrixDoc::GetAppOptions() {
     return m_options;
 }
 
-// Caller holds m_csResolve. The server is the proxy, or the current site on
-// the port its host text names (80 when none).
-bool CQuobrixDoc::ResolveServer() {
+// The server is the proxy, or the current site on the port its host text
+// names (80 when none). May block in the system's name lookup: called with
+// no lock held that the GUI thread takes.
+bool CQuobrixDoc::LookUpServer(sockaddr_in& address) {
     const CAppOptions options = GetAppOptions();
     std::string name;
     int port = 80;
@@ -38,9 +39,10 @@ bool CQuobrixDoc::ResolveServer() {
         name = host->m_strName;
         port = host->m_nPort;
     }
-    sockaddr_in address{};
+    address = sockaddr_in{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
+    AtRunStep(RunStep::Lookup, -1);
     if (inet_aton(name.c_str(), &address.sin_addr) == 0) {
         addrinfo hints{};
         hints.ai_family = AF_INET;
@@ -52,7 +54,32 @@ bool CQuobrixDoc::ResolveServer() {
         address.sin_addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
         freeaddrinfo(found);
     }
+    return true;
+}
+
+bool CQuobrixDoc::ResolveServer() {
+    // One lookup at a time, so the first slot's answer serves the others;
+    // m_csResolve, which the GUI thread takes, is held only to read and to
+    // publish.
+    std::lock_guard lookup(m_csLookup);
+    int generation;
+    {
+        std::lock_guard lock(m_csResolve);
+        if (m_bResolved) {
+            return true;  // another slot resolved it while this one waited
+        }
+        generation = m_nAddressGeneration;
+    }
+    sockaddr_in address;
+    if (!LookUpServer(address)) {
+        return false;
+    }
+    std::lock_guard lock(m_csResolve);
+    if (generation != m_nAddressGeneration) {
+        return false;  // the crawl moved to another site meanwhile
+    }
     m_addrSite = address;
+    m_bResolved = true;
     return true;
 }
 
@@ -68,12 +95,8 @@ int CQuobrixDoc::ConnectSlot(int slot) {
     }
     if (!resolved) {
         NotifySitesLeft();
-        std::lock_guard lock(m_csResolve);
-        if (!m_bResolved) {
-            if (!ResolveServer()) {
-                return -1;
-            }
-            m_bResolved = true;
+        if (!ResolveServer()) {
+            return -1;
         }
     }
 

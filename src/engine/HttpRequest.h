@@ -22,5 +22,8 @@ struct CRequestContext {
 // then "Authorization: Basic ..." when the URL's host text equals m_strAuthHost
 // (ignoring case), "Accept: */*", "User-Agent: ..." and an empty line.
 // The query is sent unchanged; a fragment never. Empty when the URL cannot be
-// split or holds a line break or zero byte, which would break the request apart.
+// split or holds a line break or zero byte, or when the host (the URL's, or the
+// Host line's) holds a space or a control character: such a request would
+// break apart. A credential or an agent holding CR, LF or a zero byte is left
+// out with its line, so the page is still asked for, without it.
 std::string BuildRequest(std::string_view url, const CRequestContext& context);

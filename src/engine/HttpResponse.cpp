@@ -61,10 +61,10 @@ int StatusCode(std::string_view header) {
     return code;
 }
 
-uint32_t ContentLength(std::string_view lowerHeader) {
+std::optional<uint32_t> ContentLength(std::string_view lowerHeader) {
     const std::optional<std::string_view> value = HeaderValue(lowerHeader, "content-length:");
-    if (!value) {
-        return 0;
+    if (!value || value->empty() || !IsDigit(value->front())) {
+        return std::nullopt;
     }
     constexpr uint64_t MAX = std::numeric_limits<uint32_t>::max();
     uint64_t length = 0;

@@ -17,9 +17,9 @@ size_t FindHeaderEnd(std::string_view text);
 int StatusCode(std::string_view header);
 
 // The value of the "content-length:" line (spaces after the colon optional),
-// read whole and saturating at UINT32_MAX; 0 when there is no such line or
-// its value does not start with a digit.
-uint32_t ContentLength(std::string_view lowerHeader);
+// read whole and saturating at UINT32_MAX; nothing when there is no such line
+// or its value does not start with a digit. "content-length: 0" is 0.
+std::optional<uint32_t> ContentLength(std::string_view lowerHeader);
 
 // The value of the "content-type:" line (spaces after the colon optional) up
 // to the end of its line, without the "\r": "text/html; charset=utf-8".

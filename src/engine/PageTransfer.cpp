@@ -19,18 +19,8 @@ constexpr size_t kBlockSize = 512;                 // bytes per read, progress a
 constexpr size_t kMaxHeader = 64 * 1024;           // a longer header fails the page
 constexpr size_t kMaxPageText = 32 * 1024 * 1024;  // page text kept for analysis
 
-void WriteUnchecked(int fd, const char* data, size_t count) {
-    while (fd >= 0 && count > 0) {
-        const ssize_t wrote = write(fd, data, count);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            return;  // writes of a stored file are not checked
-        }
-        data += wrote;
-        count -= static_cast<size_t>(wrote);
-    }
+bool IsDiskFull(int error) {
+    return error == ENOSPC || error == EDQUOT;
 }
 
 }  // namespace
@@ -59,13 +49,14 @@ int CPageTransfer::Run() {
 
     CloseFile();
     m_doc.CloseSlotSocket(m_nSlot);
+    const int length = static_cast<int>(m_strText.size());
     Publish();
     if (step == Step::Failed) {
         return -1;
     }
     m_doc.m_nReceived[m_nSlot] += static_cast<int>(m_nTotal);
-    m_doc.m_nPageLength[m_nSlot] = static_cast<int>(m_strText.size());
-    return m_strText.empty() ? -1 : static_cast<int>(m_strText.size());
+    m_doc.m_nPageLength[m_nSlot] = length;
+    return length == 0 ? -1 : length;
 }
 
 CPageTransfer::Step CPageTransfer::OnBlock(const char* data, size_t count) {
@@ -117,7 +108,7 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
     }
 
     m_strHeaderLower = ToLowerAscii(header);
-    m_nExpected = ContentLength(m_strHeaderLower);
+    m_nAnnounced = ContentLength(m_strHeaderLower);
     {
         std::lock_guard lock(m_doc.m_csSlotText[m_nSlot]);
         m_doc.m_strHeader[m_nSlot] = m_strHeaderLower;
@@ -134,11 +125,11 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
             limitK = m_doc.m_nImageMaxK;
         }
         limitK = m_doc.LimitK(limitK);
-        if (RejectedByFilter(filterOn, limitK, m_nExpected)) {
+        if (RejectedByFilter(filterOn, limitK, m_nAnnounced.value_or(0))) {
             return Step::Failed;
         }
-        // Without an announced length the limit is applied as the body grows.
-        if (m_nExpected == 0 && limitK > 0) {
+        // The limit also holds for the bytes that actually come, announced or not.
+        if (limitK > 0) {
             m_nLimitBytes = static_cast<uint64_t>(limitK) * 1024;
         }
         m_doc.m_bNotHtml[m_nSlot] = kind.m_bNotHtml;
@@ -148,6 +139,9 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
         return Step::Failed;
     }
     m_bHeaderDone = true;
+    if (m_nAnnounced) {
+        m_strText.reserve(std::min<size_t>(*m_nAnnounced, kMaxPageText));
+    }
 
     // The blocks read so far, from the header's end on, as if the header had
     // come in the first block.
@@ -166,19 +160,29 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
         }
     }
     ReportProgress();
-    return step;
+    return BodyComplete() ? Step::Done : step;
 }
 
 CPageTransfer::Step CPageTransfer::OnBody(const char* data, size_t count) {
+    // HTTP/1.0 with an announced length ends there: what follows is not read.
+    if (m_nAnnounced) {
+        count = static_cast<size_t>(std::min<uint64_t>(count, *m_nAnnounced - m_nBodyBytes));
+    }
     AppendText(data, count);
-    WriteUnchecked(m_fd, data, count);
+    if (!WriteStored(data, count)) {
+        return Step::Failed;
+    }
     m_nBodyBytes += count;
     if (m_nLimitBytes > 0 && m_nBodyBytes > m_nLimitBytes) {
         RemoveStoredFile();  // grew past its class's limit: refused like an oversize file
         return Step::Failed;
     }
     ReportProgress();
-    return count == 0 ? Step::Done : Step::More;
+    return count == 0 || BodyComplete() ? Step::Done : Step::More;
+}
+
+bool CPageTransfer::BodyComplete() const {
+    return m_nAnnounced && m_nBodyBytes >= *m_nAnnounced;
 }
 
 void CPageTransfer::AppendText(const char* data, size_t count) {
@@ -195,8 +199,8 @@ void CPageTransfer::AppendText(const char* data, size_t count) {
 void CPageTransfer::ReportProgress() {
     char suffix[64];
     const uint64_t length = m_strText.size();
-    if (m_nExpected != 0) {
-        const uint64_t percent = std::min<uint64_t>(100, length * 100 / m_nExpected);
+    if (m_nAnnounced.value_or(0) != 0) {
+        const uint64_t percent = std::min<uint64_t>(100, length * 100 / *m_nAnnounced);
         std::snprintf(suffix, sizeof suffix, "    %llubytes( %llu%% )",
                       static_cast<unsigned long long>(length), static_cast<unsigned long long>(percent));
     } else {
@@ -219,38 +223,51 @@ bool CPageTransfer::StoreFile(const std::string& header) {
         MakeDirectoriesAlong(m_strStoredPath);
         m_fd = m_doc.CreateStoredFile(m_strStoredPath);
     }
-    if (m_fd < 0 && (errno == ENOSPC || errno == EDQUOT)) {
-        DiskFull(m_strStoredPath);
+    if (m_fd < 0 && IsDiskFull(errno)) {
+        DiskFull(errno, m_strStoredPath);
         return false;
     }
     // The companion keeps the header as received. It is opened without
     // truncation: a longer older header may follow the new blank line.
-    const int companion =
-        open((m_strStoredPath + ".Quobrix").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    const std::string companionPath = m_strStoredPath + ".Quobrix";
+    const int companion = open(companionPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (companion >= 0) {
-        WriteUnchecked(companion, header.data(), header.size());
+        const bool written = m_doc.WriteToFile(companion, header.data(), header.size());
+        const int error = errno;
         close(companion);
+        if (!written && IsDiskFull(error)) {
+            if (m_fd >= 0) {
+                RemoveStoredFile();
+            } else {
+                unlink(companionPath.c_str());  // an older copy that was not replaced stays
+            }
+            DiskFull(error, companionPath);
+            return false;
+        }
     }
     return true;  // other failures leave the page without a stored copy
 }
 
-void CPageTransfer::DiskFull(const std::string& path) {
-    // Under the result lock, so that the pause never interleaves with a
-    // half-written result row; reported once, by the slot that paused.
-    bool report = false;
-    {
-        std::lock_guard lock(m_doc.m_csResults);
-        if (m_doc.m_nState != IDS_STATE_PAUSED) {
-            m_doc.m_bStop = true;
-            m_doc.m_nState = IDS_STATE_PAUSED;
-            m_doc.AbortAllSlots();
-            report = true;
-        }
+bool CPageTransfer::WriteStored(const char* data, size_t count) {
+    if (m_fd < 0 || count == 0 || m_doc.WriteToFile(m_fd, data, count)) {
+        return true;
     }
-    if (report) {
-        m_doc.SetState(IDS_STATE_PAUSED);
-        m_doc.ReportFileError(ENOSPC, path);
+    // A copy that could not be written whole is not kept; reading goes on
+    // without one, unless the disk is full.
+    const int error = errno;
+    RemoveStoredFile();
+    if (IsDiskFull(error)) {
+        DiskFull(error, m_strStoredPath);
+        return false;
     }
+    return true;
+}
+
+void CPageTransfer::DiskFull(int error, const std::string& path) {
+    // The task pauses as for a result page that cannot be written, and the
+    // slot that paused it reports, once.
+    m_doc.PauseForFileError(error, path);
+    m_doc.DeliverNotes();
 }
 
 void CPageTransfer::RemoveStoredFile() {
@@ -295,12 +312,14 @@ void CPageTransfer::Reset() {
     m_arrPending.clear();
     m_nPendingBytes = 0;
     m_strText.clear();
-    m_nExpected = 0;
+    m_nAnnounced.reset();
     m_nLimitBytes = 0;
     m_nBodyBytes = 0;
 }
 
+// The page text moves into the slot: a page is never held twice.
 void CPageTransfer::Publish() {
     std::lock_guard lock(m_doc.m_csSlotText[m_nSlot]);
-    m_doc.m_strPage[m_nSlot] = m_strText;
+    m_doc.m_strPage[m_nSlot] = std::move(m_strText);
+    m_strText.clear();
 }

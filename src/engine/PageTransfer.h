@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,11 +29,13 @@ private:
     bool RetryWithCredentials();
     // False when the disk is full (the task is then paused).
     bool StoreFile(const std::string& header);
-    void DiskFull(const std::string& path);
+    bool WriteStored(const char* data, size_t count);
+    void DiskFull(int error, const std::string& path);
     void AppendText(const char* data, size_t count);
     void ReportProgress();
     void RemoveStoredFile();
     void CloseFile();
+    bool BodyComplete() const;
     void Publish();
     void Reset();
 
@@ -47,8 +50,8 @@ private:
     size_t m_nPendingBytes = 0;
     std::string m_strText;          // the page text
     std::string m_strHeaderLower;
-    uint32_t m_nExpected = 0;       // announced length; 0 when none
-    uint64_t m_nLimitBytes = 0;     // size limit of a body without announced length
+    std::optional<uint32_t> m_nAnnounced;  // the Content-Length; the body ends there
+    uint64_t m_nLimitBytes = 0;            // its class's size limit (0: none), on the bytes read
     uint64_t m_nBodyBytes = 0;
     int m_fd = -1;                  // the stored file
     std::string m_strStoredPath;

@@ -1,4 +1,7 @@
 #include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "engine/PageStore.h"
 #include "engine/PageTransfer.h"
@@ -12,6 +15,24 @@ int CQuobrixDoc::CreateStoredFile(const std::string& path) {
     return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
 
+bool CQuobrixDoc::WriteToFile(int fd, const char* data, size_t count) {
+    while (count > 0) {
+        const ssize_t written = write(fd, data, count);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        data += written;
+        count -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
 void CQuobrixDoc::ClearSlotPageTexts(int slot) {
     std::lock_guard lock(m_csSlotText[slot]);
     m_strPage[slot].clear();
@@ -22,7 +43,9 @@ void CQuobrixDoc::ClearSlotPageTexts(int slot) {
 
 int CQuobrixDoc::RetrievePage(int slot) {
     const std::string url = GetSlotUrl(slot);
-    BeginFetch(slot);
+    if (!BeginFetch(slot)) {
+        return -1;  // stopped before it began
+    }
     m_bNotHtml[slot] = false;
     if (ConnectSlot(slot) < 0 || SendRequest(slot, url) < 0) {
         CloseSlotSocket(slot);

@@ -2,8 +2,15 @@
 
 #include <algorithm>
 
+#include "common/Messages.h"
 #include "common/StringTable.h"
 #include "task/QuobrixDoc.h"
+
+namespace {
+// "Result items per page:" as the property sheet allows it.
+constexpr int kMinResultsPerPage = 10;
+constexpr int kMaxResultsPerPage = 1000;
+}  // namespace
 
 int CQuobrixDoc::MaxThreads() const {
     return std::clamp<int>(m_nMaxThreads, 1, SLOT_COUNT);
@@ -21,46 +28,78 @@ bool CQuobrixDoc::HasActiveWorkers() const {
     return CountActive(0, SLOT_COUNT) > 0;
 }
 
+bool CQuobrixDoc::IsRunEnded() {
+    std::lock_guard lock(m_csSlots);
+    return m_nState != IDS_STATE_SEEKING && !m_bStop && CountActive(0, SLOT_COUNT) == 0 &&
+           m_pendingNotes.empty() && !m_bDeliveringNotes;
+}
+
 std::string CQuobrixDoc::GetSlotUrl(int slot) {
     std::lock_guard lock(m_csSlots);
     return m_strUrl[slot];
 }
+
+void CQuobrixDoc::AtRunStep(RunStep, int) {}
 
 void CQuobrixDoc::OnTaskRun() {
     StartWorkers();
 }
 
 void CQuobrixDoc::OnTaskPause() {
-    if (m_bStop) {
-        return;  // a stop is still in progress
+    AtRunStep(RunStep::Command, -1);
+    bool resume = false;
+    {
+        std::lock_guard lock(m_csSlots);
+        ForgetStaleWorkersLocked();
+        if (m_bStop) {
+            return;  // a stop is still in progress
+        }
+        if (m_nState == IDS_STATE_PAUSED) {
+            resume = true;
+        } else if (m_nState == IDS_STATE_SEEKING) {
+            StopRunLocked(IDS_STATE_PAUSED);
+        }
     }
-    if (m_nState == IDS_STATE_PAUSED) {
+    if (resume) {
         StartWorkers();
-    } else if (m_nState == IDS_STATE_SEEKING) {
-        PauseWorkers();
+    } else {
+        DeliverNotes();
     }
 }
 
 void CQuobrixDoc::OnTaskAbort() {
-    if (m_bStop) {
-        return;
+    AtRunStep(RunStep::Command, -1);
+    bool aborted = false;
+    {
+        std::lock_guard lock(m_csSlots);
+        ForgetStaleWorkersLocked();
+        if (m_bStop) {
+            return;
+        }
+        if (m_nState == IDS_STATE_SEEKING) {
+            StopRunLocked(IDS_STATE_ABORTED);
+        } else if (m_nState == IDS_STATE_PAUSED) {
+            ChangeStateLocked(IDS_STATE_ABORTED);
+            aborted = true;
+        }
     }
-    if (m_nState == IDS_STATE_SEEKING) {
-        m_bStop = true;
-        SetState(IDS_STATE_ABORTED);
-        AbortAllSlots();
-    } else if (m_nState == IDS_STATE_PAUSED) {
-        SetState(IDS_STATE_ABORTED);
+    if (aborted) {
         SetModifiedFlag();
     }
+    DeliverNotes();
 }
 
 void CQuobrixDoc::OnSkipCurrentSite() {
-    if (m_bStop || m_nState != IDS_STATE_SEEKING || IsLastSite()) {
-        return;
+    {
+        std::lock_guard lock(m_csSlots);
+        ForgetStaleWorkersLocked();
+        if (m_bStop || m_nState != IDS_STATE_SEEKING || !HasActiveWorkers() || IsLastSite()) {
+            return;
+        }
+        m_bSkipSite = true;
+        StopRunLocked(IDS_STATE_PAUSED);
     }
-    m_bSkipSite = true;
-    PauseWorkers();
+    DeliverNotes();
 }
 
 void CQuobrixDoc::OnAbortRetrieval(int slot) {
@@ -70,14 +109,59 @@ void CQuobrixDoc::OnAbortRetrieval(int slot) {
 }
 
 void CQuobrixDoc::PauseWorkers() {
-    // The stop goes up before the state changes, so that no one can resume
-    // while workers are still leaving.
-    m_bStop = true;
-    SetState(IDS_STATE_PAUSED);
-    AbortAllSlots();
+    {
+        std::lock_guard lock(m_csSlots);
+        if (m_nState != IDS_STATE_SEEKING || m_bStop) {
+            return;
+        }
+        StopRunLocked(IDS_STATE_PAUSED);
+    }
+    DeliverNotes();
+}
+
+bool CQuobrixDoc::PauseForFileError(int error, const std::string& path) {
+    std::lock_guard lock(m_csSlots);
+    if (m_nState != IDS_STATE_SEEKING || m_bStop) {
+        return false;  // not running, or already stopping: reported once
+    }
+    StopRunLocked(IDS_STATE_PAUSED);
+    m_pendingNotes.push_back({WM_FILE_ERROR, error, path});
+    return true;
+}
+
+void CQuobrixDoc::StopRunLocked(unsigned state) {
+    // The stop goes up with the state, so that no one can resume while
+    // workers are still leaving; the last of them lowers it. With no worker
+    // left to do so, there is nothing to stop.
+    ChangeStateLocked(state);
+    if (CountActive(0, SLOT_COUNT) > 0) {
+        m_bStop = true;
+        AbortAllSlots();
+    }
+}
+
+void CQuobrixDoc::ForgetStaleWorkersLocked() {
+    // An activity flag with no thread behind it was read from a file (or
+    // left by a refused start): it must not keep the task from running or
+    // ending. A worker clears its flag before its thread returns.
+    for (int slot = 0; slot < SLOT_COUNT; ++slot) {
+        const CThreadHandle& handle = m_hThread[slot];
+        if (m_bActive[slot] && !(handle.Joinable() && !handle.HasReturned())) {
+            m_bActive[slot] = false;
+        }
+    }
+    if (CountActive(0, SLOT_COUNT) == 0) {
+        m_bStop = false;  // no worker is left to lower it
+        m_bSkipSite = false;
+    }
 }
 
 void CQuobrixDoc::PrepareRun() {
+    std::scoped_lock lock(m_csResults, m_csSlots);
+    PrepareRunLocked();
+}
+
+void CQuobrixDoc::PrepareRunLocked() {
     // The stop flag is lowered by StartWorkers once the state says Seeking,
     // so a run that goes on to its next site never looks ended in between.
     m_bSkipSite = false;
@@ -85,9 +169,11 @@ void CQuobrixDoc::PrepareRun() {
         active = false;
     }
     m_nSlotsUsed = 0;
-    CloseResultFile();
+    CloseResultFileLocked();
 
-    if (m_nState != IDS_STATE_PAUSED) {
+    const bool fresh = m_nState != IDS_STATE_PAUSED;
+    BoundResultCountersLocked(fresh);
+    if (fresh) {
         // A fresh start: from the start address, with every counter at zero.
         for (int slot = 0; slot < SLOT_COUNT; ++slot) {
             m_bNotHtml[slot] = false;
@@ -97,7 +183,7 @@ void CQuobrixDoc::PrepareRun() {
         }
         const std::string firstUrl = TakeFirstSite();
         {
-            std::scoped_lock lock(m_csSlots, m_csUrls);
+            std::lock_guard urlLock(m_csUrls);
             for (int slot = 1; slot < SLOT_COUNT; ++slot) {
                 m_strUrl[slot].clear();
             }
@@ -106,97 +192,148 @@ void CQuobrixDoc::PrepareRun() {
             m_nNextUrl = 1;
         }
         ClearAddress();
-        std::lock_guard lock(m_csResults);
-        m_nResultPage = 0;
-        m_nResultsInPage = 0;
         return;
     }
 
     // A resume keeps the lists, the slots' URLs and the counters; only the
     // positions read from a file are brought within their lists.
     {
-        std::lock_guard lock(m_csUrls);
+        std::lock_guard urlLock(m_csUrls);
         m_nNextUrl = std::clamp<int>(m_nNextUrl, 0, static_cast<int>(m_arrUrls.size()));
     }
-    std::lock_guard lock(m_csSites);
+    std::lock_guard siteLock(m_csSites);
     m_nNextSite = std::clamp<int>(m_nNextSite, 0, static_cast<int>(m_arrSites.size()));
 }
 
+void CQuobrixDoc::BoundResultCountersLocked(bool bFresh) {
+    // Counters read from a file may be anything: the page number never goes
+    // below 0 (an earlier page would be overwritten) and the rows in a page
+    // stay within it. A resumed run appends to every page it begins, so
+    // that rows already written are never lost.
+    m_nResultsPerPage = std::clamp<int>(m_nResultsPerPage, kMinResultsPerPage, kMaxResultsPerPage);
+    if (bFresh) {
+        m_nResultPage = 0;
+        m_nResultsInPage = 0;
+        RemoveResultPagesAfterFirstLocked();
+    } else {
+        m_nResultPage = std::max<int>(m_nResultPage, 0);
+        m_nResultsInPage = std::clamp<int>(m_nResultsInPage, 0, m_nResultsPerPage - 1);
+    }
+    m_bAppendResultPages = !bFresh;
+    m_strResultPagePath = m_strTaskDir + "ResultPage" + std::to_string(m_nResultPage) + ".html";
+}
+
 void CQuobrixDoc::StartWorkers() {
-    if (m_nState == IDS_STATE_SEEKING || HasActiveWorkers()) {
-        return;
+    bool started;
+    {
+        std::scoped_lock lock(m_csResults, m_csSlots);
+        started = StartRunLocked(true);
     }
-    SetModifiedFlag();
+    if (started) {
+        SetModifiedFlag();
+    }
+    DeliverNotes();
+}
+
+bool CQuobrixDoc::StartRunLocked(bool bCommand) {
+    ForgetStaleWorkersLocked();
+    if (CountActive(0, SLOT_COUNT) > 0) {
+        return false;  // the task runs, or its stop ends by itself
+    }
+    if (bCommand) {
+        m_bSlotsClosed = false;  // JoinWorkers closed them until this start
+    }
+    if (m_nState == IDS_STATE_SEEKING) {
+        m_nState = IDS_STATE_PAUSED;  // no worker runs it: a run read from a file resumes
+    }
     ResetThreadBar();
-    PrepareRun();
+    PrepareRunLocked();
     if (!HasUsableRange()) {
-        SetState(IDS_STATE_FINISHED);  // an address range that does not parse: nothing to crawl
+        ChangeStateLocked(IDS_STATE_FINISHED);  // an address range that does not parse: nothing to crawl
         m_bStop = false;
-        return;
+        return true;
     }
-    SetState(IDS_STATE_SEEKING);
+    ChangeStateLocked(IDS_STATE_SEEKING);
     m_bStop = false;
 
+    const int maxThreads = MaxThreads();
+    // A resume whose slots below the limit hold nothing still needs one
+    // worker: it takes the waiting URLs, the stranded ones, or moves the
+    // crawl on.
+    bool anyWork = false;
+    for (int slot = 0; slot < maxThreads; ++slot) {
+        anyWork = anyWork || !m_strUrl[slot].empty();
+    }
     int started = 0;
     bool refused = false;
-    {
-        std::lock_guard lock(m_csSlots);
-        const int maxThreads = MaxThreads();
-        // A resume whose slots below the limit hold nothing still needs one
-        // worker: it takes the waiting URLs, the stranded ones, or moves the
-        // crawl on.
-        bool anyWork = false;
-        for (int slot = 0; slot < maxThreads; ++slot) {
-            anyWork = anyWork || !m_strUrl[slot].empty();
+    for (int slot = 0; slot < maxThreads; ++slot) {
+        if (m_strUrl[slot].empty() && (anyWork || slot > 0)) {
+            continue;
         }
-        for (int slot = 0; slot < maxThreads; ++slot) {
-            if (m_strUrl[slot].empty() && (anyWork || slot > 0)) {
-                continue;
-            }
-            if (StartWorkerLocked(slot)) {
-                ++started;
-            } else {
-                refused = true;
-            }
+        if (StartWorkerLocked(slot)) {
+            ++started;
+        } else {
+            refused = true;
         }
     }
     if (started == 0) {
         // No thread could be made: stop as paused, so the user can resume.
-        SetState(refused ? IDS_STATE_PAUSED : IDS_STATE_FINISHED);
+        ChangeStateLocked(refused ? IDS_STATE_PAUSED : IDS_STATE_FINISHED);
     }
+    return true;
 }
 
 void CQuobrixDoc::StartNextSite() {
     {
-        std::lock_guard lock(m_csSlots);
-        if (!TakeNextSite()) {
-            m_bSkipSite = false;
-            SetState(IDS_STATE_FINISHED);
-            m_bStop = false;
-            return;
-        }
+        std::scoped_lock lock(m_csResults, m_csSlots);
+        StartNextSiteLocked();
+    }
+    DeliverNotes();
+}
+
+void CQuobrixDoc::StartNextSiteLocked() {
+    // The last worker of a skip has left: the run goes on with one worker
+    // on the next site, in this same hold, so it never looks ended between.
+    m_bSkipSite = false;
+    if (!TakeNextSite()) {
+        ChangeStateLocked(IDS_STATE_FINISHED);
+        m_bStop = false;
+        return;
     }
     ClearAddress();
     {
-        std::scoped_lock lock(m_csSlots, m_csUrls);
-        m_arrUrls.clear();
-        m_urlIndex.Clear();
-        m_nNextUrl = 0;
-    }
-    NotifyLinkCounts();
-    {
-        std::scoped_lock lock(m_csSlots, m_csUrls, m_csSites);
+        std::scoped_lock lock(m_csUrls, m_csSites);
         ResetUrlListLocked("http://" + m_strCurrentSite + "/");
         m_strUrl[0] = m_arrUrls[0];
         m_nNextUrl = 1;
     }
-    StartWorkers();
+    // The counters of the new site go out with the state, in order.
+    m_pendingNotes.push_back({WM_LINKS_QUEUED, 0, int64_t{0}});
+    m_pendingNotes.push_back({WM_LINKS_REQUESTED, 0, int64_t{LinksRequested()}});
+    // The state is Paused: a resume that keeps the counters.
+    StartRunLocked(false);
+}
+
+void CQuobrixDoc::EndRunLocked(bool bPausedAfterSite) {
+    // The state a command set while workers were leaving stays.
+    if (!m_bStop) {
+        ChangeStateLocked(bPausedAfterSite ? IDS_STATE_PAUSED : IDS_STATE_FINISHED);
+    }
+    CloseResultFileLocked();
+    if (m_bSkipSite) {
+        StartNextSiteLocked();
+    } else {
+        m_bStop = false;
+    }
 }
 
 void CQuobrixDoc::JoinWorkers() {
     std::vector<CThreadHandle> threads;
     {
         std::lock_guard lock(m_csSlots);
+        // A worker still running may want to start another: it is refused
+        // from here on, so every thread of the task is among those taken.
+        m_bSlotsClosed = true;
         threads = std::move(m_arrRetired);
         m_arrRetired.clear();
         for (CThreadHandle& handle : m_hThread) {
@@ -204,7 +341,21 @@ void CQuobrixDoc::JoinWorkers() {
             handle = CThreadHandle();
         }
     }
+    AtRunStep(RunStep::Join, -1);
     for (CThreadHandle& handle : threads) {
         handle.Join();
     }
+}
+
+void CQuobrixDoc::ShutDownWorkers() {
+    {
+        std::lock_guard lock(m_csSlots);
+        m_bSlotsClosed = true;
+        m_bSkipSite = false;  // no next site begins
+        if (CountActive(0, SLOT_COUNT) > 0) {
+            m_bStop = true;
+            AbortAllSlots();
+        }
+    }
+    JoinWorkers();
 }

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "common/IpAddress.h"
 #include "common/Messages.h"
 #include "task/QuobrixDoc.h"
@@ -65,15 +67,12 @@ bool CQuobrixDoc::TakeNextSite() {
     return true;
 }
 
-void CQuobrixDoc::AddSite(const std::string& host) {
-    bool added;
-    {
-        std::lock_guard lock(m_csSites);
-        added = m_siteIndex.AppendIfNew(m_arrSites, host);  // hosts compare without case
+bool CQuobrixDoc::AddSite(const std::string& host) {
+    std::lock_guard lock(m_csSites);
+    if (m_arrSites.size() >= static_cast<size_t>(std::max<int>(m_nMaxSites, 1))) {
+        return false;  // full: further sites are not collected
     }
-    if (added) {
-        NotifySitesLeft();
-    }
+    return m_siteIndex.AppendIfNew(m_arrSites, host);  // hosts compare without case
 }
 
 unsigned CQuobrixDoc::SitesLeft() {

@@ -14,9 +14,16 @@ namespace {
 constexpr int kSliceMs = 100;
 }  // namespace
 
-void CQuobrixDoc::BeginFetch(int slot) {
-    std::lock_guard lock(m_csSlotSocket[slot]);
+bool CQuobrixDoc::BeginFetch(int slot) {
+    // Under the run's lock: a pause or abort that came after the worker's
+    // last check is seen here, and one that comes later marks this fetch.
+    std::lock_guard lock(m_csSlots);
+    if (m_bStop) {
+        return false;
+    }
+    std::lock_guard socketLock(m_csSlotSocket[slot]);
     m_bSlotAborted[slot] = false;
+    return true;
 }
 
 bool CQuobrixDoc::OpenSlotSocket(int slot) {

@@ -20,6 +20,9 @@ bool CQuobrixDoc::CreateWorkerThread(int slot) {
 }
 
 bool CQuobrixDoc::StartWorkerLocked(int slot) {
+    if (m_bSlotsClosed) {
+        return false;  // JoinWorkers has taken the threads: none may follow
+    }
     // The slot's previous thread may still be returning: keep its handle
     // until it can be joined without waiting.
     std::erase_if(m_arrRetired, [](CThreadHandle& handle) {
@@ -51,6 +54,7 @@ void CQuobrixDoc::WorkerThreadProc(int slot) {
     NextWork next = NextWork::Leave;
     while (!m_bStop) {
         if (!GetSlotUrl(slot).empty()) {
+            AtRunStep(RunStep::Fetch, slot);
             if (RetrievePage(slot) != -1) {
                 if (m_bStop) {
                     break;
@@ -87,6 +91,7 @@ void CQuobrixDoc::WorkerThreadProc(int slot) {
             ++m_nRequested[slot];
             NotifyLinkCounts();
         }
+        AtRunStep(RunStep::Choose, slot);
         next = ChooseNextWork(slot);
         if (next != NextWork::Work) {
             break;
@@ -98,6 +103,9 @@ void CQuobrixDoc::WorkerThreadProc(int slot) {
 
 CQuobrixDoc::NextWork CQuobrixDoc::ChooseNextWork(int slot) {
     std::lock_guard lock(m_csSlots);
+    if (m_bStop) {
+        return NextWork::Leave;  // a stop came after the last check: no new work, no new worker
+    }
     const int maxThreads = MaxThreads();
 
     // A lowered thread limit takes effect here. The slot is given up in this
@@ -212,29 +220,20 @@ void CQuobrixDoc::LeaveWorker(int slot, NextWork why) {
         return;  // its URL was used up, and the slot may already serve a new worker
     }
     const bool pausedAfterSite = why == NextWork::LeavePausedAfterSite;
-    int active;
     {
-        std::lock_guard lock(m_csSlots);
+        // The result lock first: the last worker closes the page as the run
+        // ends, before another run can open one.
+        std::scoped_lock lock(m_csResults, m_csSlots);
         if ((m_bSkipSite || !m_bStop) && !pausedAfterSite) {
             m_strUrl[slot].clear();  // a pause or abort leaves the URL for the resume
         }
         m_bActive[slot] = false;
-        active = CountActive(0, SLOT_COUNT);
+        if (CountActive(0, SLOT_COUNT) > 0) {
+            return;
+        }
+        // The last worker to leave ends the run, or after a skip goes on
+        // with the next site.
+        EndRunLocked(pausedAfterSite);
     }
-    if (active > 0) {
-        return;
-    }
-
-    // The last worker to leave ends the run.
-    if (pausedAfterSite) {
-        SetState(IDS_STATE_PAUSED);
-    } else if (!m_bStop) {
-        SetState(IDS_STATE_FINISHED);
-    }
-    CloseResultFile();
-    if (m_bSkipSite) {
-        StartNextSite();  // clears the stop as it starts the next site
-    } else {
-        m_bStop = false;
-    }
+    DeliverNotes();
 }

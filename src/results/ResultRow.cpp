@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "common/Text.h"
+
 namespace {
 // The fixed text between the row's inserts, in order.
 constexpr std::string_view kBeforeUrl =
@@ -22,6 +24,11 @@ constexpr std::string_view kBeforeAbstract =
     "</font></div>\r\n    </td>\r\n    <td height=\"14\" width=\"52%\" bgcolor=\"#EEEEEE\"> \r\n"
     "      <div align=\"left\"><font color=\"#000000\" size=\"1\" face=\"Verdana\">";
 constexpr std::string_view kRowEnd = "</font></div>\r\n    </td>\r\n  </tr>\r\n";
+
+// A '"' would end the link's attribute; browsers send it as "%22" anyway.
+void AppendLink(std::string& row, std::string_view link) {
+    AppendReplacing(row, link, '"', "%22");
+}
 }  // namespace
 
 std::string BuildResultRow(std::string_view url, std::string_view localLink, int pageLength,
@@ -31,10 +38,15 @@ std::string BuildResultRow(std::string_view url, std::string_view localLink, int
     row.reserve(kBeforeUrl.size() + kBeforeLocalLink.size() + kBeforeLength.size() +
                 kBeforeTitle.size() + kBeforeAbstract.size() + kRowEnd.size() + url.size() +
                 localLink.size() + length.size() + title.size() + abstract.size());
-    row.append(kBeforeUrl).append(url);
-    row.append(kBeforeLocalLink).append(localLink);
+    row.append(kBeforeUrl);
+    AppendLink(row, url);
+    row.append(kBeforeLocalLink);
+    AppendLink(row, localLink);
     row.append(kBeforeLength).append(length);
-    row.append(kBeforeTitle).append(title);
+    row.append(kBeforeTitle);
+    AppendReplacing(row, title, '<', "&lt;");  // a "<" opens no tag
+    // The abstract is plain text (no "<" survives the stripping) with our own
+    // highlight markup around the keywords.
     row.append(kBeforeAbstract).append(abstract);
     row.append(kRowEnd);
     return row;

@@ -3,8 +3,11 @@
 #include <string>
 #include <string_view>
 
-// One row of a result page file, for one analysed page. Nothing is escaped:
-// the abstract carries its own highlight markup.
+// One row of a result page file, for one analysed page. Page content stays
+// in its place: a '"' in the URL or the local link is written "%22", a "<" in
+// the title "&lt;"; the rest goes in as it is (entities in a title still show
+// as their characters). The abstract goes in unchanged: it is plain text that
+// holds no "<" but in its own highlight markup.
 std::string BuildResultRow(std::string_view url, std::string_view localLink, int pageLength,
                            std::string_view title, std::string_view abstract);
 

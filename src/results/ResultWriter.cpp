@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <string>
 
 #include "common/StringTable.h"
@@ -9,19 +10,8 @@
 #include "task/QuobrixDoc.h"
 
 namespace {
-// Appends the whole row; a failed write loses the row.
-void WriteWhole(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return;
-        }
-        done += static_cast<size_t>(written);
-    }
+bool CutBack(int fd, off_t length) {
+    return length >= 0 && ftruncate(fd, length) == 0;
 }
 }  // namespace
 
@@ -42,68 +32,84 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
     }
 
     bool bNavigate = false;
-    bool bPaused = false;
-    int error = 0;
-    std::string path;
     {
         std::lock_guard lock(m_csResults);
         // A file error while running pauses the task here, so that no other
         // row is written before the pause, and it is reported once.
-        const auto pause = [&](int code) {
-            error = code;
-            m_bStop = true;
-            m_nState = IDS_STATE_PAUSED;
-            AbortAllSlots();
-            bPaused = true;
-            path = m_strResultPagePath;
-        };
+        bool bPaused = false;
         if (m_nResultsInPage == 0) {
             if (m_hResultFile >= 0) {
                 close(m_hResultFile);  // the counters were reset under an open page
             }
             m_strResultPagePath =
                 m_strTaskDir + "ResultPage" + std::to_string(m_nResultPage) + ".html";
+            // A resumed run appends: the page may hold rows of the run it
+            // resumes, which are never lost.
+            const int mode = m_bAppendResultPages ? O_APPEND : O_TRUNC;
             m_hResultFile =
-                open(m_strResultPagePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-            const int code = errno;
-            if (m_hResultFile < 0 && m_nState == IDS_STATE_SEEKING) {
-                pause(code);
-            } else if (m_nResultPage == 0) {
-                bNavigate = true;  // the first row of a run shows the results
+                open(m_strResultPagePath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | mode, 0666);
+            if (m_hResultFile < 0) {
+                bPaused = PauseForFileError(errno, m_strResultPagePath);
             }
+            bNavigate = !bPaused && m_nResultPage == 0;  // the first row of a run shows the results
         } else if (m_hResultFile < 0 && m_nState == IDS_STATE_SEEKING) {
             // Resumed: the current page goes on where it stopped.
             m_hResultFile =
                 open(m_strResultPagePath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
             if (m_hResultFile < 0) {
-                pause(errno);
+                PauseForFileError(errno, m_strResultPagePath);
             }
         }
         if (m_hResultFile >= 0) {
-            WriteWhole(m_hResultFile, row);
+            // A row that does not fit is cut off again, so the page holds
+            // whole rows; a full disk pauses the task.
+            const off_t end = lseek(m_hResultFile, 0, SEEK_END);
+            if (!WriteToFile(m_hResultFile, row.data(), row.size())) {
+                const int error = errno;
+                CutBack(m_hResultFile, end);  // else the page keeps the part written
+                if (error == ENOSPC || error == EDQUOT) {
+                    PauseForFileError(error, m_strResultPagePath);
+                }
+            }
         }
         // A lost row still counts. ">=" so that a page whose limit was
-        // lowered below its count closes with its next row.
-        if (++m_nResultsInPage >= m_nResultsPerPage) {
-            if (m_hResultFile >= 0) {
-                close(m_hResultFile);
-                m_hResultFile = -1;
-            }
+        // lowered below its count closes with its next row. The last page
+        // number takes every further row: it never wraps.
+        if (m_nResultsInPage < INT_MAX) {
+            ++m_nResultsInPage;
+        }
+        if (m_nResultsInPage >= m_nResultsPerPage && m_nResultPage < INT_MAX) {
+            CloseResultFileLocked();
             m_nResultsInPage = 0;
             ++m_nResultPage;
         }
     }
-    if (bPaused) {
-        SetState(IDS_STATE_PAUSED);
-        ReportFileError(error, path);
-    }
+    DeliverNotes();
     if (bNavigate) {
         NavigateToResults();
     }
 }
 
+void CQuobrixDoc::RemoveResultPagesAfterFirstLocked() {
+    // The pages of an earlier run would otherwise wait for the new run, and a
+    // resume, which appends, would put their rows ahead of the new ones.
+    if (m_strTaskDir.empty()) {
+        return;  // a task being made has no folder yet
+    }
+    for (int page = 1; page < INT_MAX; ++page) {
+        const std::string path = m_strTaskDir + "ResultPage" + std::to_string(page) + ".html";
+        if (unlink(path.c_str()) != 0) {
+            return;  // the first missing page ends them
+        }
+    }
+}
+
 void CQuobrixDoc::CloseResultFile() {
     std::lock_guard lock(m_csResults);
+    CloseResultFileLocked();
+}
+
+void CQuobrixDoc::CloseResultFileLocked() {
     if (m_hResultFile >= 0) {
         close(m_hResultFile);
         m_hResultFile = -1;

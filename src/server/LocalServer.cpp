@@ -53,7 +53,12 @@ void CLocalServer::Stop() {
     if (m_sockListen < 0) {
         return;
     }
-    m_bStopping = true;
+    {
+        // Set under the lock the accept thread waits with, so that the wake-up
+        // cannot fall between its check and its wait.
+        std::lock_guard lock(m_lock);
+        m_bStopping = true;
+    }
     m_slotFreed.notify_all();
     shutdown(m_sockListen, SHUT_RDWR);
     if (m_acceptThread.joinable()) {

@@ -2,12 +2,16 @@
 
 #include <cstdio>
 
+#include "server/OwnPagePolicy.h"
+
 namespace {
-// Forty-two lines, each ending in CR LF; the two "%d" take the port.
-constexpr char kNotFoundFormat[] =
+// Forty-two lines, each ending in CR LF, with the policy line of the server's
+// own pages after the third; the two "%d" take the port.
+constexpr char kNotFoundHead[] =
     "HTTP/1.0 404 Object Not Found\r\n"
     "Connection: close\r\n"
-    "Content-Type: text/html\r\n"
+    "Content-Type: text/html\r\n";
+constexpr char kNotFoundFormat[] =
     "\r\n"
     "<html>\r\n"
     "<head>\r\n"
@@ -52,5 +56,5 @@ constexpr char kNotFoundFormat[] =
 std::string NotFoundResponse(int port) {
     char text[sizeof kNotFoundFormat + 32];
     std::snprintf(text, sizeof text, kNotFoundFormat, port, port);
-    return text;
+    return kNotFoundHead + OwnPagePolicyLine(port) + text;
 }

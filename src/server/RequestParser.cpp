@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "common/Text.h"
+
 std::optional<std::string> RequestPath(std::string_view request) {
     const size_t first = request.find(' ');
     if (first == std::string_view::npos) {
@@ -46,4 +48,41 @@ CRequestTarget ClassifyName(std::string_view name) {
 std::string ExtensionOf(std::string_view name) {
     const size_t dot = name.rfind('.');
     return dot == std::string_view::npos ? "" : std::string(name.substr(dot));
+}
+
+std::optional<std::string> RequestHost(std::string_view request) {
+    constexpr std::string_view name = "host:";
+    request = request.substr(0, request.find("\r\n\r\n"));  // the header only
+    for (size_t line = request.find('\n'); line != std::string_view::npos;
+         line = request.find('\n', line + 1)) {
+        const std::string_view rest = request.substr(line + 1);
+        if (StartsWithNoCase(rest, name)) {
+            return Trim(rest.substr(name.size(), rest.find('\n') - name.size()));
+        }
+    }
+    return std::nullopt;
+}
+
+bool IsOwnHost(std::string_view host, int port) {
+    // "[::1]:8080" keeps its brackets; the port follows the last ":" after them.
+    const size_t colon = host.rfind(':');
+    const size_t bracket = host.rfind(']');
+    std::string_view name = host;
+    int named = 80;
+    if (colon != std::string_view::npos && (bracket == std::string_view::npos || colon > bracket)) {
+        name = host.substr(0, colon);
+        const std::string_view digits = host.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5) {
+            return false;
+        }
+        named = 0;
+        for (const char ch : digits) {
+            if (ch < '0' || ch > '9') {
+                return false;
+            }
+            named = named * 10 + (ch - '0');
+        }
+    }
+    return named == port &&
+           (name == "127.0.0.1" || EqualsNoCase(name, "localhost") || name == "[::1]");
 }

@@ -12,6 +12,17 @@
 // nothing when a space is missing or the path is empty. Not decoded.
 std::optional<std::string> RequestPath(std::string_view request);
 
+// The value of the request's first "Host:" line (name without case), trimmed:
+// "127.0.0.1:8080". Nothing when the request has no such line (an HTTP/1.0
+// client need not send one).
+std::optional<std::string> RequestHost(std::string_view request);
+
+// True when a Host value names this server: "127.0.0.1", "localhost" or
+// "[::1]" (without case) with the server's port. A Host without a port means
+// port 80. Any other name is a page elsewhere that reaches the server through
+// a name pointed at the loopback address, and must not read the results.
+bool IsOwnHost(std::string_view host, int port);
+
 // What a request names. The name is the path without its first character.
 struct CRequestTarget {
     enum class Kind { ResultPage, Other };

@@ -16,8 +16,10 @@
 #include "engine/PageStore.h"
 #include "results/ResultFrame.h"
 #include "server/BuiltInImages.h"
+#include "server/ForbiddenPage.h"
 #include "server/LocalServer.h"
 #include "server/NotFoundPage.h"
+#include "server/OwnPagePolicy.h"
 #include "server/PageRewriter.h"
 #include "server/RequestParser.h"
 #include "task/QuobrixDoc.h"
@@ -35,6 +37,11 @@ constexpr size_t kMaxCompanionHeader = 64 * 1024;
 const char kSuccessLine[] = "HTTP/1.0 200 OK\r\nConnection: close\r\n";
 const char kHtmlType[] = "Content-Type: text/html\r\n\r\n";
 
+bool IsControl(char ch) {
+    const auto byte = static_cast<unsigned char>(ch);
+    return byte < ' ' || byte == 0x7F;
+}
+
 // The content type line of a stored copy: the first "content-type: " line
 // of its companion header, as written, else one chosen by the extension.
 std::string ContentTypeLine(const std::string& storedPath, const std::string& extension) {
@@ -45,11 +52,14 @@ std::string ContentTypeLine(const std::string& storedPath, const std::string& ex
         close(fd);
         header.resize(got > 0 ? static_cast<size_t>(got) : 0);
         const size_t at = ToLowerAscii(header).find("content-type: ");
-        if (at != std::string::npos) {
-            const size_t end = header.find("\r\n", at);
-            if (end != std::string::npos) {
-                return header.substr(at, end - at) + "\r\n\r\n";
+        if (at != std::string::npos && header.find("\r\n", at) != std::string::npos) {
+            // The line ends at its first control character: a bare line feed
+            // in a stored header must not start a header line of our answer.
+            size_t end = at;
+            while (!IsControl(header[end])) {
+                ++end;
             }
+            return header.substr(at, end - at) + "\r\n\r\n";
         }
     }
     const std::string ext = ToLowerAscii(extension);
@@ -96,13 +106,14 @@ bool Send(int sock, std::string_view bytes, bool& closed) {
 
 bool CQuobrixDoc::StartLocalServer(int port) {
     StopLocalServer();
-    auto server = std::make_unique<CLocalServer>([this](int sock) { ServeRequest(sock); });
-    if (!server->Start(port)) {
+    // Set before Start, so that every connection thread sees it.
+    m_pServer = std::make_unique<CLocalServer>([this](int sock) { ServeRequest(sock); });
+    if (!m_pServer->Start(port)) {
+        m_pServer.reset();
         return false;
     }
-    m_sockServer = server->ListeningSocket();
-    m_nServerPort = server->Port();
-    m_pServer = std::move(server);
+    m_sockServer = m_pServer->ListeningSocket();
+    m_nServerPort = m_pServer->Port();
     return true;
 }
 
@@ -145,21 +156,29 @@ void CQuobrixDoc::ServeRequest(int sock) {
         close(sock);
         return;
     }
-
-    const std::string name = path->substr(1);
-    const CRequestTarget target = ClassifyName(name);
-    const std::string taskDir = GetTaskDir();
-    const std::string notFound = NotFoundResponse(m_nServerPort);
-    const bool resultPage = target.m_kind == CRequestTarget::Kind::ResultPage;
-    const std::string filePath = resultPage ? taskDir + target.m_strFileName : "";
-    const std::string extension = ExtensionOf(resultPage ? filePath : name);
-
     auto finish = [&] {
         if (!closed) {
             shutdown(sock, SHUT_RDWR);
             close(sock);
         }
     };
+    // The port the server was started on; m_nServerPort is set after the
+    // first connection may already be served.
+    const int port = m_pServer->Port();
+    const std::optional<std::string> host = RequestHost(request);
+    if (host && !IsOwnHost(*host, port)) {
+        Send(sock, ForbiddenResponse(port), closed);
+        finish();
+        return;
+    }
+
+    const std::string name = path->substr(1);
+    const CRequestTarget target = ClassifyName(name);
+    const std::string taskDir = GetTaskDir();
+    const std::string notFound = NotFoundResponse(port);
+    const bool resultPage = target.m_kind == CRequestTarget::Kind::ResultPage;
+    const std::string filePath = resultPage ? taskDir + target.m_strFileName : "";
+    const std::string extension = ExtensionOf(resultPage ? filePath : name);
 
     if (EqualsNoCase(extension, ".jpg") || EqualsNoCase(extension, ".gif")) {
         if (const CBuiltInImage* image = FindBuiltInImage(name)) {
@@ -190,7 +209,8 @@ void CQuobrixDoc::ServeRequest(int sock) {
         finish();
         return;
     }
-    Send(sock, kSuccessLine, closed);
+    // Result pages carry titles and links from the web: nothing in them may run.
+    Send(sock, resultPage ? kSuccessLine + OwnPagePolicyLine(port) : kSuccessLine, closed);
     if (!Send(sock, contentType, closed)) {
         close(file);
         finish();

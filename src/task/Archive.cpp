@@ -1,7 +1,10 @@
 #include "task/Archive.h"
 
+#include "common/FileUtil.h"
+
 namespace {
 constexpr uint32_t kWideMark = 0xFFFE;
+constexpr size_t kFileBuffer = 64 * 1024;  // bytes a file archive gathers before writing
 
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, uint32_t cp) {
@@ -49,6 +52,8 @@ std::string WideToUtf8(std::string_view bytes) {
 
 CArchive::CArchive() : m_bStoring(true) {}
 
+CArchive::CArchive(int fd) : m_bStoring(true), m_fd(fd) {}
+
 CArchive::CArchive(std::string_view bytes) : m_bStoring(false), m_in(bytes) {}
 
 void CArchive::Fail() {
@@ -56,9 +61,42 @@ void CArchive::Fail() {
 }
 
 void CArchive::WriteRaw(uint32_t value, int bytes) {
+    char raw[4];
     for (int i = 0; i < bytes; ++i) {
-        m_strOut += static_cast<char>((value >> (8 * i)) & 0xFF);
+        raw[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
     }
+    Raw(std::string_view(raw, static_cast<size_t>(bytes)));
+}
+
+void CArchive::Raw(std::string_view bytes) {
+    if (m_fd < 0) {
+        m_strOut += bytes;
+        return;
+    }
+    if (m_bFailed) {
+        return;  // errno stays that of the failed write
+    }
+    if (m_strOut.size() + bytes.size() > kFileBuffer && !Flush()) {
+        return;
+    }
+    // A long text (a page) goes to the file from where it is, never copied.
+    if (bytes.size() >= kFileBuffer) {
+        if (!WriteAll(m_fd, bytes)) {
+            Fail();
+        }
+        return;
+    }
+    m_strOut += bytes;
+}
+
+bool CArchive::Flush() {
+    if (m_fd >= 0 && !m_bFailed && !m_strOut.empty()) {
+        if (!WriteAll(m_fd, m_strOut)) {
+            Fail();
+        }
+        m_strOut.clear();
+    }
+    return !m_bFailed;
 }
 
 bool CArchive::ReadRaw(uint32_t& value, int bytes) {
@@ -136,7 +174,7 @@ void CArchive::Text(std::string& value) {
             WriteRaw(0xFFFF, 2);
             WriteRaw(static_cast<uint32_t>(length), 4);
         }
-        m_strOut += value;
+        Raw(value);
         return;
     }
     uint32_t prefix = 0;

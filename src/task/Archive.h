@@ -25,12 +25,21 @@ class CArchive {
 public:
     // A storing archive; the written bytes are in Bytes().
     CArchive();
+    // A storing archive that writes into the open file fd as it goes,
+    // keeping no more than a small buffer; Flush() writes the rest. A failed
+    // write fails the archive, with errno kept.
+    explicit CArchive(int fd);
     // A loading archive over bytes that must outlive it.
     explicit CArchive(std::string_view bytes);
 
     bool IsStoring() const { return m_bStoring; }
     bool Failed() const { return m_bFailed; }
-    const std::string& Bytes() const { return m_strOut; }
+    const std::string& Bytes() const { return m_strOut; }  // of a storing archive in memory
+    // Writes what a file archive still holds. False when any write failed.
+    bool Flush();
+
+    // Bytes already in the archive's format (a part stored by another archive).
+    void Raw(std::string_view bytes);
 
     void Number(int32_t& value);
     void Number(AtomicValue<int>& value);
@@ -47,7 +56,8 @@ private:
 
     bool m_bStoring;
     bool m_bFailed = false;
-    std::string m_strOut;
+    int m_fd = -1;         // the file of a file archive
+    std::string m_strOut;  // the bytes, or a file archive's buffer
     std::string_view m_in;
     size_t m_nPos = 0;
 };

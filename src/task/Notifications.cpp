@@ -1,3 +1,5 @@
+#include <chrono>
+
 #include "common/Messages.h"
 #include "common/StringTable.h"
 #include "task/QuobrixDoc.h"
@@ -7,9 +9,35 @@ int64_t CQuobrixDoc::SendTo(INotifyTarget* target, unsigned message, int64_t wPa
     return target != nullptr ? target->Send(message, wParam, lParam) : 0;
 }
 
+void CQuobrixDoc::ChangeStateLocked(unsigned state) {
+    m_nState = state;
+    m_pendingNotes.push_back({WM_TASK_STATE, 0, LoadString(state)});
+}
+
 void CQuobrixDoc::SetState(unsigned id) {
-    m_nState = id;
-    SendTo(m_hWndMainFrame, WM_TASK_STATE, 0, LoadString(id));
+    {
+        std::lock_guard lock(m_csSlots);
+        ChangeStateLocked(id);
+    }
+    DeliverNotes();
+}
+
+void CQuobrixDoc::DeliverNotes() {
+    // One thread at a time sends, in the order the changes were made; a
+    // thread that finds another sending leaves its notes to that one.
+    std::unique_lock lock(m_csSlots);
+    if (m_bDeliveringNotes) {
+        return;
+    }
+    m_bDeliveringNotes = true;
+    while (!m_pendingNotes.empty()) {
+        const CFrameNote note = std::move(m_pendingNotes.front());
+        m_pendingNotes.pop_front();
+        lock.unlock();
+        SendTo(m_hWndMainFrame, note.m_nMessage, note.m_nWParam, note.m_lParam);
+        lock.lock();
+    }
+    m_bDeliveringNotes = false;
 }
 
 void CQuobrixDoc::NotifyThreadStatus(int slot, int phase, const std::string& text) {
@@ -27,6 +55,15 @@ int CQuobrixDoc::LinksRequested() const {
         requested += count;
     }
     return requested;
+}
+
+bool CQuobrixDoc::TakeCountsTurn() {
+    constexpr int64_t kIntervalMs = 250;
+    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+    int64_t last = m_nCountsSentAt.load();
+    return now - last >= kIntervalMs && m_nCountsSentAt.compare_exchange_strong(last, now);
 }
 
 void CQuobrixDoc::NotifyLinkCounts() {

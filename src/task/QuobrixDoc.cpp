@@ -20,9 +20,7 @@ CQuobrixDoc::~CQuobrixDoc() {
     // Workers never outlive the record: stop them, wake any blocked fetch,
     // and wait for every thread.
     StopLocalServer();
-    m_bStop = true;
-    AbortAllSlots();
-    JoinWorkers();
+    ShutDownWorkers();
     if (m_hResultFile >= 0) {
         close(m_hResultFile);
     }
@@ -66,6 +64,7 @@ void CQuobrixDoc::DeleteContents() {
 
 void CQuobrixDoc::ClearAddress() {
     std::lock_guard lock(m_csResolve);
+    ++m_nAddressGeneration;  // a lookup for the old site is not published
     m_bResolved = false;
     m_addrSite = sockaddr_in{};
     m_addrSite.sin_family = AF_INET;

@@ -2,7 +2,9 @@
 
 #include <netinet/in.h>
 
+#include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,28 +31,51 @@
 // sources, retrieval), analysis/, results/ and server/.
 //
 // Locks, and what each guards:
-//   m_csSlots      scheduler: m_strUrl, m_bActive, m_nNextUrl, hand-out, thread starts
-//   m_csUrls       m_arrUrls
+//   m_csSlots      the run: m_nState while workers may run, m_bStop,
+//                  m_bSkipSite, m_bActive, m_strUrl, the hand-out, thread
+//                  starts, the site advance and the notes waiting to be sent.
+//                  State, stop and activity are one fact: they change
+//                  together in one hold, so no pause, abort or end is lost.
+//   m_csUrls       m_arrUrls, m_nNextUrl
 //   m_csSites      m_arrSites, m_nNextSite, m_strCurrentSite
-//   m_csResolve    m_addrSite, m_bResolved
+//   m_csResolve    m_addrSite, m_bResolved (held for reads and writes only)
+//   m_csLookup     one name lookup at a time; workers only
 //   m_csAuth       m_strSiteAuthorization changes and the credential prompt
-//   m_csResults    the result page writer, m_strResultPagePath and (for
-//                  the server's readers) m_strTaskDir
+//   m_csResults    the result page writer, its counters, m_strResultPagePath
+//                  and (for the server's readers) m_strTaskDir
 //   m_csKeywords   m_strKeywords, m_arrKeywords
 //   m_csSlotText[slot]  that slot's page texts (page, header, tag and plain
 //                  text, stored path, title, abstract): written by the slot's
 //                  worker, read by a save
 //   m_csSlotSocket[slot]  that slot's socket and abort mark
-//   m_csCredential m_strSiteAuthorization, m_strAuthHost
+//   m_csCredential m_strSiteAuthorization, m_strAuthHost, m_strWizardPrint
 //   m_csOptions    m_options
 // The last four are leaves: nothing else is taken or sent while one is held.
 //
+// Nestings (the lock on the left is held while the one on the right is
+// taken, never the other way round):
+//   m_csResults -> m_csSlots   the file-error pause; the end of a run closes
+//                              the result page in the same hold
+//   m_csSlots -> m_csUrls, m_csSites, m_csResolve
+//                              hand-out, site advance, start of a run
+//   m_csAuth -> m_csSlots, m_csSites, m_csResolve, m_csLookup
+//                              the credential prompt and the reconnection of
+//                              the 401 retry
+//   m_csLookup -> m_csResolve, m_csSites
+//                              a lookup reads the site and publishes its answer
+//   any of them -> the four leaves
+// A save (Serialize) takes the shared locks all at once, then each slot's
+// text lock alone.
+//
 // The thread that runs the commands (the GUI thread) may take any lock but
-// m_csAuth, and it saves the task (TakeSnapshot) while workers run. So a
-// worker never sends a notification while it holds a lock, except
-// WM_AUTHORIZE and the status lines of the credential retry, under m_csAuth.
-// Nestings: m_csSlots -> m_csUrls, m_csSites, m_csResolve; m_csAuth ->
-// m_csResolve; m_csResults -> the slot socket locks (a pause).
+// m_csAuth and m_csLookup, and it saves the task (Serialize) while workers run. So no
+// notification is sent while a lock is held, with one exception: under
+// m_csAuth, the credential prompt (WM_AUTHORIZE) and the status lines of the
+// retry it leads to. A Post never waits for the receiver, so the thread
+// list's reset may be posted under m_csSlots as a run starts. No name is
+// looked up while a lock the GUI thread takes is held. State changes and file
+// errors decided under m_csSlots wait in a queue and are sent, in order, once
+// the deciding thread has let go of its locks (DeliverNotes).
 class CLocalServer;
 
 class CQuobrixDoc : public CDocument, public CTaskFields {
@@ -69,10 +94,15 @@ public:
     // of the previous task are cleared too.
     void OnNewDocument();
     // Opens a task file. On failure strError holds the message to show
-    // ("Unexpected file format." for a damaged file).
+    // ("Unexpected file format." for a damaged file). What the file gives is
+    // input: an opened task is never running, the paths it writes to come
+    // from the task folder, and its credential is bound to the host the
+    // sidecar names (or to none). The file is not written.
     bool OnOpenDocument(const std::string& path, std::string& strError);
     // Saves the task (a consistent snapshot, also while workers run) through
-    // a temporary file renamed into place.
+    // a temporary file renamed into place, and the credential sidecar into
+    // the task folder when that exists. A new task file is readable by its
+    // owner only.
     bool OnSaveDocument(const std::string& path, std::string& strError);
     // Writes a snapshot into a storing archive, or reads a loading archive;
     // the task changes only when the whole file was read.
@@ -80,10 +110,17 @@ public:
     // A copy of the task file's fields, taken under the snapshot locks.
     CTaskFields TakeSnapshot();
 
-    // The new-task hand-off: a new document saved at path, given the
-    // wizard's answers, prepared for its first run, saved again, with its
-    // first (empty) result page created. False, with strError, when a save
-    // fails; the task is then the new empty document.
+    // The new-task hand-off, in memory only: a new document named path with
+    // the wizard's answers, prepared for its first run, its paths, auto-save
+    // interval 3 and the default link colour. Nothing is written.
+    void BuildNewTask(const CNewTaskRecord& record, const std::string& path,
+                      uint32_t crDefaultLinkColor);
+    // Writes a task that BuildNewTask made: its folders, the task file (one
+    // save) and its first, empty result page. When the save fails, what this
+    // wrote is removed again, the task is the new empty document and
+    // strError says why.
+    bool SaveNewTask(std::string& strError);
+    // Both, for the wizard, which has its path from the Save As box.
     bool CreateNewTask(const CNewTaskRecord& record, const std::string& path,
                        uint32_t crDefaultLinkColor, std::string& strError);
 
@@ -119,6 +156,10 @@ public:
     bool CanActOnSlot(int slot) const;  // thread list: Abort retrieval, Copy URL
     bool IsStopping() const { return m_bStop; }
     bool IsRunning() const;
+    // Nothing is left of the last run: not running, no stop in progress, no
+    // worker, no notification still to be sent. Only then may the workers be
+    // joined from the thread that receives the notifications.
+    bool IsRunEnded();
 
     // --- State and notifications (task/Notifications.cpp). Any thread; never
     // called with a snapshot lock held.
@@ -148,8 +189,9 @@ public:
     bool TakeNextSite();
     bool IsLastSite();
     // site mode: the host joins the site list unless it is there already
-    // (ignoring case). Sends the sites left when it was added.
-    void AddSite(const std::string& host);
+    // (ignoring case) or the list is full (m_nMaxSites); true when added.
+    // The caller sends the sites left.
+    bool AddSite(const std::string& host);
     // The dotted address after m_strCurrentSite, written back into it.
     void NextIpAddress();
     // IP mode with addresses that do not parse: nothing can be crawled.
@@ -164,16 +206,33 @@ public:
     void OnAbortRetrieval(int slot);
     std::string GetSlotUrl(int slot);  // a copy, under m_csSlots
 
+    // Starts or resumes the task. Does nothing only while workers still run
+    // (the task runs, or a stop is in progress and ends by itself); activity
+    // flags with no thread behind them (read from a file) do not count.
     void StartWorkers();
     // Resets the run state before workers start; a fresh start (not from
-    // Paused) also puts the first site and its first URL in place.
+    // Paused) also puts the first site and its first URL in place. Counters
+    // read from a file are brought within bounds here.
     void PrepareRun();
+    // Pauses the task if it runs and no stop is in progress; never resumes.
     void PauseWorkers();
+    // Skip: the next site of the list, as the last worker of the stop does.
     void StartNextSite();
-    // Joins every worker thread. Only once they send nothing more: the task
-    // is not running and no stop is in progress (or the receivers answer
-    // without the joining thread).
+    // The file-error pause: a running task (Seeking, no stop in progress)
+    // becomes Paused, with the stop raised and every fetch aborted, and the
+    // error waits to be reported. True when this call paused the task. The
+    // caller may hold m_csResults, and calls DeliverNotes once it holds no
+    // lock.
+    bool PauseForFileError(int error, const std::string& path);
+    // Sends the state changes and file errors decided under m_csSlots, in
+    // order. Called with no lock held.
+    void DeliverNotes();
+    // Joins every worker thread, and lets no new one start until the next
+    // Start. Only once they send nothing more (IsRunEnded), or when the
+    // receivers answer without the joining thread.
     void JoinWorkers();
+    // For the record's end: no new thread, every worker stopped and joined.
+    void ShutDownWorkers();
     bool HasActiveWorkers() const;
 
     // The properties as a run uses them: a task file is read without range
@@ -191,6 +250,8 @@ public:
 
     int RetrievePage(int slot);
     int ConnectSlot(int slot);
+    // Looks up the proxy or the current site, without m_csResolve held, and
+    // publishes the address under it unless the site changed meanwhile.
     bool ResolveServer();
     int SendRequest(int slot, const std::string& url);
     // The stored copy's path of a URL; empty when it cannot be stored.
@@ -226,7 +287,8 @@ public:
     // --- Queueing (analysis/ExtractLinks.cpp)
 
     // Appends a URL of the current site to the URL list unless it is there
-    // already (exact comparison); true when appended. Takes m_csUrls.
+    // already (exact comparison) or the list is full (m_nMaxUrls); true when
+    // appended. Takes m_csUrls.
     bool QueueUrl(std::string_view url);
     // The hash indexes beside the URL and site lists, after the lists were
     // replaced as a whole (a task opened, a test that sets them).
@@ -263,6 +325,11 @@ public:
     AtomicValue<int> m_nAbstractStart{0};
     AtomicValue<int> m_nAbstractOffset{0};
 
+    // Bounds of the lists: a site whose pages link without end stops growing
+    // them here. Kept by the run, not by the task file.
+    AtomicValue<int> m_nMaxUrls{1000000};   // URLs of one site
+    AtomicValue<int> m_nMaxSites{100000};
+
     AtomicValue<bool> m_bKeywordsChanged{false};
     AtomicValue<bool> m_bStop{false};
     AtomicValue<bool> m_bSkipSite{false};
@@ -274,7 +341,9 @@ public:
     SlotArray<AtomicValue<int>> m_sockSlot;   // -1 when none
     SlotArray<AtomicValue<bool>> m_bSlotAborted;  // the fetch was aborted from outside
     int m_hResultFile = -1;
-    std::string m_strAuthHost;  // the site m_strSiteAuthorization belongs to
+    bool m_bAppendResultPages = false;  // a resumed run never truncates a page; under m_csResults
+    std::string m_strAuthHost;     // the site m_strSiteAuthorization belongs to; "" = none
+    std::string m_strWizardPrint;  // fingerprint of the task's own account; under m_csCredential
     CAppOptions m_options;
     CListIndex m_urlIndex{false};  // beside m_arrUrls, under m_csUrls
     CListIndex m_siteIndex{true};  // beside m_arrSites, under m_csSites
@@ -291,6 +360,7 @@ public:
     std::mutex m_csUrls;
     std::mutex m_csSites;
     std::mutex m_csResolve;
+    std::mutex m_csLookup;
     std::mutex m_csAuth;
     std::mutex m_csResults;
     std::mutex m_csKeywords;
@@ -308,8 +378,26 @@ protected:
     // Creates (or replaces) a stored copy for writing: a descriptor, or -1
     // with errno. Tests override it to see a full disk.
     virtual int CreateStoredFile(const std::string& path);
+    // Writes all of a buffer to a stored copy or a result page; false with
+    // errno when it could not. Tests override it to see a full disk.
+    virtual bool WriteToFile(int fd, const char* data, size_t count);
+
+    // Points where threads meet: tests override AtRunStep to hold a thread
+    // there. Called with no lock held.
+    enum class RunStep {
+        Command,  // a pause or abort command, before it looks at the run
+        Fetch,    // a worker that saw no stop, before its fetch begins
+        Choose,   // a worker done with its URL, before it chooses what next
+        Join,     // JoinWorkers has taken the threads, before it waits
+        Lookup,   // a name lookup, before it asks the system
+    };
+    virtual void AtRunStep(RunStep step, int slot);
 
 private:
+    // After a task file was read (task/TaskLifecycle.cpp).
+    void SettleOpenedTask(const std::string& path);
+    void BindOpenedCredential();
+
     std::unique_ptr<CLocalServer> m_pServer;
     bool ServerStopping() const;
     void StreamResultPage(int sock, int page, int file, bool& closed);
@@ -320,6 +408,31 @@ private:
     void LeaveWorker(int slot, NextWork why);
     bool StartWorkerLocked(int slot);
     int CountActive(int from, int to) const;
+
+    // The run's transitions (engine/Scheduler.cpp; the state change and its
+    // note in task/Notifications.cpp). Callers hold m_csSlots, and those
+    // that prepare or end a run m_csResults before it.
+    bool StartRunLocked(bool bCommand);
+    void PrepareRunLocked();
+    void BoundResultCountersLocked(bool bFresh);
+    // A fresh start: the result pages numbered from 1 on go. Caller holds m_csResults.
+    void RemoveResultPagesAfterFirstLocked();
+    void StopRunLocked(unsigned state);
+    void EndRunLocked(bool bPausedAfterSite);
+    void StartNextSiteLocked();
+    void ForgetStaleWorkersLocked();
+    void ChangeStateLocked(unsigned state);
+    void CloseResultFileLocked();
+    struct CFrameNote {
+        unsigned m_nMessage;
+        int64_t m_nWParam;
+        NotifyParam m_lParam;
+    };
+    std::deque<CFrameNote> m_pendingNotes;  // for the main frame, in order; under m_csSlots
+    bool m_bDeliveringNotes = false;        // one thread sends them; under m_csSlots
+    bool m_bSlotsClosed = false;            // JoinWorkers ran: no thread starts; under m_csSlots
+    int m_nAddressGeneration = 0;           // counts ClearAddress; under m_csResolve
+    std::atomic<int64_t> m_nCountsSentAt{0};  // steady milliseconds of the last throttled counts
     void ClearSlotPageTexts(int slot);
     // The URL list of a site that starts: just its first URL. Caller holds
     // m_csUrls.
@@ -327,7 +440,9 @@ private:
 
     // Slot sockets (engine/SlotSocket.cpp). Only the slot's own thread opens
     // and closes its descriptor; other threads only abort it.
-    void BeginFetch(int slot);  // a new fetch: earlier aborts no longer count
+    // A new fetch: earlier aborts no longer count. False when a stop was
+    // raised before it: the fetch fails at once.
+    bool BeginFetch(int slot);
     bool OpenSlotSocket(int slot);
     void CloseSlotSocket(int slot);
     // Waits for events on the slot's socket, at most timeoutMs (0 = no limit).
@@ -339,6 +454,10 @@ private:
     ssize_t ReceiveSlot(int slot, char* buffer, size_t size, int timeoutMs);
 
     void ClearAddress();
+    bool LookUpServer(sockaddr_in& address);
+    // The counters while links are queued: true at most four times a second,
+    // over all workers.
+    bool TakeCountsTurn();
     int64_t SendTo(INotifyTarget* target, unsigned message, int64_t wParam,
                    const NotifyParam& lParam);
 };

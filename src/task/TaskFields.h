@@ -23,8 +23,13 @@ using SlotArray = std::array<T, SLOT_COUNT>;
 class CTaskFields {
 public:
     // Writes the fields into a storing archive, or reads them from a loading
-    // one. False when a loading archive ends before every field was read.
-    bool SerializeFields(CArchive& ar);
+    // one. False when a loading archive ends before every field was read, or
+    // a file archive could not write. Without bSlots: everything before the
+    // slot block (a save writes each slot under its own lock).
+    bool SerializeFields(CArchive& ar, bool bSlots = true);
+    // One slot's block. Its URL and activity, guarded by the scheduler lock,
+    // are given apart: a save passes the copies taken with the crawl position.
+    void SerializeSlot(CArchive& ar, int slot, std::string& url, AtomicValue<bool>& active);
 
     // Definition.
     std::string m_strTaskDir;            // "/home/ann/tasks/shop/": ends with "/"

@@ -4,7 +4,7 @@
 
 // The field order is the file format: change nothing here without a way to
 // read the files already written.
-bool CTaskFields::SerializeFields(CArchive& ar) {
+bool CTaskFields::SerializeFields(CArchive& ar, bool bSlots) {
     ar.Text(m_strTaskDir);
     ar.Text(m_strStartAddress);
     ar.Text(m_strEndAddress);
@@ -67,21 +67,26 @@ bool CTaskFields::SerializeFields(CArchive& ar) {
     ar.Bool(m_bFilterOthers);
     ar.Bool(m_bRecolorLinks);
 
-    for (int slot = 0; slot < SLOT_COUNT && !ar.Failed(); ++slot) {
-        ar.Text(m_strPage[slot]);
-        ar.Text(m_strHeader[slot]);
-        ar.Text(m_strTagText[slot]);
-        ar.Text(m_strPlainText[slot]);
-        ar.Text(m_strUrl[slot]);
-        ar.Text(m_strLocalPath[slot]);
-        ar.Text(m_strTitle[slot]);
-        ar.Text(m_strAbstract[slot]);
-        ar.Number(m_nPageLength[slot]);
-        ar.Number(m_nRequested[slot]);
-        ar.Number(m_nReceived[slot]);
-        ar.Bool(m_bActive[slot]);
-        ar.Bool(m_bNotHtml[slot]);
-        ar.Bool(m_bMatched[slot]);
+    for (int slot = 0; bSlots && slot < SLOT_COUNT && !ar.Failed(); ++slot) {
+        SerializeSlot(ar, slot, m_strUrl[slot], m_bActive[slot]);
     }
     return !ar.Failed();
+}
+
+void CTaskFields::SerializeSlot(CArchive& ar, int slot, std::string& url,
+                                AtomicValue<bool>& active) {
+    ar.Text(m_strPage[slot]);
+    ar.Text(m_strHeader[slot]);
+    ar.Text(m_strTagText[slot]);
+    ar.Text(m_strPlainText[slot]);
+    ar.Text(url);
+    ar.Text(m_strLocalPath[slot]);
+    ar.Text(m_strTitle[slot]);
+    ar.Text(m_strAbstract[slot]);
+    ar.Number(m_nPageLength[slot]);
+    ar.Number(m_nRequested[slot]);
+    ar.Number(m_nReceived[slot]);
+    ar.Bool(active);
+    ar.Bool(m_bNotHtml[slot]);
+    ar.Bool(m_bMatched[slot]);
 }

@@ -1,6 +1,3 @@
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -8,25 +5,12 @@
 #include "common/FileUtil.h"
 #include "common/StringTable.h"
 #include "task/Archive.h"
+#include "task/CredentialSidecar.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
 std::string SystemErrorText(const std::string& what, const std::string& path, int error) {
     return what + " " + path + ": " + std::strerror(error);
-}
-
-// The first result page of a new task, created empty together with the
-// folders of the task directory. A failure is not reported here: the result
-// writer reports when it cannot write.
-void CreateEmptyResultPage(const std::string& path, const std::string& taskDir) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == ENOENT) {
-        MakeDirectoriesAlong(taskDir);
-        fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    }
-    if (fd >= 0) {
-        close(fd);
-    }
 }
 }  // namespace
 
@@ -34,6 +18,10 @@ void CQuobrixDoc::OnNewDocument() {
     DeleteContents();
     ResetDocument();
     SetSiteAuthorization("", "");
+    {
+        std::lock_guard lock(m_csCredential);
+        m_strWizardPrint.clear();
+    }
     // A new task starts without the previous task's texts and lists.
     std::scoped_lock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
     m_strTaskDir.clear();
@@ -81,8 +69,27 @@ CTaskFields CQuobrixDoc::TakeSnapshot() {
 
 bool CQuobrixDoc::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
-        CTaskFields snapshot = TakeSnapshot();
-        return snapshot.SerializeFields(ar);
+        // The task's fields and each slot's URL at one moment, under the
+        // shared locks: small, so they are stored into memory first. Each
+        // slot's texts then go from the record straight into the archive
+        // under that slot's lock alone: a save never copies a page, and never
+        // holds up the workers while it writes one.
+        CArchive head;
+        SlotArray<std::string> urls;
+        SlotArray<AtomicValue<bool>> active;
+        {
+            std::scoped_lock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
+            std::lock_guard credentialLock(m_csCredential);  // a leaf
+            SerializeFields(head, false);
+            urls = m_strUrl;
+            active = m_bActive;
+        }
+        ar.Raw(head.Bytes());
+        for (int slot = 0; slot < SLOT_COUNT; ++slot) {
+            std::lock_guard lock(m_csSlotText[slot]);
+            SerializeSlot(ar, slot, urls[slot], active[slot]);
+        }
+        return !ar.Failed();
     }
     CTaskFields loaded;
     if (!loaded.SerializeFields(ar)) {
@@ -94,9 +101,30 @@ bool CQuobrixDoc::Serialize(CArchive& ar) {
 }
 
 bool CQuobrixDoc::OnSaveDocument(const std::string& path, std::string& strError) {
-    CArchive ar;
-    Serialize(ar);
-    if (!WriteFileAtomically(path, ar.Bytes())) {
+    // The sidecar first: it names its credential, so one that is newer than
+    // the task file binds nothing. A task whose folder is missing has none.
+    CCredentialSidecar sidecar;
+    {
+        std::lock_guard lock(m_csCredential);
+        sidecar.m_strCredentialPrint = CCredentialSidecar::Fingerprint(m_strSiteAuthorization);
+        sidecar.m_strHost = m_strAuthHost;
+        sidecar.m_strWizardPrint = m_strWizardPrint;
+    }
+    const std::string taskDir = GetTaskDir();
+    if (!taskDir.empty() && !sidecar.Write(taskDir) && errno != ENOENT && errno != ENOTDIR) {
+        strError = SystemErrorText("Cannot save", taskDir + CCredentialSidecar::FILE_NAME, errno);
+        return false;
+    }
+    // Stored into the file as it is written: the task is never held twice.
+    // The file holds the site credential: owner-only, like the settings.
+    const bool written = WriteFileAtomically(
+        path,
+        [this](int fd) {
+            CArchive ar(fd);
+            return Serialize(ar) && ar.Flush();
+        },
+        0600);
+    if (!written) {
         strError = SystemErrorText("Cannot save", path, errno);
         return false;
     }
@@ -119,22 +147,12 @@ bool CQuobrixDoc::OnOpenDocument(const std::string& path, std::string& strError)
     }
     SetPathName(path);
     SetModifiedFlag(false);
-
-    // A task file moved away from its directory keeps working on the old one.
-    {
-        std::lock_guard lock(m_csResults);
-        const std::string besideFile = TaskDirFor(path);
-        if (PathExists(besideFile.substr(0, besideFile.size() - 1))) {
-            m_strTaskDir = besideFile;
-        }
-        m_strEmailListPath = m_strTaskDir + "EmailAddress.txt";
-    }
+    SettleOpenedTask(path);
 
     // The file keeps the keyword list but not whether it is current.
     RebuildKeywords();
     RebuildListIndexes();
-    // A credential kept with the task belongs to its start host.
-    SetSiteAuthorization(m_strSiteAuthorization, StartHost());
+    BindOpenedCredential();
 
     NavigateToResults();
     if (m_hWndMainFrame != nullptr) {
@@ -145,46 +163,38 @@ bool CQuobrixDoc::OnOpenDocument(const std::string& path, std::string& strError)
     return true;
 }
 
-bool CQuobrixDoc::CreateNewTask(const CNewTaskRecord& record, const std::string& path,
-                                uint32_t crDefaultLinkColor, std::string& strError) {
-    OnNewDocument();
-    if (!OnSaveDocument(path, strError)) {
-        return false;
+void CQuobrixDoc::SettleOpenedTask(const std::string& path) {
+    std::scoped_lock lock(m_csResults, m_csSlots);
+    // No thread runs in a task that was just read, whatever the file says.
+    if (m_nState == IDS_STATE_SEEKING) {
+        m_nState = IDS_STATE_PAUSED;
+    }
+    for (AtomicValue<bool>& active : m_bActive) {
+        active = false;
     }
 
-    // "255.255.255.255" cannot be advanced past, so a range starting there
-    // starts one address lower.
-    m_strStartAddress =
-        record.m_strStartAddress == "255.255.255.255" ? "255.255.255.254" : record.m_strStartAddress;
-    {
-        std::lock_guard lock(m_csSites);
-        m_strCurrentSite = record.m_strStartAddress;
+    // A task file moved away from its directory keeps working on the old one.
+    const std::string besideFile = TaskDirFor(path);
+    if (PathExists(besideFile.substr(0, besideFile.size() - 1))) {
+        m_strTaskDir = besideFile;
     }
-    m_strEndAddress = record.m_strEndAddress;
-    m_bSiteMode = record.m_bSiteMode;
-    SetKeywords(record.m_strKeywords, record.m_bMatchCase);
-    // The account given with the task is for its start host only.
-    SetSiteAuthorization(record.m_strAccount.empty()
-                             ? std::string()
-                             : CBase64::Encode(record.m_strAccount + ":" + record.m_strPassword),
-                         StartHost());
+    // Paths that are written to come from the folder, never from the file.
+    m_strEmailListPath = m_strTaskDir + "EmailAddress.txt";
+    const int page = m_nResultPage < 0 ? 0 : m_nResultPage.Load();
+    m_strResultPagePath = m_strTaskDir + "ResultPage" + std::to_string(page) + ".html";
+}
 
-    PrepareRun();
-    m_strTaskTitle = GetTitle();
-    BuildTaskPaths();
-    if (!OnSaveDocument(path, strError)) {
-        return false;
+void CQuobrixDoc::BindOpenedCredential() {
+    std::string credential = GetSiteAuthorization();
+    // Anything but Base64 would go into a header line as it is.
+    if (!CBase64::IsValid(credential)) {
+        credential.clear();
     }
-    CreateEmptyResultPage(m_strResultPagePath, m_strTaskDir);
-    NavigateToResults();
-
-    m_nAutoSaveMinutes = 3;
-    m_crLinkColor = crDefaultLinkColor;
-    SetState(IDS_STATE_IDLE);
-    NotifySitesLeft();
-    NotifyLinkCounts();
-    // Once more, so that the file holds the interval and the colour too.
-    return OnSaveDocument(path, strError);
+    CCredentialSidecar sidecar;
+    sidecar.Read(GetTaskDir());
+    SetSiteAuthorization(credential, sidecar.HostFor(credential, StartHost()));
+    std::lock_guard lock(m_csCredential);
+    m_strWizardPrint = sidecar.m_strWizardPrint;
 }
 
 bool CQuobrixDoc::SaveModified(IDocumentPrompts& prompts) {

@@ -95,3 +95,13 @@ TEST(CheckKeywords, EmptyPlainTextChangesNothing) {
     EXPECT_EQ(doc.m_strAbstract[kSlot], "Old abstract");
     EXPECT_FALSE(doc.m_bMatched[kSlot]);
 }
+
+TEST(CheckKeywords, TheAbstractsPageTextOpensNoTag) {
+    CQuobrixDoc doc;
+    doc.SetKeywords("cider", false);
+    // Stripping leaves no "<" in the plain text; one that came another way is
+    // written as text, and only the highlight is markup.
+    doc.m_strPlainText[kSlot] = "<img src=x onerror=alert(1)> Cider";
+    EXPECT_EQ(doc.CheckKeywords(kSlot), 1);
+    EXPECT_EQ(doc.m_strAbstract[kSlot], "&lt;img src=x onerror=alert(1)> " + Red("Cider"));
+}

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "common/Messages.h"
+#include "support/RecordingTarget.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
@@ -118,4 +120,45 @@ TEST_F(ExtractLinksTest, HostilePagesAreScannedInLinearTime) {
     for (const std::string& url : m_doc.m_arrUrls) {
         EXPECT_LE(url.size(), 511u);
     }
+}
+
+namespace {
+// A page linking count new URLs of the site and hosts new hosts.
+std::string ManyLinks(int count, int hosts) {
+    std::string page;
+    for (int i = 0; i < count; ++i) {
+        page += "<a href=\"l" + std::to_string(i) + ".html\">";
+    }
+    for (int i = 0; i < hosts; ++i) {
+        page += "<a href=\"http://h" + std::to_string(i) + "/\">";
+    }
+    return page;
+}
+}  // namespace
+
+// A site whose pages link without end: the lists stop growing at their
+// bounds, and what is past them is not queued.
+TEST_F(ExtractLinksTest, TheListsStopGrowingAtTheirBounds) {
+    m_doc.m_nMaxUrls = 5;
+    m_doc.m_nMaxSites = 3;
+    EXPECT_EQ(Queued(ManyLinks(10, 10)),
+              (Urls{"http://host/dir/l0.html", "http://host/dir/l1.html", "http://host/dir/l2.html"}));
+    EXPECT_EQ(m_doc.m_arrSites, (Urls{"host", "h0", "h1"}));
+}
+
+// Queueing thousands of links sends the counters a few times, not per link,
+// and the last values sent are the lists' own.
+TEST_F(ExtractLinksTest, CountersGoOutAFewTimesNotOncePerLink) {
+    RecordingTarget frame;
+    m_doc.m_hWndMainFrame = &frame;
+    Queued(ManyLinks(5000, 500));
+    const std::vector<int64_t> queued = frame.Numbers(WM_LINKS_QUEUED);
+    const std::vector<int64_t> sites = frame.Numbers(WM_SITES_LEFT);
+    ASSERT_FALSE(queued.empty());
+    ASSERT_FALSE(sites.empty());
+    EXPECT_LE(queued.size(), 10u);
+    EXPECT_LE(sites.size(), 10u);
+    EXPECT_EQ(queued.back(), m_doc.LinksQueued());
+    EXPECT_EQ(sites.back(), static_cast<int64_t>(m_doc.SitesLeft()));
+    m_doc.m_hWndMainFrame = nullptr;
 }

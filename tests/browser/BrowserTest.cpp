@@ -34,20 +34,26 @@ const char* Chromium() {
 }
 
 // The DOM Chromium builds for url, once the page has loaded (at most 60 s).
-std::string RenderedDom(const std::string& url, const std::string& profile) {
+// console, when given, receives what it logged, the page's console included
+// (a blocked script or image says "... violates the following Content
+// Security Policy directive ...").
+std::string RenderedDom(const std::string& url, const std::string& profile,
+                        std::string* console = nullptr) {
     int out[2];
     if (pipe(out) != 0) {
         return "";
     }
+    const std::string log = profile + ".log";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     std::vector<std::string> args = {Chromium(), "--headless", "--no-sandbox", "--disable-gpu",
                                      "--disable-quic", "--no-first-run",
                                      "--disable-background-networking",
                                      "--disable-component-update", "--disable-sync",
+                                     "--enable-logging=stderr", "--v=0",
                                      "--user-data-dir=" + profile, "--dump-dom", url};
     std::vector<char*> argv;
     for (std::string& arg : args) {
@@ -81,6 +87,9 @@ std::string RenderedDom(const std::string& url, const std::string& profile) {
         waitpid(pid, &status, 0);
     }
     close(out[0]);
+    if (console != nullptr) {
+        *console = ReadFileBytes(log);
+    }
     return dom;
 }
 
@@ -107,10 +116,18 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
         response.delayBeforeAnswer = 300ms;
         site.Route(path, response);
     };
-    page("/", "Cider news. <a href=\"a.html\" target=\"_blank\">a</a> <a href=\"b.html\">b</a> "
-              "<a href=\"missing.html\">gone</a> <a href=\"https://example.invalid/x\">web</a>");
+    page("/",
+         "Cider news. <a href=\"a.html\" target=\"_blank\">a</a> <a href=\"b.html\">b</a> "
+         "<a href=\"missing.html\">gone</a> <a href=\"https://example.invalid/x\">web</a> "
+         "<a href=hostile.html>h</a> <a href=q\"/data-injected=1/x>q</a>");
     page("/a.html", "Apple cider.");
     page("/b.html", "Pear.");
+    // Page content that would be markup in the result page if let through.
+    site.Route(
+        "/hostile.html",
+        FixtureServer::Ok("<title><img src=x onerror=document.body.setAttribute('data-pwned',1)>"
+                          "</title><body>Hostile cider.</body>"));
+    page("/q\"/data-injected=1/x", "Quoted.");
     site.Route("/missing.html", FixtureServer::Status(404, "Not Found"));
 
     CQuobrixDoc doc;
@@ -129,15 +146,25 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
 
     // The live result page: loaded while the crawl runs, complete once it ends.
     std::string live;
-    std::thread browser([&] { live = RenderedDom(root, dir.Path() + "profile1"); });
+    std::string liveConsole;
+    std::thread browser([&] { live = RenderedDom(root, dir.Path() + "profile1", &liveConsole); });
     ASSERT_TRUE(WaitFor([&] { return !doc.IsRunning() && !doc.HasActiveWorkers(); }, 30s));
     doc.JoinWorkers();
     browser.join();
     EXPECT_NE(live.find("<title>Seek Result - Page0</title>"), std::string::npos) << live;
-    EXPECT_EQ(Count(live, "src=\"remote.jpg\""), 3u) << "one row per page: /, a.html, b.html";
+    EXPECT_EQ(Count(live, "src=\"remote.jpg\""), 5u) << "one row per page: /, a, b, hostile, q";
     const std::string localLink = "href=\"127.0.0.1/a.html\"";
     EXPECT_NE(live.find(localLink), std::string::npos) << live;
     EXPECT_NE(live.find("<font color=\"#FF0000\">Cider</font>"), std::string::npos);
+    // A hostile title shows as text, a quote in a link stays in the link, and
+    // no script runs; the page's own images and frame are not blocked.
+    EXPECT_NE(live.find("&lt;img src=x onerror=document.body.setAttribute('data-pwned',1)&gt;"),
+              std::string::npos)
+        << live;
+    EXPECT_EQ(live.find("data-pwned=\""), std::string::npos) << live;
+    EXPECT_NE(live.find("/q%22/data-injected=1/x\""), std::string::npos) << live;
+    EXPECT_EQ(live.find("data-injected=\""), std::string::npos) << live;
+    EXPECT_EQ(liveConsole.find("Content Security Policy"), std::string::npos) << liveConsole;
 
     // A stored page: retrieved links lead back to the local server, coloured;
     // others to the web; new windows open in place.
@@ -148,8 +175,11 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
     EXPECT_NE(stored.find("href=\"https://example.invalid/x\""), std::string::npos) << stored;
 
     // A page that was never retrieved: the 404 page.
-    const std::string missing = RenderedDom(root + "127.0.0.1/missing.html", dir.Path() + "profile3");
+    std::string missingConsole;
+    const std::string missing =
+        RenderedDom(root + "127.0.0.1/missing.html", dir.Path() + "profile3", &missingConsole);
     EXPECT_NE(missing.find("<title>HTTP 404 Not Found</title>"), std::string::npos) << missing;
     EXPECT_NE(missing.find("The page cannot be found"), std::string::npos);
+    EXPECT_EQ(missingConsole.find("Content Security Policy"), std::string::npos) << missingConsole;
     doc.StopLocalServer();
 }

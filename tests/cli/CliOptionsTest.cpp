@@ -3,6 +3,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <filesystem>
 
 #include "cli/CliRunner.h"
 #include "support/TempDir.h"
@@ -59,4 +60,33 @@ TEST(CliOptions, ProxySettingsAreStoredWithTheirCredential) {
         EXPECT_EQ(refused.status, 2) << bad[2];
     }
     EXPECT_EQ(Parse(RunCli({"options"}, config.Path()).out).value("m_nProxyPort").toInt(), 3128);
+}
+
+TEST(CliOptions, AnAgentWithControlCharactersIsRefused) {
+    TempDir config;
+    for (const char* agent :
+         {"Quobrix\r\nX-Inj: 1", "Quobrix\n", "Quo\tbrix", "Quo\x7F", "Quo\x01"}) {
+        const CliResult refused = RunCli({"options", "--agent", agent}, config.Path());
+        EXPECT_EQ(refused.status, 2) << agent;
+        EXPECT_EQ(refused.err.rfind("quobrix-cli: --agent: ", 0), 0u) << refused.err;
+        EXPECT_EQ(refused.err.find('\n'), refused.err.size() - 1) << refused.err;
+    }
+    EXPECT_EQ(Parse(RunCli({"options"}, config.Path()).out).value("m_strAgent").toString(),
+              "Mozilla/4.0 (compatible; MSIE 5.0; Windows 98)");
+}
+
+TEST(CliOptions, ASettingsFileThatCannotBeWrittenEndsWithStatusOne) {
+    TempDir config;
+    // A folder in the file's place cannot be replaced, whoever runs the test.
+    const std::string file = config / "Dunvespil/Quobrix.ini";
+    std::filesystem::create_directories(file);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"options"},
+          std::vector<std::string>{"options", "--agent", "x"}}) {
+        const CliResult failed = RunCli(args, config.Path());
+        EXPECT_EQ(failed.status, 1) << failed.err;
+        EXPECT_NE(failed.err.find("Cannot write the options to " + file + ": "), std::string::npos)
+            << failed.err;
+        EXPECT_EQ(failed.out, "");
+    }
 }

@@ -1,14 +1,20 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "cli/CliRunner.h"
 #include "support/FixtureServer.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 namespace {
 using namespace std::chrono_literals;
@@ -88,6 +94,23 @@ TEST_F(CliRun, ATimeLimitPausesTheTask) {
     EXPECT_EQ(Show(file).value("m_nState").toInt(), 62468);
 }
 
+// A device with no room left, standing in for a full disk under the
+// result page: the run pauses, says so once, and exits with status 3.
+TEST_F(CliRun, AFullDiskPausesTheRunWithStatusThree) {
+    m_server.Route("/", FixtureServer::Ok("<html>page</html>"));
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort()}).status, 0);
+    const std::string page = m_dir / "t/ResultPage0.html";
+    std::filesystem::remove(page);
+    std::filesystem::create_symlink("/dev/full", page);
+
+    const CliResult ran = Run({"run", file, "--quiet"});
+    EXPECT_EQ(ran.status, 3) << ran.out << ran.err;
+    EXPECT_EQ(ran.err.find("quobrix-cli: Can't create file: " + page), 0u) << ran.err;
+    EXPECT_EQ(ran.err.find("Can't create file", 14), std::string::npos) << ran.err;  // once
+    EXPECT_EQ(Show(file).value("m_nState").toInt(), 62468);
+}
+
 TEST_F(CliRun, UnreadableTasksAndBadOptionsAreRefused) {
     WriteFileBytes(m_dir / "bad.qbx", "\x05");
     const CliResult bad = Run({"run", m_dir / "bad.qbx"});
@@ -125,4 +148,45 @@ TEST_F(CliRun, TheAbstractSettingsApplyToTheRunThatNamesThem) {
     EXPECT_NE(rows.find("face=\"Verdana\">" + plain.substr(plain.size() - 100) + "</font>"),
               std::string::npos)
         << rows;
+}
+
+TEST_F(CliRun, APendingCredentialPromptHoldsUpNeitherThePauseNorTheEnd) {
+    FixtureServer::Response guarded = FixtureServer::Ok("inside");
+    guarded.requiredAuthorization = "YW5uOnB3";
+    m_server.SetDefault(guarded);
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort()}).status, 0);
+    ASSERT_EQ(Run({"set", file, "--prompt-auth", "1"}).status, 0);
+
+    // The program's input is a terminal nobody types on.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    const int savedInput = dup(STDIN_FILENO);
+    dup2(terminal, STDIN_FILENO);
+    // A prompt still waiting after a long while gets its answer, so the run ends.
+    std::atomic<bool> ended{false};
+    std::thread typist([&] {
+        if (!WaitFor([&] { return ended.load(); }, 20s)) {
+            EXPECT_EQ(write(master, "ann\npw\nn\n", 10), 10);
+        }
+    });
+    const auto before = std::chrono::steady_clock::now();
+    const CliResult ran = Run({"run", file, "--max-seconds", "1"});
+    const auto took = std::chrono::steady_clock::now() - before;
+    ended = true;
+    typist.join();
+    dup2(savedInput, STDIN_FILENO);
+    close(savedInput);
+    close(terminal);
+    close(master);
+
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_NE(ran.err.find("Account: "), std::string::npos) << ran.err;
+    EXPECT_LT(took, 10s) << "the time limit paused the task while the prompt waited";
+    EXPECT_NE(ran.out.find("State: Paused"), std::string::npos) << ran.out;
+    EXPECT_EQ(m_server.RequestCount(), 1u) << "no answer, no second request";
 }

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <chrono>
 #include <filesystem>
 
 #include "cli/CliRunner.h"
+#include "support/FixtureServer.h"
 #include "support/TaskFileBytes.h"
 #include "support/TempDir.h"
 
@@ -191,4 +196,77 @@ TEST_F(CliTask, UnreadableTaskFilesGiveStatusTwo) {
     const CliResult set = Run({"set", m_dir / "cut.qbx", "--depth", "1"});
     EXPECT_EQ(set.status, 2);
     EXPECT_EQ(ReadFileBytes(m_dir / "cut.qbx"), good.substr(0, good.size() / 2));
+}
+
+TEST_F(CliTask, ATaskSavedWhileItRanResumesAndEnds) {
+    FixtureServer server;
+    server.Route("/", FixtureServer::Ok("<html>home</html>"));
+    HandMadeTask task;
+    task.taskDir = m_dir / "t/";
+    task.startAddress = task.endAddress = task.currentSite = server.HostPort();
+    task.urls = {server.Url("/")};
+    task.sites = {server.HostPort()};
+    task.slot0Url = server.Url("/");
+    task.state = 62467;  // Seeking, with every slot's worker marked as running
+    task.active = 1;
+    std::filesystem::create_directories(m_dir / "t");
+    WriteFileBytes(m_dir / "t.qbx", task.Bytes());
+
+    const auto before = std::chrono::steady_clock::now();
+    const CliResult ran = Run({"run", m_dir / "t.qbx", "--max-seconds", "3", "--quiet"});
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(20));
+    EXPECT_GE(server.RequestCount(), 1u);
+    EXPECT_EQ(Show(m_dir / "t.qbx").value("m_nState").toInt(), 62471);
+}
+
+TEST_F(CliTask, SavesGoThroughSymbolicLinksAndNeverOverReadOnlyFiles) {
+    const std::string real = m_dir / "archive/shop.qbx";
+    ASSERT_EQ(Run({"new", real, "--site", "a.example"}).status, 0);
+    std::filesystem::create_symlink(real, m_dir / "shop.qbx");
+    ASSERT_EQ(Run({"set", m_dir / "shop.qbx", "--depth", "3"}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "shop.qbx"));
+    EXPECT_EQ(Show(real).value("m_nDepth").toInt(), 3);
+
+    ASSERT_EQ(chmod(real.c_str(), 0444), 0);
+    const std::string before = ReadFileBytes(real);
+    const CliResult refused = Run({"set", real, "--depth", "4"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(OneLine(refused.err)) << refused.err;
+    EXPECT_NE(refused.err.find(real + ": Permission denied"), std::string::npos) << refused.err;
+    EXPECT_EQ(ReadFileBytes(real), before);
+}
+
+TEST_F(CliTask, AFailedNewLeavesNothingBehind) {
+    // A file size limit stands for a full disk: the task file cannot be
+    // written whole (the program inherits the limit and the ignored signal).
+    struct sigaction ignore {};
+    struct sigaction previous {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &previous);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 2000;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const CliResult failed = Run(
+        {"new", m_dir / "q/shop.qbx", "--site", "a.example", "--keywords", std::string(3000, 'k')});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    sigaction(SIGXFSZ, &previous, nullptr);
+
+    EXPECT_EQ(failed.status, 1) << failed.err;
+    EXPECT_TRUE(OneLine(failed.err)) << failed.err;
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "q")) << "no task file, task folder or sidecar";
+    EXPECT_EQ(Run({"new", m_dir / "q/shop.qbx", "--site", "a.example"}).status, 0);
+}
+
+TEST_F(CliTask, PathsAreTakenAsTheSystemResolvesThem) {
+    std::filesystem::create_directories(m_dir / "real/sub");
+    std::filesystem::create_directories(m_dir / "a");
+    std::filesystem::create_symlink(m_dir / "real/sub", m_dir / "a/link");
+    // "a/link/.." is the folder above the link's target.
+    ASSERT_EQ(Run({"new", m_dir / "a/link/../t.qbx", "--site", "a.example"}).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "real/t.qbx"));
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "real/t/ResultPage0.html"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "a/t.qbx"));
 }

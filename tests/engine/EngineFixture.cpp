@@ -1,6 +1,11 @@
 #include "EngineFixture.h"
 
-EngineTest::EngineTest() : m_pDoc(std::make_unique<CQuobrixDoc>()) {
+EngineTest::EngineTest() {
+    UseDoc(std::make_unique<CQuobrixDoc>());
+}
+
+void EngineTest::UseDoc(std::unique_ptr<CQuobrixDoc> pDoc) {
+    m_pDoc = std::move(pDoc);
     doc().m_hWndMainFrame = &m_frame;
     doc().m_hWndThreadBar = &m_bar;
     doc().m_hWndView = &m_view;
@@ -42,7 +47,7 @@ void EngineTest::PausedWith(const std::vector<std::string>& urls, int next,
 }
 
 bool EngineTest::Ended() {
-    return !doc().IsRunning() && !doc().IsStopping() && !doc().HasActiveWorkers();
+    return doc().IsRunEnded();
 }
 
 bool EngineTest::WaitUntilEnded(std::chrono::milliseconds timeout) {

@@ -20,6 +20,9 @@ class EngineTest : public ::testing::Test {
 protected:
     EngineTest();
 
+    // Replaces the task record (a test's own kind of record), wired as the
+    // first one was.
+    void UseDoc(std::unique_ptr<CQuobrixDoc> pDoc);
     // A site-mode task starting at server's path ("/" by default).
     void SiteTask(const FixtureServer& server, const std::string& path = "/");
     // An address-range task fetched through the fixture proxy.

@@ -66,3 +66,17 @@ TEST(HttpRequest, SendsTheSiteCredentialToItsOwnSiteOnly) {
                   std::string::npos);
     }
 }
+
+TEST(HttpRequest, ValuesThatWouldBreakALineAreLeftOutWithTheirLine) {
+    CRequestContext context = SiteContext();
+    context.m_bUseProxy = true;
+    context.m_strProxyUser = "proxy";
+    context.m_strProxyAuthorization = "cHJveHk6cHc=\r\nX-Inj: 1";
+    context.m_strAgent = "Quobrix/1.0\nX-Inj: 1";
+    EXPECT_EQ(BuildRequest("http://host:8080/", context),
+              "GET http://host:8080/ HTTP/1.0\r\nAccept: */*\r\n\r\n");
+    // A host that would split the request line or the Host line: no request.
+    for (const char* url : {"http://ho st/", "http://host\t/", "http://ho\x7fst/"}) {
+        EXPECT_EQ(BuildRequest(url, context), "") << url;
+    }
+}

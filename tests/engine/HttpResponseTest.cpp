@@ -24,7 +24,7 @@ TEST(HttpResponse, FindsTheHeaderEndAndStatus) {
 TEST(HttpResponse, ReadsContentLengthAndTypeFromTheirOwnLines) {
     struct Case {
         const char* header;
-        uint32_t length;
+        std::optional<uint32_t> length;
         std::optional<std::string> type;
     };
     const Case cases[] = {
@@ -35,9 +35,10 @@ TEST(HttpResponse, ReadsContentLengthAndTypeFromTheirOwnLines) {
          "text/css"},
         {"http/1.0 200 ok\ncontent-type: image/png\ncontent-length: 99999999999\n\n", UINT32_MAX,
          "image/png"},
-        {"http/1.0 200 ok\r\nx-content-length: 9\r\nx-content-type: text/html\r\n\r\n", 0,
-         std::nullopt},
-        {"http/1.0 200 ok\r\ncontent-length: none\r\ncontent-type: \r\n\r\n", 0, ""},
+        {"http/1.0 200 ok\r\nx-content-length: 9\r\nx-content-type: text/html\r\n\r\n",
+         std::nullopt, std::nullopt},
+        {"http/1.0 200 ok\r\ncontent-length: none\r\ncontent-type: \r\n\r\n", std::nullopt, ""},
+        {"http/1.0 200 ok\r\ncontent-length: 0\r\n\r\n", 0, std::nullopt},
         {"http/1.0 200 ok\r\ncontent-length: 12ab\r\ncontent-type: a/b\r\ncontent-type: c/d\r\n",
          12, "a/b"}};
     for (const Case& c : cases) {

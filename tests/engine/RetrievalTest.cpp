@@ -294,3 +294,162 @@ TEST(DiskFull, PausesTheTaskOnceAndKeepsTheUrlsForTheResume) {
         EXPECT_EQ(doc.m_strUrl[slot], server.Url("/" + std::to_string(slot)));
     }
 }
+
+TEST_F(RetrievalTest, AnAnnouncedLengthEndsTheBodyAndTheLimitHoldsForTheBytesRead) {
+    struct Case {
+        const char* path;
+        std::string lengthLine;
+        int textMaxK;
+        int result;
+        size_t stored;  // bytes of the stored copy; npos: no copy kept
+    };
+    const std::string flood(60000, 'f');
+    const Case cases[] = {
+        {"/lying.html", "Content-Length: 10\r\n", 1, 10, 10},
+        {"/zero.html", "Content-Length: 0\r\n", 1, -1, 0},
+        {"/unlimited.html", "Content-Length: 10\r\n", 0, 10, 10},
+        {"/unannounced.html", "", 1, -1, std::string::npos},
+    };
+    FixtureServer server;
+    for (const Case& c : cases) {
+        server.Route(c.path, Raw(Header("Content-Type: text/html\r\n" + c.lengthLine) + flood));
+    }
+    for (const Case& c : cases) {
+        doc().m_nTextMaxK = c.textMaxK;
+        doc().m_nReceived[0] = 0;
+        EXPECT_EQ(Fetch(server, c.path), c.result) << c.path;
+        if (c.result > 0) {
+            EXPECT_EQ(doc().m_strPage[0].size(), 10u) << c.path;
+        }
+        EXPECT_LT(doc().m_nReceived[0], 4096) << c.path << ": the rest is not read";
+        if (c.stored == std::string::npos) {
+            EXPECT_FALSE(StoredExists(server, c.path)) << c.path;
+        } else {
+            EXPECT_EQ(Stored(server, c.path).size(), c.stored) << c.path;
+        }
+    }
+}
+
+TEST_F(RetrievalTest, ValuesWithLineBreaksNeverAddRequestHeaderLines) {
+    FixtureServer server;
+    server.SetDefault(FixtureServer::Ok("page"));
+    const std::string injected = "\r\nX-Inj: 1";
+    struct Case {
+        const char* what;
+        std::string agent;
+        std::string credential;
+        std::string site;  // "" : the server's own "127.0.0.1:PORT"
+        bool fetched;
+        const char* missing;  // the header line left out
+    };
+    const Case cases[] = {
+        {"agent", "Quobrix" + injected, "", "", true, "User-Agent"},
+        {"agent with a zero byte", std::string("Quo\0brix", 8), "", "", true, "User-Agent"},
+        {"credential", "Quobrix", "dXNlcjpwdw==" + injected, "", true, "Authorization"},
+        {"credential with a bare line feed", "Quobrix", "dXNlcjpwdw==\nX-Inj: 1", "", true,
+         "Authorization"},
+        {"host", "Quobrix", "", "127.0.0.1\r\nX-Inj:" + std::to_string(server.Port()), false, ""},
+        {"host with a space", "Quobrix", "", "127.0.0.1 x:" + std::to_string(server.Port()), false,
+         ""},
+    };
+    for (const Case& c : cases) {
+        CAppOptions options;
+        options.m_strAgent = c.agent;
+        doc().SetAppOptions(options);
+        const size_t before = server.RequestCount();
+        SiteTask(server);
+        doc().SetSiteAuthorization(c.credential, doc().StartHost());
+        if (!c.site.empty()) {
+            doc().m_strCurrentSite = c.site;
+        }
+        doc().m_bResolved = false;
+        doc().m_strUrl[0] = server.Url("/a.html");
+        EXPECT_EQ(doc().RetrievePage(0) > 0, c.fetched) << c.what;
+        if (!c.fetched) {
+            EXPECT_EQ(server.RequestCount(), before) << c.what << ": refused before sending";
+            continue;
+        }
+        ASSERT_EQ(server.RequestCount(), before + 1) << c.what;
+        const FixtureServer::Request request = server.Requests().back();
+        EXPECT_FALSE(request.HasHeader("X-Inj")) << c.what;
+        EXPECT_FALSE(request.HasHeader(c.missing)) << c.what;
+        EXPECT_EQ(request.Header("Host"), server.HostPort()) << c.what;
+        EXPECT_EQ(request.Header("Accept"), "*/*") << c.what;
+    }
+}
+
+namespace {
+// A task record whose disk fills up after a number of bytes written.
+class FillingDiskDoc : public CQuobrixDoc {
+public:
+    FillingDiskDoc(size_t room, int error) : m_nRoom(room), m_nError(error) {}
+    ~FillingDiskDoc() override { ShutDownWorkers(); }
+
+protected:
+    bool WriteToFile(int fd, const char* data, size_t count) override {
+        std::unique_lock lock(m_cs);
+        if (count <= m_nRoom) {
+            m_nRoom -= count;
+            lock.unlock();
+            return CQuobrixDoc::WriteToFile(fd, data, count);
+        }
+        const size_t part = m_nRoom;
+        m_nRoom = 0;
+        lock.unlock();
+        CQuobrixDoc::WriteToFile(fd, data, part);
+        errno = m_nError;
+        return false;
+    }
+
+private:
+    std::mutex m_cs;
+    size_t m_nRoom;
+    const int m_nError;
+};
+}  // namespace
+
+// A stored copy or its header that finds the disk full pauses the task as a
+// file that cannot be created does, and no half-written copy is kept.
+TEST(DiskFull, AWriteThatFindsTheDiskFullPausesAndKeepsNoHalfCopy) {
+    const std::string body(3000, 'b');
+    const std::string header = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
+    struct Case {
+        const char* name;
+        size_t nRoom;
+        int nError;
+    };
+    const Case cases[] = {{"page", header.size() + 1000, ENOSPC}, {"header", 10, EDQUOT}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        FixtureServer server;
+        FixtureServer::Response response;
+        response.bytes = header + body;
+        server.SetDefault(response);
+        RecordingTarget frame;
+        FillingDiskDoc doc(c.nRoom, c.nError);
+        doc.m_hWndMainFrame = &frame;
+        doc.m_strTaskDir = dir.Path();
+        doc.m_strStartAddress = server.HostPort() + "/";
+        doc.m_strCurrentSite = server.HostPort();
+        doc.m_nState = IDS_STATE_PAUSED;
+        doc.m_strUrl[0] = server.Url("/a.html");
+        doc.OnTaskRun();
+        ASSERT_TRUE(WaitFor([&] { return doc.IsRunEnded(); }));
+        doc.JoinWorkers();
+
+        const std::string stored = dir.Path() + "127.0.0.1/a.html";
+        EXPECT_EQ(doc.m_nState, unsigned{IDS_STATE_PAUSED});
+        EXPECT_EQ(frame.Texts(WM_TASK_STATE), (std::vector<std::string>{"Seeking...", "Paused"}));
+        ASSERT_EQ(frame.Texts(WM_FILE_ERROR).size(), 1u);
+        for (const RecordingTarget::Message& message : frame.Messages()) {
+            if (message.message == WM_FILE_ERROR) {
+                EXPECT_EQ(message.wParam, c.nError);
+            }
+        }
+        EXPECT_EQ(doc.LinksRequested(), 0);
+        EXPECT_EQ(doc.m_strUrl[0], server.Url("/a.html"));  // fetched again on resume
+        EXPECT_FALSE(std::filesystem::exists(stored));
+        EXPECT_FALSE(std::filesystem::exists(stored + ".Quobrix"));
+    }
+}

@@ -33,14 +33,31 @@ TEST(ResultRow, IsTheFixedTextAroundTheFiveInserts) {
               expected);
 }
 
-TEST(ResultRow, KeepsMarkupInTitleAndAbstractUnchanged) {
-    const std::string title = "<b>Fish &amp; \"chips\"</b>";
-    const std::string abstract = "a <font color=\"#FF0000\">fish</font> & <chips>";
-    const std::string row = BuildResultRow("http://h/?a=1&b=\"2\"", "", 0, title, abstract);
-    EXPECT_NE(row.find("face=\"Verdana\" size=\"1\">" + title + "</font>"), std::string::npos);
-    EXPECT_NE(row.find("size=\"1\" face=\"Verdana\">" + abstract + "</font>"), std::string::npos);
-    EXPECT_NE(row.find("<a href=\"http://h/?a=1&b=\"2\"\"><img src=\"remote.jpg\""),
-              std::string::npos);
+TEST(ResultRow, PageContentStaysInItsPlace) {
+    struct Case {
+        std::string url, localLink, title, abstract;  // as the page gave them
+        std::string rowUrl, rowLocalLink, rowTitle;   // as the row holds them
+    };
+    const std::string red = "a <font color=\"#FF0000\">fish</font> & chips";
+    const Case cases[] = {
+        // Ordinary pages keep every byte, entities and the highlight included.
+        {"http://h/?a=1&b=2", "h/index.html", "Fish &amp; chips > \"all\"", red,
+         "http://h/?a=1&b=2", "h/index.html", "Fish &amp; chips > \"all\""},
+        {"http://h/x\"><img src=y onerror=alert(1)>", "h/x\"><img src=y onerror=alert(1)>",
+         "<img src=x onerror=alert(1)></font><script>alert(2)</script>", red,
+         "http://h/x%22><img src=y onerror=alert(1)>", "h/x%22><img src=y onerror=alert(1)>",
+         "&lt;img src=x onerror=alert(1)>&lt;/font>&lt;script>alert(2)&lt;/script>"},
+    };
+    for (const Case& c : cases) {
+        const std::string row = BuildResultRow(c.url, c.localLink, 0, c.title, c.abstract);
+        for (const std::string& place :
+             {"<a href=\"" + c.rowUrl + "\"><img src=\"remote.jpg\"",
+              "<a href=\"" + c.rowLocalLink + "\"><img src=\"local.jpg\"",
+              "face=\"Verdana\" size=\"1\">" + c.rowTitle + "</font>",
+              "size=\"1\" face=\"Verdana\">" + c.abstract + "</font>"}) {
+            EXPECT_NE(row.find(place), std::string::npos) << place << "\n" << row;
+        }
+    }
 }
 
 TEST(ResultRow, LocalLinkIsThePathInsideTheTaskDirectory) {

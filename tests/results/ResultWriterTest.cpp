@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <map>
 #include <mutex>
 #include <string>
@@ -38,6 +39,24 @@ public:
 bool Exists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
 }
+
+// A task record whose disk fills up once m_nRoom bytes more were written.
+class FillingDiskDoc : public CQuobrixDoc {
+public:
+    long m_nRoom = -1;  // no limit
+
+protected:
+    bool WriteToFile(int fd, const char* data, size_t count) override {
+        if (m_nRoom < 0 || count <= static_cast<size_t>(m_nRoom)) {
+            m_nRoom -= m_nRoom < 0 ? 0 : static_cast<long>(count);
+            return CQuobrixDoc::WriteToFile(fd, data, count);
+        }
+        CQuobrixDoc::WriteToFile(fd, data, static_cast<size_t>(m_nRoom));
+        m_nRoom = 0;
+        errno = ENOSPC;
+        return false;
+    }
+};
 
 class ResultWriterTest : public ::testing::Test {
 protected:
@@ -89,7 +108,7 @@ protected:
     TempDir dir;
     LockCheckingTarget frame;
     LockCheckingTarget view;
-    CQuobrixDoc doc;
+    FillingDiskDoc doc;
 };
 }  // namespace
 
@@ -159,6 +178,7 @@ TEST_F(ResultWriterTest, AFileErrorWhileRunningPausesTheTaskOnce) {
         taskFrame.m_pResults = &doc.m_csResults;
         doc.m_hWndMainFrame = &taskFrame;
         doc.m_bStop = false;
+        doc.m_bActive[0] = true;  // the rows come from a worker of the running task
         doc.m_nResultsPerPage = 1;  // each later row would begin a new page
         std::string path;
         if (c.bResume) {
@@ -193,6 +213,67 @@ TEST_F(ResultWriterTest, AFileErrorWhileRunningPausesTheTaskOnce) {
             EXPECT_EQ(doc.m_nResultPage, pageBefore + 2);
         }
         doc.m_hWndMainFrame = &frame;
+    }
+}
+
+TEST_F(ResultWriterTest, ARowThatFindsTheDiskFullPausesTheTaskAndIsCutOff) {
+    doc.m_bActive[0] = true;  // the rows come from a worker of the running task
+    Write(1);
+    doc.m_nRoom = 100;  // less than a row
+    Write(2);
+    Write(3);
+    EXPECT_EQ(ReadFileBytes(dir / "ResultPage0.html"), Row(1));
+    EXPECT_EQ(doc.m_nState, IDS_STATE_PAUSED);
+    EXPECT_TRUE(doc.m_bStop);
+    EXPECT_EQ(frame.Texts(WM_TASK_STATE), std::vector<std::string>{"Paused"});
+    EXPECT_EQ(frame.Texts(WM_FILE_ERROR), std::vector<std::string>{dir / "ResultPage0.html"});
+    ASSERT_EQ(frame.Messages().size(), 2u);
+    EXPECT_EQ(frame.Messages()[1].wParam, ENOSPC);
+}
+
+// Counters read from a file are brought within bounds when a run starts, and
+// a resumed run appends to pages that hold rows already; a fresh start
+// begins page 0 anew.
+TEST_F(ResultWriterTest, CountersFromAFileAreBoundedAndAResumeNeverTruncates) {
+    struct Case {
+        const char* name;
+        unsigned nState;
+        int nPage, nInPage, nPerPage;           // as read from the file
+        int nWantPage, nWantInPage, nWantPerPage;  // as the run starts
+    };
+    const Case cases[] = {
+        {"page below 0", IDS_STATE_PAUSED, -1, 0, 50, 0, 0, 50},
+        {"first row of a page that has rows", IDS_STATE_PAUSED, 0, 0, 50, 0, 0, 50},
+        {"last page number", IDS_STATE_PAUSED, INT_MAX, INT_MAX, 50, INT_MAX, 49, 50},
+        {"no rows per page", IDS_STATE_PAUSED, 2, 0, 0, 2, 0, 10},
+        {"too many rows per page", IDS_STATE_PAUSED, 1, 5000, 5000, 1, 999, 1000},
+        {"fresh start", IDS_STATE_FINISHED, 3, 7, 50, 0, 0, 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int page = 0; page <= 3; ++page) {
+            WriteFileBytes(dir / ("ResultPage" + std::to_string(page) + ".html"), Rows(1, 3));
+        }
+        doc.m_strStartAddress = "127.0.0.1/";
+        doc.m_nState = c.nState;
+        doc.m_nResultPage = c.nPage;
+        doc.m_nResultsInPage = c.nInPage;
+        doc.m_nResultsPerPage = c.nPerPage;
+        doc.m_strResultPagePath = dir / "elsewhere.html";
+        doc.PrepareRun();
+        const std::string path = dir / ("ResultPage" + std::to_string(c.nWantPage) + ".html");
+        EXPECT_EQ(doc.m_nResultPage, c.nWantPage);
+        EXPECT_EQ(doc.m_nResultsInPage, c.nWantInPage);
+        EXPECT_EQ(doc.m_nResultsPerPage, c.nWantPerPage);
+        EXPECT_EQ(doc.m_strResultPagePath, path);
+        // A fresh start removes the earlier run's later pages: a resume appends.
+        EXPECT_EQ(Exists(dir / "ResultPage3.html"), c.nState == IDS_STATE_PAUSED);
+
+        doc.m_nState = IDS_STATE_SEEKING;
+        Write(9);
+        const bool resumed = c.nState == IDS_STATE_PAUSED;
+        EXPECT_EQ(ReadFileBytes(path), (resumed && c.nWantPage <= 3 ? Rows(1, 3) : "") + Row(9));
+        EXPECT_GE(doc.m_nResultPage, c.nWantPage);  // never wraps
     }
 }
 

@@ -56,13 +56,23 @@ std::string ReadAnswer(int sock, std::chrono::milliseconds limit = 10s, const st
     return answer;
 }
 
-std::string Get(int port, const std::string& path) {
+// headers: whole lines; by default the Host a browser sends for the server.
+std::string Get(int port, const std::string& path, std::string headers = "") {
+    if (headers.empty()) {
+        headers = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
+    }
     const int sock = Connect(port);
-    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: x\r\n\r\n";
+    const std::string request = "GET " + path + " HTTP/1.0\r\n" + headers + "\r\n";
     send(sock, request.data(), request.size(), MSG_NOSIGNAL);
     std::string answer = ReadAnswer(sock);
     close(sock);
     return answer;
+}
+
+// The policy header line of the server's own pages: no script at all.
+std::string PolicyLine(int port) {
+    return "Content-Security-Policy: default-src 'none'; img-src 'self' http://127.0.0.1:" +
+           std::to_string(port) + "; style-src 'unsafe-inline'\r\n";
 }
 
 std::string Body(const std::string& answer) {
@@ -99,13 +109,16 @@ protected:
 TEST_F(LocalServerTest, TheNotFoundPageIsSentWholeWithThePort) {
     const std::string answer = Get(m_nPort, "/nowhere.example/missing.html");
     EXPECT_EQ(answer, NotFoundResponse(m_nPort));
-    EXPECT_EQ(answer.rfind("HTTP/1.0 404 Object Not Found\r\nConnection: close\r\nContent-Type: text/html\r\n\r\n<html>\r\n", 0),
+    EXPECT_EQ(answer.rfind("HTTP/1.0 404 Object Not Found\r\nConnection: close\r\n"
+                           "Content-Type: text/html\r\n" +
+                               PolicyLine(m_nPort) + "\r\n<html>\r\n",
+                           0),
               0u);
     size_t lines = 0;
     for (size_t at = answer.find("\r\n"); at != std::string::npos; at = answer.find("\r\n", at + 2)) {
         ++lines;
     }
-    EXPECT_EQ(lines, 42u);
+    EXPECT_EQ(lines, 43u) << "the forty-two lines and the policy";
     EXPECT_NE(answer.find("SRC=\"http://127.0.0.1:" + std::to_string(m_nPort) + "/Quobrix.gif\""),
               std::string::npos);
     EXPECT_NE(answer.find("src=\"http://127.0.0.1:" + std::to_string(m_nPort) + "/back.gif\""),
@@ -116,7 +129,10 @@ TEST_F(LocalServerTest, TheNotFoundPageIsSentWholeWithThePort) {
 TEST_F(LocalServerTest, ResultPagesAreClassifiedByTheirExactNames) {
     WriteFileBytes(m_doc.m_strTaskDir + "ResultPage0.html", "<tr>row</tr>");
     const std::string root = Get(m_nPort, "/");
-    EXPECT_EQ(root.rfind("HTTP/1.0 200 OK\r\nConnection: close\r\nContent-Type: text/html\r\n\r\n", 0), 0u);
+    EXPECT_EQ(root.rfind("HTTP/1.0 200 OK\r\nConnection: close\r\n" + PolicyLine(m_nPort) +
+                             "Content-Type: text/html\r\n\r\n",
+                         0),
+              0u);
     EXPECT_NE(root.find("<title>Seek Result - Page0</title>"), std::string::npos);
     EXPECT_NE(root.find("<tr>row</tr>"), std::string::npos);
     EXPECT_EQ(Get(m_nPort, "/ResultPage0.html"), root);
@@ -257,4 +273,51 @@ TEST_F(LocalServerTest, StoppingTheServerEndsLiveStreamsPromptly) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
     close(sock);
     EXPECT_EQ(Connect(m_nPort), -1);
+}
+
+TEST_F(LocalServerTest, OnlyRequestsForTheServersOwnHostAreAnswered) {
+    WriteFileBytes(m_doc.m_strTaskDir + "ResultPage0.html", "<tr>row</tr>");
+    const std::string port = std::to_string(m_nPort);
+    const std::pair<std::string, bool> hosts[] = {
+        {"Host: 127.0.0.1:" + port, true},
+        {"host:localhost:" + port, true},
+        {"HOST: LocalHost:" + port + " ", true},
+        {"Host: [::1]:" + port, true},
+        {"Accept: */*", true},  // no Host at all: an HTTP/1.0 client
+        {"Host: evil.example:" + port, false},
+        {"Host: 127.0.0.1.evil.example:" + port, false},
+        {"Host: 127.0.0.1", false},  // port 80, not this server
+        {"Host: localhost:" + std::to_string(m_nPort + 1), false},
+        {"Host: 127.0.0.1:" + port + "x", false},
+        // The first Host line counts.
+        {"Host: evil.example:" + port + "\r\nHost: 127.0.0.1:" + port, false},
+    };
+    for (const auto& [line, answered] : hosts) {
+        const std::string answer = Get(m_nPort, "/", line + "\r\n");
+        if (answered) {
+            EXPECT_NE(answer.find("<tr>row</tr>"), std::string::npos) << line;
+            continue;
+        }
+        EXPECT_EQ(answer.rfind("HTTP/1.0 403 Forbidden\r\nConnection: close\r\n" +
+                                   PolicyLine(m_nPort) + "Content-Type: text/html\r\n\r\n",
+                               0),
+                  0u)
+            << line;
+        EXPECT_EQ(answer.find("<tr>row</tr>"), std::string::npos) << line;
+    }
+}
+
+TEST_F(LocalServerTest, AStoredContentTypeEndsAtItsFirstControlCharacter) {
+    const std::pair<std::string, std::string> headers[] = {
+        {"Content-Type: text/plain\nSet-Cookie: a=b\r\n\r\n", "Content-Type: text/plain"},
+        {"Content-Type: text/plain\rSet-Cookie: a=b\r\n\r\n", "Content-Type: text/plain"},
+        {"Content-Type: text/plain; charset=utf-8\r\nSet-Cookie: a=b\r\n\r\n",
+         "Content-Type: text/plain; charset=utf-8"},
+    };
+    for (const auto& [header, line] : headers) {
+        Store("host/a.txt", "text", "HTTP/1.0 200 OK\r\n" + header);
+        const std::string answer = Get(m_nPort, "/host/a.txt");
+        EXPECT_EQ(answer, "HTTP/1.0 200 OK\r\nConnection: close\r\n" + line + "\r\n\r\ntext")
+            << header;
+    }
 }

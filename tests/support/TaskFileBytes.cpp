@@ -62,19 +62,20 @@ std::string HandMadeTask::Bytes(const std::u16string* wideCurrentSite) const {
     } else {
         file.Text(currentSite);
     }
-    file.Text(keywords).Text(taskDir + "EmailAddress.txt").Text("task").Text(taskDir + "ResultPage0.html");
-    file.Text("");  // site authorization
+    file.Text(keywords).Text(taskDir + "EmailAddress.txt").Text("task");
+    file.Text(resultPagePath.empty() ? taskDir + "ResultPage0.html" : resultPagePath);
+    file.Text(siteAuthorization);
     file.List(urls).List({}).List(sites).List(keywordList);
     file.Number(state).Number(1).Number(maxThreads).Number(siteMode).Number(nextUrl).Number(0);
     file.Number(0).Number(3).Number(timeout).Number(0).Number(linkColor).Number(3).Number(0);
-    file.Number(0).Number(0).Number(50).Number(1024).Number(0).Number(1024);
+    file.Number(0).Number(resultPage).Number(50).Number(1024).Number(0).Number(1024);
     file.Number(0).Number(0).Number(0).Number(0).Number(0).Number(0).Number(0);
     file.Number(1).Number(1).Number(1).Number(1);
     for (int slot = 0; slot < 15; ++slot) {
         file.Text(slot == 0 ? slot0Page : "").Text("").Text("").Text("");
         file.Text(slot == 0 ? slot0Url : "").Text("").Text("").Text("");
         file.Number(static_cast<int32_t>(slot == 0 ? slot0Page.size() : 0)).Number(0).Number(0);
-        file.Number(0).Number(0).Number(0);
+        file.Number(active).Number(0).Number(0);
     }
     return file.Bytes();
 }

@@ -42,6 +42,10 @@ struct HandMadeTask {
     int32_t linkColor = 65280;
     std::string slot0Page = "";
     std::string slot0Url = "http://example.com/";
+    std::string siteAuthorization = "";
+    std::string resultPagePath = "";  // empty: the task directory's ResultPage0.html
+    int32_t resultPage = 0;
+    int32_t active = 0;  // every slot's active flag
 
     // The file's bytes; wideCurrentSite writes field 4 in the 16-bit form.
     std::string Bytes(const std::u16string* wideCurrentSite = nullptr) const;

@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 #include "task/Archive.h"
 #include "task/QuobrixDoc.h"
 
@@ -50,4 +52,47 @@ TEST(Snapshot, SavesWhileWorkersWriteAreConsistent) {
     queuer.join();
     reader.join();
     EXPECT_GT(saves, 0);
+}
+
+// A save writes each slot's texts under that slot's lock alone: while it
+// waits for a busy slot, the workers can still take the shared locks, and
+// the pages before it are already on their way to the file, not copied.
+TEST(Snapshot, ASaveWaitingForABusySlotHoldsNoSharedLock) {
+    TempDir dir;
+    CQuobrixDoc doc;
+    doc.m_strPage[2].assign(1 << 20, 'p');
+    doc.m_nPageLength[2] = 1 << 20;
+    doc.m_strPage[3] = "busy";
+    std::unique_lock busy(doc.m_csSlotText[3]);
+
+    std::thread saver([&] {
+        std::string error;
+        EXPECT_TRUE(doc.OnSaveDocument(dir / "t.qbx", error)) << error;
+    });
+    // The bytes of slot 2 reach the disk before the save waits for slot 3.
+    const auto written = [&] {
+        std::uintmax_t largest = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+            std::error_code ignored;
+            largest = std::max(largest, entry.file_size(ignored));
+        }
+        return largest;
+    };
+    const bool reachedSlot3 =
+        WaitFor([&] { return written() > (1u << 20); }, std::chrono::seconds(5));
+    EXPECT_TRUE(reachedSlot3) << "the save waits for slot 3 with nothing written";
+    if (reachedSlot3) {
+        std::unique_lock<std::mutex> scheduler(doc.m_csSlots, std::try_to_lock);
+        std::unique_lock<std::mutex> urls(doc.m_csUrls, std::try_to_lock);
+        std::unique_lock<std::mutex> results(doc.m_csResults, std::try_to_lock);
+        EXPECT_TRUE(scheduler.owns_lock() && urls.owns_lock() && results.owns_lock());
+    }
+    busy.unlock();
+    saver.join();
+
+    CQuobrixDoc saved;
+    std::string error;
+    ASSERT_TRUE(saved.OnOpenDocument(dir / "t.qbx", error)) << error;
+    EXPECT_EQ(saved.m_strPage[2].size(), 1u << 20);
+    EXPECT_EQ(saved.m_strPage[3], "busy");
 }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
+#include "common/Base64.h"
 #include "common/Messages.h"
 #include "common/StringTable.h"
 #include "support/RecordingTarget.h"
+#include "support/TaskFileBytes.h"
 #include "support/TempDir.h"
 #include "task/QuobrixDoc.h"
 
@@ -24,6 +27,16 @@ CNewTaskRecord RangeRecord(const std::string& first, const std::string& last) {
     record.m_strStartAddress = range.m_strStart;
     record.m_strEndAddress = range.m_strEnd;
     return record;
+}
+
+std::string AuthHost(CQuobrixDoc& doc) {
+    std::lock_guard lock(doc.m_csCredential);
+    return doc.m_strAuthHost;
+}
+
+unsigned ModeOf(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : ~0u;
 }
 
 class ScriptedPrompts : public IDocumentPrompts {
@@ -179,9 +192,125 @@ TEST(OpenTask, UsesTheFolderBesideTheFileElseTheStoredOne) {
     ASSERT_TRUE(doc.OnOpenDocument(dir / "moved/shop.qbx", error)) << error;
     EXPECT_EQ(doc.m_strTaskDir, dir / "moved/shop/");
     EXPECT_EQ(doc.m_strEmailListPath, dir / "moved/shop/EmailAddress.txt");
-    // The result page being written keeps its stored path.
-    EXPECT_EQ(doc.m_strResultPagePath, dir / "home/shop/ResultPage0.html");
+    // The result page being written is in the folder chosen, too.
+    EXPECT_EQ(doc.m_strResultPagePath, dir / "moved/shop/ResultPage0.html");
     EXPECT_EQ(doc.GetPathName(), dir / "moved/shop.qbx");
+}
+
+TEST(OpenTask, ATaskReadFromAFileIsNeverRunning) {
+    TempDir dir;
+    const std::pair<unsigned, unsigned> states[] = {{IDS_STATE_SEEKING, IDS_STATE_PAUSED},
+                                                    {IDS_STATE_FINISHED, IDS_STATE_FINISHED}};
+    for (const auto& [stored, opened] : states) {
+        HandMadeTask task;
+        task.state = static_cast<int32_t>(stored);
+        task.active = 1;  // as saved while workers ran
+        const std::string bytes = task.Bytes();
+        WriteFileBytes(dir / "t.qbx", bytes);
+        CQuobrixDoc doc;
+        std::string error;
+        ASSERT_TRUE(doc.OnOpenDocument(dir / "t.qbx", error)) << error;
+        EXPECT_EQ(doc.m_nState, opened) << stored;
+        EXPECT_FALSE(doc.HasActiveWorkers()) << stored;
+        EXPECT_EQ(ReadFileBytes(dir / "t.qbx"), bytes) << "opening writes nothing";
+    }
+}
+
+TEST(OpenTask, PathsThatAreWrittenToComeFromTheTaskFolder) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "home");
+    std::string error;
+    {
+        CQuobrixDoc doc;
+        ASSERT_TRUE(
+            doc.CreateNewTask(SiteRecord("example.com", ""), dir / "home/shop.qbx", 1, error));
+    }
+    // The file and its folder moved together.
+    std::filesystem::rename(dir / "home", dir / "moved");
+    CQuobrixDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(dir / "moved/shop.qbx", error)) << error;
+    EXPECT_EQ(doc.m_strResultPagePath, dir / "moved/shop/ResultPage0.html");
+
+    // A file that names a result page elsewhere, and page numbers of any kind.
+    std::filesystem::create_directories(dir / "t");
+    const std::pair<int32_t, std::string> pages[] = {{2, "t/ResultPage2.html"},
+                                                     {-7, "t/ResultPage0.html"}};
+    for (const auto& [page, expected] : pages) {
+        HandMadeTask task;
+        task.resultPagePath = dir / "foreign.html";
+        task.resultPage = page;
+        WriteFileBytes(dir / "t.qbx", task.Bytes());
+        ASSERT_TRUE(doc.OnOpenDocument(dir / "t.qbx", error)) << error;
+        EXPECT_EQ(doc.m_strResultPagePath, dir / expected) << page;
+        EXPECT_EQ(doc.m_strEmailListPath, dir / "t/EmailAddress.txt");
+    }
+}
+
+TEST(OpenTask, ASiteCredentialThatIsNotBase64IsDropped) {
+    TempDir dir;
+    const std::pair<std::string, std::string> cases[] = {
+        {"YW5uOnB3", "YW5uOnB3"},
+        {"Zm8=", "Zm8="},
+        {"Zg==", "Zg=="},
+        {"YW5uOnB3\r\nX-Inj: 1", ""},
+        {"YW5u OnB3", ""},
+        {"YW5u\nOnB3", ""},
+        {"YW5uOnB", ""},
+        {"Zg=a", ""},
+        {"Z===", ""},
+        {"YW5u-_B3", ""},
+    };
+    for (const auto& [stored, kept] : cases) {
+        HandMadeTask task;
+        task.siteAuthorization = stored;
+        WriteFileBytes(dir / "t.qbx", task.Bytes());
+        CQuobrixDoc doc;
+        std::string error;
+        ASSERT_TRUE(doc.OnOpenDocument(dir / "t.qbx", error)) << error;
+        EXPECT_EQ(doc.GetSiteAuthorization(), kept) << stored;
+    }
+}
+
+TEST(Credentials, ACredentialKeepsItsHostAcrossASaveAndReopen) {
+    TempDir dir;
+    const std::string path = dir / "shop.qbx";
+    const std::string sidecar = dir / "shop/.QuobrixAuth";
+    std::string error;
+    CNewTaskRecord record = SiteRecord("127.0.0.1:8080/start.html", "");
+    record.m_strAccount = "ann";
+    record.m_strPassword = "pw";
+    CQuobrixDoc doc;
+    ASSERT_TRUE(doc.CreateNewTask(record, path, 1, error)) << error;
+    // Both files hold or stand for the credential: for their owner only.
+    EXPECT_EQ(ModeOf(path), 0600u);
+    EXPECT_EQ(ModeOf(sidecar), 0600u);
+
+    CQuobrixDoc back;
+    auto reopen = [&] {
+        EXPECT_TRUE(back.OnOpenDocument(path, error)) << error;
+        return back.GetSiteAuthorization() + " for " + AuthHost(back);
+    };
+    EXPECT_EQ(reopen(), "YW5uOnB3 for 127.0.0.1:8080") << "the task's own account";
+
+    // An account typed at the prompt for another host stays with that host.
+    back.AnswerAuthorization("http://127.0.0.2:8081/private/", true, "bob", "secret", false);
+    ASSERT_TRUE(back.OnSaveDocument(path, error)) << error;
+    const std::string bob = CBase64::Encode("bob:secret");
+    EXPECT_EQ(reopen(), bob + " for 127.0.0.2:8081");
+    EXPECT_EQ(ReadFileBytes(sidecar).find(bob), std::string::npos) << "never the credential itself";
+
+    // The task file now holds another credential than the sidecar knows.
+    std::string bytes = ReadFileBytes(path);
+    bytes.replace(bytes.find(bob), bob.size(), CBase64::Encode("eve:secret"));
+    WriteFileBytes(path, bytes);
+    EXPECT_EQ(reopen(), CBase64::Encode("eve:secret") + " for ");
+
+    // Files from before the sidecar: the host is unknown, so the credential
+    // goes nowhere, not even the task's own account.
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    EXPECT_EQ(reopen(), "YW5uOnB3 for 127.0.0.1:8080");
+    std::filesystem::remove(sidecar);
+    EXPECT_EQ(reopen(), "YW5uOnB3 for ");
 }
 
 TEST(OpenTask, TheKeywordListIsRebuiltFromTheKeywordText) {
