@@ -4,6 +4,7 @@
 
 #include "common/StringTable.h"
 #include "ui/DesktopApp.h"
+#include "ui/ProgramStyle.h"
 
 namespace {
 QIcon ProgramIcon() {
@@ -47,6 +48,7 @@ int main(int argc, char* argv[]) {
     // The browser view shares its rendering context with the windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
+    QApplication::setStyle(new CProgramStyle);  // the application owns it
     QApplication::setApplicationName(QString::fromStdString(LoadString(IDS_APP_TITLE)));
     QApplication::setOrganizationName(QStringLiteral("Dunvespil"));
     QApplication::setApplicationVersion(QStringLiteral("1.10"));
