@@ -276,7 +276,10 @@ CPageRewriter::ELink CPageRewriter::NewLinkOf(const std::string& combined,
         return ELink::Remote;
     }
     // Below the task directory, from the "/" that ends it: "/host/docs/a.html#part".
-    newLink = stored.substr(taskDir.empty() ? 0 : taskDir.size() - 1);
+    // A backslash in a stored name goes as "%5C": browsers read a bare one as "/".
+    newLink.clear();
+    AppendReplacing(newLink, std::string_view(stored).substr(taskDir.empty() ? 0 : taskDir.size() - 1),
+                    '\\', "%5C");
     return ELink::Local;
 }
 

@@ -357,6 +357,7 @@ TEST_F(LocalServerTest, PercentEncodedNamesReachTheirStoredCopies) {
     Store("127.0.0.1/caf\xC3\xA9.html", "accent", "");
     Store("127.0.0.1/100%41.txt", "as written", "");  // a name that holds "%" from its URL
     Store("127.0.0.1/a/b.html", "nested", "");
+    Store("127.0.0.1/back\\slash.html", "backslash", "");
     Store("127.0.0.1/dir x/index.html",
           "<a href=\"b c.html\">B</a> <a href=\"caf\xC3\xA9.html\">C</a> <a href=\"it's.html\">I</a>",
           "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n");
@@ -370,6 +371,7 @@ TEST_F(LocalServerTest, PercentEncodedNamesReachTheirStoredCopies) {
         {"/127.0.0.1/100%41.txt", "as written"},
         {"/127.0.0.1/100%2541.txt", "as written"},
         {"/127.0.0.1/dir%20x/it%27s.html", "i"},
+        {"/127.0.0.1/back%5Cslash.html", "backslash"},
     };
     for (const auto& [path, body] : found) {
         EXPECT_EQ(Body(Get(m_nPort, path)), body) << path;

@@ -18,7 +18,8 @@
 using namespace std::literals;
 
 namespace {
-const std::set<std::string> kStored = {"/t/host/docs/b.html", "/t/host/docs/s.gif"};
+const std::set<std::string> kStored = {"/t/host/docs/b.html", "/t/host/docs/s.gif",
+                                       "/t/host/docs/back\\slash.html"};
 
 CRewriteSettings Settings(bool recolor = true, uint32_t color = 0x0000FF00) {
     CRewriteSettings settings;
@@ -128,6 +129,8 @@ TEST(PageRewriter, ValueForms) {
         {R"(<a href=it's.html>I</a>)", R"(<a href="http://host/docs/it%27s.html">I</a>)"},
         {R"(<a href="it's.html' x">I</a>)", R"(<a href="http://host/docs/it%27s.html%27%20x">I</a>)"},
         {"<a href='caf\xC3\xA9.html'>C</a>", "<a href='http://host/docs/caf\xC3\xA9.html'>C</a>"},
+        {R"(<a href="back\slash.html">B</a>)", R"(<a href="/host/docs/back%5Cslash.html">{c}B{/c}</a>)"},
+        {R"(<a href="other\slash.html">O</a>)", R"(<a href="http://host/docs/other\slash.html">O</a>)"},
     });
     EXPECT_EQ(Rewrite(R"(<a href=c.html target=x>)", Settings(), "/host/my dir/a.html"),
               R"(<a href=http://host/my%20dir/c.html target=x>)");
