@@ -12,7 +12,7 @@
 #include "server/RequestReader.h"
 
 namespace {
-constexpr int kListenBacklog = 64;
+constexpr int kListenBacklog = 256;
 constexpr int kPollSliceMs = 100;  // how soon the accept thread sees a stop
 // After a failed accept (no descriptors or memory left, a network error passed
 // on by the system) the listening socket rests this long, then is tried again.
@@ -44,7 +44,8 @@ void CLocalServer::SetAcceptFunction(AcceptFunction fnAccept) {
 }
 
 bool CLocalServer::Start(int port, const std::string& address) {
-    m_sockListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Non-blocking: the accept thread takes every waiting connection at once.
+    m_sockListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (m_sockListen < 0) {
         return false;
     }
@@ -123,27 +124,33 @@ void CLocalServer::AcceptLoop() {
         const bool accepting =
             reader.HasRoom() && std::chrono::steady_clock::now() >= m_acceptPausedUntil;
         if (reader.Poll(accepting ? m_sockListen : -1, kPollSliceMs) && !m_bStopping &&
-            !AcceptOne(reader)) {
+            !AcceptWaiting(reader)) {
             break;
         }
     }
     reader.CloseAll();
 }
 
-bool CLocalServer::AcceptOne(CRequestReader& reader) {
-    const int sock = m_fnAccept(m_sockListen);
-    if (sock >= 0) {
-        reader.Add(sock);
-        return true;
-    }
-    if (ListenerGone(errno)) {
-        return false;
-    }
-    // EAGAIN and a connection aborted meanwhile need no pause; anything else
-    // (EMFILE, ENFILE, ENOBUFS, ENOMEM, EPROTO, ENETDOWN, EHOSTUNREACH, ...)
-    // passes with time, while the listening socket stays readable.
-    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
-        m_acceptPausedUntil = std::chrono::steady_clock::now() + kAcceptPause;
+bool CLocalServer::AcceptWaiting(CRequestReader& reader) {
+    while (reader.HasRoom()) {
+        const int sock = m_fnAccept(m_sockListen);
+        if (sock >= 0) {
+            reader.Add(sock);
+            continue;
+        }
+        if (ListenerGone(errno)) {
+            return false;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return true;  // none left
+        }
+        // Anything but an interrupted call or a connection aborted meanwhile
+        // (EMFILE, ENFILE, ENOBUFS, ENOMEM, EPROTO, ENETDOWN, EHOSTUNREACH,
+        // ...) passes with time, while the listening socket stays readable.
+        if (errno != EINTR && errno != ECONNABORTED) {
+            m_acceptPausedUntil = std::chrono::steady_clock::now() + kAcceptPause;
+            return true;
+        }
     }
     return true;
 }

@@ -58,8 +58,9 @@ private:
     };
 
     void AcceptLoop();
-    // False when the listening socket is gone.
-    bool AcceptOne(CRequestReader& reader);
+    // Takes the connections waiting on the listening socket, while there is
+    // room for them; false when the listening socket is gone.
+    bool AcceptWaiting(CRequestReader& reader);
     // Starts threads for whole requests while fewer than kMaxConnections run.
     void Dispatch(CRequestReader& reader);
     void JoinFinished();

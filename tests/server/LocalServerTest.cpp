@@ -62,27 +62,21 @@ std::string ReadAnswer(int sock, std::chrono::milliseconds limit = 10s, const st
     return answer;
 }
 
-// headers: whole lines; by default the Host a browser sends for the server.
-std::string Get(int port, const std::string& path, std::string headers = "") {
-    if (headers.empty()) {
-        headers = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
-    }
+// Sends request as it is and reads the answer.
+std::string Exchange(int port, const std::string& request) {
     const int sock = Connect(port);
-    const std::string request = "GET " + path + " HTTP/1.0\r\n" + headers + "\r\n";
     send(sock, request.data(), request.size(), MSG_NOSIGNAL);
     std::string answer = ReadAnswer(sock);
     close(sock);
     return answer;
 }
 
-// Sends request as it is and reads the answer.
-std::string Exchange(int port, const std::string& request,
-                     std::chrono::milliseconds limit = 10s) {
-    const int sock = Connect(port);
-    send(sock, request.data(), request.size(), MSG_NOSIGNAL);
-    std::string answer = ReadAnswer(sock, limit);
-    close(sock);
-    return answer;
+// headers: whole lines; by default the Host a browser sends for the server.
+std::string Get(int port, const std::string& path, std::string headers = "") {
+    if (headers.empty()) {
+        headers = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
+    }
+    return Exchange(port, "GET " + path + " HTTP/1.0\r\n" + headers + "\r\n");
 }
 
 // The policy header line of the server's own pages: no script at all.
@@ -469,14 +463,8 @@ TEST_F(LocalServerTest, StopEndsWithinASecondWhateverTheClientsDo) {
     }
 }
 
-// The listener itself, with a handler that answers "ok" and limits short
-// enough for a test.
-class LocalServerLimitsTest : public ::testing::Test {
-protected:
-    static void Answer(CConnection& connection, const std::string&) { connection.Send("ok"); }
-};
-
-TEST_F(LocalServerLimitsTest, RequestsAndAnswersHaveTimeLimits) {
+// The listener itself, with handlers of its own.
+TEST(LocalServerListener, RequestsAndAnswersHaveTimeLimits) {
     std::atomic<int> answersCut{0};
     CLocalServer server([&](CConnection& connection, const std::string& request) {
         if (request.starts_with("GET /big")) {
@@ -500,11 +488,11 @@ TEST_F(LocalServerLimitsTest, RequestsAndAnswersHaveTimeLimits) {
     close(reader);
 }
 
-TEST_F(LocalServerLimitsTest, AcceptGoesOnAfterTransientErrors) {
+TEST(LocalServerListener, AcceptGoesOnAfterTransientErrors) {
     for (const int error : {EMFILE, ENFILE, ENOBUFS, ENOMEM, EPROTO, ENETDOWN, EHOSTUNREACH, ENONET,
                             EOPNOTSUPP, EPERM, ECONNABORTED}) {
         std::atomic<int> failures{1};
-        CLocalServer server(Answer);
+        CLocalServer server([](CConnection& connection, const std::string&) { connection.Send("ok"); });
         server.SetAcceptFunction([&](int sockListen) {
             if (failures > 0) {
                 --failures;
