@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "analysis/LinkValue.h"
 #include "analysis/TextSearch.h"
 #include "common/Messages.h"
 #include "common/StringTable.h"
@@ -14,33 +15,6 @@ constexpr size_t kMaxBuiltUrl = 259;     // folder URLs and host names beyond it
 
 const char* const kLinkAttributes[] = {"href", "src", "background"};
 
-// The link in an attribute's value text (between "=" and ">"): quoted, up
-// to its closing quote (a quote not closed gives nothing), or unquoted, up
-// to the first space.
-std::string LinkOfValue(std::string_view text) {
-    std::string value(text);
-    for (char& ch : value) {
-        if (ch == '\r' || ch == '\n' || ch == '\t') {
-            ch = ' ';
-        } else if (ch == '\'') {
-            ch = '"';
-        }
-    }
-    value = Trim(value);
-    if (value.empty()) {
-        return "";
-    }
-    size_t start = value.find_first_not_of(' ');
-    if (value[start] == '"') {
-        const size_t close = value.find('"', start + 1);
-        if (close == std::string::npos) {
-            return "";
-        }
-        return Trim(std::string_view(value).substr(start + 1, close - start - 1));
-    }
-    const size_t space = value.find(' ', start);
-    return Trim(std::string_view(value).substr(start, space == std::string::npos ? space : space - start));
-}
 }  // namespace
 
 void CQuobrixDoc::ResetUrlListLocked(const std::string& first) {

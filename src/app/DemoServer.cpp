@@ -1,20 +1,10 @@
 #include "app/DemoServer.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <chrono>
-
 #include "common/FileUtil.h"
-#include "common/SendAll.h"
+#include "server/Connection.h"
 #include "server/RequestParser.h"
 
 namespace {
-constexpr size_t kMaxRequest = 16 * 1024;
-constexpr int kPollSliceMs = 100;  // how soon a stop is seen
-constexpr auto kRequestTimeLimit = std::chrono::seconds(10);
-
 std::string ContentType(const std::string& path) {
     const size_t dot = path.rfind('.');
     const std::string extension = dot == std::string::npos ? "" : path.substr(dot);
@@ -41,7 +31,9 @@ const char kNotFound[] =
 CDemoServer::CDemoServer(std::string folder, const std::string& address)
     : m_strFolder(std::move(folder)),
       m_strAddress(address),
-      m_server([this](int sock) { Serve(sock); }) {
+      m_server([this](CConnection& connection, const std::string& request) {
+          Serve(connection, request);
+      }) {
     if (m_server.Start(0, address)) {
         m_nPort = m_server.Port();
     }
@@ -57,31 +49,10 @@ void CDemoServer::SetSites(const std::string& site1, const std::string& site2) {
     m_strSite2 = site2;
 }
 
-void CDemoServer::Serve(int sock) {
-    std::string request;
-    char buffer[4096];
-    const auto deadline = std::chrono::steady_clock::now() + kRequestTimeLimit;
-    while (request.find("\r\n\r\n") == std::string::npos && request.size() < kMaxRequest &&
-           !m_server.Stopping() && std::chrono::steady_clock::now() < deadline) {
-        pollfd entry{sock, POLLIN, 0};
-        if (poll(&entry, 1, kPollSliceMs) <= 0) {
-            continue;
-        }
-        const ssize_t got = recv(sock, buffer, sizeof buffer, 0);
-        if (got <= 0) {
-            break;
-        }
-        request.append(buffer, static_cast<size_t>(got));
-    }
+void CDemoServer::Serve(CConnection& connection, const std::string& request) {
     if (const std::optional<std::string> target = RequestPath(request)) {
-        const std::string answer = Answer(*target);
-        bool closed = false;
-        SendAll(sock, answer.data(), answer.size(), &closed);
-        if (closed) {
-            return;
-        }
+        connection.Send(Answer(*target));
     }
-    close(sock);
 }
 
 std::string CDemoServer::Answer(const std::string& target) const {

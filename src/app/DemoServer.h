@@ -18,7 +18,7 @@ public:
     void SetSites(const std::string& site1, const std::string& site2);
 
 private:
-    void Serve(int sock);
+    void Serve(CConnection& connection, const std::string& request);
     std::string Answer(const std::string& target) const;
 
     const std::string m_strFolder;

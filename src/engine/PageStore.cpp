@@ -2,9 +2,16 @@
 
 #include <algorithm>
 
+#include "common/Sha256.h"
+#include "common/Text.h"
 #include "engine/Url.h"
 
 namespace {
+constexpr size_t kFolderNameMax = 255;  // NAME_MAX of the usual file systems
+constexpr size_t kFileNameMax = kFolderNameMax - COMPANION_SUFFIX.size();  // 247
+constexpr size_t kMarkHexDigits = 16;
+constexpr size_t kMarkSize = 1 + kMarkHexDigits;  // "~" + hex
+
 bool IsDotSegment(std::string_view segment) {
     return segment == "." || segment == "..";
 }
@@ -38,6 +45,32 @@ bool IsReplacedInExtra(char ch) {
             return false;
     }
 }
+
+bool EndsWithCompanionSuffix(std::string_view name) {
+    return name.size() >= COMPANION_SUFFIX.size() &&
+           EqualsNoCase(name.substr(name.size() - COMPANION_SUFFIX.size()), COMPANION_SUFFIX);
+}
+
+bool IsUtf8Continuation(char ch) {
+    return (static_cast<unsigned char>(ch) & 0xC0) == 0x80;
+}
+
+// A name of at most limit bytes (at least the mark's) that stands for name:
+// its longest prefix that leaves room for the mark, not cut inside a UTF-8
+// character (a browser would turn the broken byte into another link), then
+// "~" and the first hex digits of its SHA-256, the same on every machine.
+std::string MarkedName(std::string_view name, size_t limit) {
+    size_t keep = std::min(name.size(), limit - kMarkSize);
+    while (keep > 0 && keep < name.size() && IsUtf8Continuation(name[keep])) {
+        --keep;
+    }
+    return std::string(name.substr(0, keep)) + "~" +
+           CSha256::HexDigest(name).substr(0, kMarkHexDigits);
+}
+
+bool NeedsMark(std::string_view name, size_t limit) {
+    return name.size() > limit || EndsWithCompanionSuffix(name);
+}
 }  // namespace
 
 std::string UrlToLocalPath(const std::string& taskDir, std::string_view url) {
@@ -50,12 +83,38 @@ std::string UrlToLocalPath(const std::string& taskDir, std::string_view url) {
         parts->m_strHost.find('/') != std::string::npos || HasDotSegment(parts->m_strPath)) {
         return {};
     }
-    std::string path = taskDir + parts->m_strHost + parts->m_strPath;
-    if (path.back() == '/') {
-        path += "index.html";
+    // The folders, "/" or "/docs/", each kept as a name of its own.
+    const std::string& urlPath = parts->m_strPath;
+    const size_t nameBegin = urlPath.rfind('/') + 1;
+    std::string folders = "/";
+    for (size_t begin = 1; begin < nameBegin;) {
+        const size_t end = urlPath.find('/', begin);
+        const std::string_view folder = std::string_view(urlPath).substr(begin, end - begin);
+        folders += NeedsMark(folder, kFolderNameMax) ? MarkedName(folder, kFolderNameMax)
+                                                     : std::string(folder);
+        folders += '/';
+        begin = end + 1;
+    }
+
+    std::string name = urlPath.substr(nameBegin);
+    if (name.empty()) {
+        name = "index.html";
     }
     for (const char ch : parts->m_strExtra) {
-        path += IsReplacedInExtra(ch) ? '-' : ch;
+        name += IsReplacedInExtra(ch) ? '-' : ch;
     }
+    if (NeedsMark(name, kFileNameMax)) {
+        // The local server finds a copy by mapping its path below the host as
+        // a URL path, which has at most URL_PART_MAX bytes: the shortened name
+        // stays within that where the folders leave room.
+        const size_t room = URL_PART_MAX - std::min(folders.size(), URL_PART_MAX);
+        name = MarkedName(name, std::clamp(room, kMarkSize, kFileNameMax));
+    }
+    return taskDir + parts->m_strHost + folders + name;
+}
+
+std::string CompanionPath(std::string_view storedPath) {
+    std::string path(storedPath);
+    path += COMPANION_SUFFIX;
     return path;
 }

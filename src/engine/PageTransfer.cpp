@@ -12,6 +12,7 @@
 #include "common/StringTable.h"
 #include "common/Text.h"
 #include "engine/HttpResponse.h"
+#include "engine/PageStore.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
@@ -227,25 +228,31 @@ bool CPageTransfer::StoreFile(const std::string& header) {
         DiskFull(errno, m_strStoredPath);
         return false;
     }
-    // The companion keeps the header as received. It is opened without
-    // truncation: a longer older header may follow the new blank line.
-    const std::string companionPath = m_strStoredPath + ".Quobrix";
-    const int companion = open(companionPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    // The companion describes the stored copy beside it, so there is none
+    // without one; a stale one from an earlier retrieval goes too.
+    const std::string companionPath = CompanionPath(m_strStoredPath);
+    if (m_fd < 0) {
+        unlink(companionPath.c_str());
+        return true;  // the page is read without a stored copy
+    }
+    // The header as received, replacing any older one whole.
+    const int companion =
+        open(companionPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const bool written =
+        companion >= 0 && m_doc.WriteToFile(companion, header.data(), header.size());
+    const int error = errno;
     if (companion >= 0) {
-        const bool written = m_doc.WriteToFile(companion, header.data(), header.size());
-        const int error = errno;
         close(companion);
-        if (!written && IsDiskFull(error)) {
-            if (m_fd >= 0) {
-                RemoveStoredFile();
-            } else {
-                unlink(companionPath.c_str());  // an older copy that was not replaced stays
-            }
+    }
+    if (!written) {
+        if (IsDiskFull(error)) {
+            RemoveStoredFile();
             DiskFull(error, companionPath);
             return false;
         }
+        unlink(companionPath.c_str());  // the copy stays, typed by its name
     }
-    return true;  // other failures leave the page without a stored copy
+    return true;
 }
 
 bool CPageTransfer::WriteStored(const char* data, size_t count) {
@@ -274,7 +281,7 @@ void CPageTransfer::RemoveStoredFile() {
     CloseFile();
     if (!m_strStoredPath.empty()) {
         unlink(m_strStoredPath.c_str());
-        unlink((m_strStoredPath + ".Quobrix").c_str());
+        unlink(CompanionPath(m_strStoredPath).c_str());
     }
 }
 

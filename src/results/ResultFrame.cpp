@@ -74,33 +74,24 @@ std::string HomeBanner() {
 }
 
 // Sends the pieces in order, each whole; stops at the first failed send.
-// *pClosed tells whether SendAll closed the socket then.
-int SendPieces(int sock, const std::vector<std::string>& pieces, bool* pClosed) {
+int SendPieces(const SendFunction& send, const std::vector<std::string>& pieces) {
     for (const std::string& piece : pieces) {
-        bool closed = false;
-        if (SendAll(sock, piece.data(), piece.size(), &closed) < 0) {
-            if (pClosed != nullptr) {
-                *pClosed = closed;
-            }
+        if (!send(piece)) {
             return 0;
         }
-    }
-    if (pClosed != nullptr) {
-        *pClosed = false;
     }
     return 1;
 }
 }  // namespace
 
-int CQuobrixDoc::SendResultPageHead(int sock, int page, bool* pClosed) {
-    if (SendPieces(sock, {DocumentStart(page)}, pClosed) == 0 ||
-        SendResultNavigation(sock, page, true, pClosed) == 0) {
+int CQuobrixDoc::SendResultPageHead(const SendFunction& send, int page) {
+    if (SendPieces(send, {DocumentStart(page)}) == 0 || SendResultNavigation(send, page, true) == 0) {
         return 0;
     }
-    return SendPieces(sock, {std::string(kTableStart)}, pClosed);
+    return SendPieces(send, {std::string(kTableStart)});
 }
 
-int CQuobrixDoc::SendResultNavigation(int sock, int page, bool bTop, bool* pClosed) {
+int CQuobrixDoc::SendResultNavigation(const SendFunction& send, int page, bool bTop) {
     // Read once: the server may ask while a row moves the task to a new page.
     const int current = m_nResultPage;
     const bool bBlock = !bTop && current > 0;  // the bottom one, only with several pages
@@ -120,12 +111,12 @@ int CQuobrixDoc::SendResultNavigation(int sock, int page, bool bTop, bool* pClos
     if (bBlock) {
         pieces.emplace_back(kBlockEnd);
     }
-    return SendPieces(sock, pieces, pClosed);
+    return SendPieces(send, pieces);
 }
 
-int CQuobrixDoc::SendResultPageFoot(int sock, int page, bool* pClosed) {
-    if (SendResultNavigation(sock, page, false, pClosed) == 0) {
+int CQuobrixDoc::SendResultPageFoot(const SendFunction& send, int page) {
+    if (SendResultNavigation(send, page, false) == 0) {
         return 0;
     }
-    return SendPieces(sock, {std::string(kDocumentEnd)}, pClosed);
+    return SendPieces(send, {std::string(kDocumentEnd)});
 }

@@ -2,28 +2,50 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <system_error>
 
+#include "server/Connection.h"
+#include "server/RequestReader.h"
+
 namespace {
-constexpr int kListenBacklog = 64;
-constexpr int kAcceptSliceMs = 200;  // how soon the accept thread sees a stop
-constexpr int kSendTimeoutSeconds = 10;  // a client that stops reading is dropped
+constexpr int kListenBacklog = 256;
+constexpr int kPollSliceMs = 100;  // how soon the accept thread sees a stop
+// After a failed accept (no descriptors or memory left, a network error passed
+// on by the system) the listening socket rests this long, then is tried again.
+constexpr auto kAcceptPause = std::chrono::milliseconds(100);
+
+// accept4 fails for good only when the listening socket itself is gone.
+bool ListenerGone(int error) {
+    return error == EBADF || error == EINVAL || error == ENOTSOCK || error == EFAULT;
+}
 }  // namespace
 
-CLocalServer::CLocalServer(std::function<void(int sock)> handler) : m_handler(std::move(handler)) {}
+CLocalServer::CLocalServer(Handler handler)
+    : m_handler(std::move(handler)), m_fnAccept([](int sockListen) {
+          return accept4(sockListen, nullptr, nullptr, SOCK_CLOEXEC);
+      }) {}
 
 CLocalServer::~CLocalServer() {
     Stop();
 }
 
+void CLocalServer::SetTimeLimits(std::chrono::milliseconds request,
+                                 std::chrono::milliseconds answer) {
+    m_requestTimeLimit = request;
+    m_answerTimeLimit = answer;
+}
+
+void CLocalServer::SetAcceptFunction(AcceptFunction fnAccept) {
+    m_fnAccept = std::move(fnAccept);
+}
+
 bool CLocalServer::Start(int port, const std::string& address) {
-    m_sockListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Non-blocking: the accept thread takes every waiting connection at once.
+    m_sockListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (m_sockListen < 0) {
         return false;
     }
@@ -53,18 +75,12 @@ void CLocalServer::Stop() {
     if (m_sockListen < 0) {
         return;
     }
-    {
-        // Set under the lock the accept thread waits with, so that the wake-up
-        // cannot fall between its check and its wait.
-        std::lock_guard lock(m_lock);
-        m_bStopping = true;
-    }
-    m_slotFreed.notify_all();
+    m_bStopping = true;
     shutdown(m_sockListen, SHUT_RDWR);
     if (m_acceptThread.joinable()) {
         m_acceptThread.join();
     }
-    // Connection threads end on their own once they see the stop.
+    // Connection threads end on their own once their sends see the stop.
     std::list<Connection> connections;
     {
         std::lock_guard lock(m_lock);
@@ -101,45 +117,69 @@ void CLocalServer::JoinFinished() {
 }
 
 void CLocalServer::AcceptLoop() {
+    CRequestReader reader(m_requestTimeLimit);
     while (!m_bStopping) {
-        {
-            std::unique_lock lock(m_lock);
-            m_slotFreed.wait(lock, [this] { return m_bStopping || m_nActive < kMaxConnections; });
-        }
         JoinFinished();
-        pollfd entry{m_sockListen, POLLIN, 0};
-        if (poll(&entry, 1, kAcceptSliceMs) <= 0) {
+        Dispatch(reader);
+        const bool accepting =
+            reader.HasRoom() && std::chrono::steady_clock::now() >= m_acceptPausedUntil;
+        if (reader.Poll(accepting ? m_sockListen : -1, kPollSliceMs) && !m_bStopping &&
+            !AcceptWaiting(reader)) {
+            break;
+        }
+    }
+    reader.CloseAll();
+}
+
+bool CLocalServer::AcceptWaiting(CRequestReader& reader) {
+    while (reader.HasRoom()) {
+        const int sock = m_fnAccept(m_sockListen);
+        if (sock >= 0) {
+            reader.Add(sock);
             continue;
         }
-        const int sock = accept4(m_sockListen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (sock < 0) {
-            if (errno == EMFILE || errno == ENFILE) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));  // wait for descriptors
-                continue;
-            }
-            if (errno == EINTR || errno == ECONNABORTED || errno == EAGAIN) {
-                continue;
-            }
-            return;  // the listening socket was shut down
+        if (ListenerGone(errno)) {
+            return false;
         }
-        const timeval sendTimeout{kSendTimeoutSeconds, 0};
-        setsockopt(sock, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return true;  // none left
+        }
+        // Anything but an interrupted call or a connection aborted meanwhile
+        // (EMFILE, ENFILE, ENOBUFS, ENOMEM, EPROTO, ENETDOWN, EHOSTUNREACH,
+        // ...) passes with time, while the listening socket stays readable.
+        if (errno != EINTR && errno != ECONNABORTED) {
+            m_acceptPausedUntil = std::chrono::steady_clock::now() + kAcceptPause;
+            return true;
+        }
+    }
+    return true;
+}
 
-        std::lock_guard lock(m_lock);
+void CLocalServer::Dispatch(CRequestReader& reader) {
+    std::lock_guard lock(m_lock);
+    while (m_nActive < kMaxConnections) {
+        std::optional<CRequestReader::CRequest> request = reader.TakeWhole();
+        if (!request) {
+            return;
+        }
         ++m_nActive;
         Connection& connection = m_connections.emplace_back();
         try {
-            connection.thread = std::thread([this, &connection, sock] {
-                m_handler(sock);
+            connection.thread = std::thread([this, &connection, sock = request->m_sock,
+                                             text = std::move(request->m_strText)] {
+                {
+                    CConnection answering(sock, m_bStopping, m_answerTimeLimit);
+                    m_handler(answering, text);
+                }
                 std::lock_guard doneLock(m_lock);
                 connection.done = true;
                 --m_nActive;
-                m_slotFreed.notify_all();
             });
         } catch (const std::system_error&) {
-            m_connections.pop_back();  // no thread to serve it: drop the connection
+            m_connections.pop_back();  // no thread to answer it: drop the connection
             --m_nActive;
-            close(sock);
+            close(request->m_sock);
+            return;
         }
     }
 }

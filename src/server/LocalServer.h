@@ -1,27 +1,46 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
+#include <chrono>
 #include <functional>
 #include <list>
 #include <mutex>
 #include <string>
 #include <thread>
 
-// The loopback listener of the local web server: one accept thread, one
-// thread per connection, at most kMaxConnections at once (further
-// connections wait in the listen queue, so local clients cannot exhaust the
-// program). Stop ends the accept thread and waits for every connection
-// thread; handlers see Stopping() and finish within a fraction of a second.
+class CConnection;
+class CRequestReader;
+
+// The loopback listener of the local server. Its accept thread also reads
+// the requests, without blocking, until each has arrived whole (CRequestReader),
+// so that slow or silent clients hold no thread; then one thread per request
+// answers it, at most kMaxConnections at once (further whole requests wait
+// for a thread). Stop ends the accept thread, closes the connections still
+// sending their request and waits for every connection thread, whose sends
+// see the stop within a fraction of a second.
 class CLocalServer {
 public:
     static constexpr int kMaxConnections = 64;
+    // A client sends its request within this time or is closed unanswered.
+    static constexpr std::chrono::milliseconds kRequestTimeLimit{5000};
+    // An answer goes out within this time or its connection is closed; a live
+    // result page renews it while the task runs.
+    static constexpr std::chrono::milliseconds kAnswerTimeLimit{60000};
 
-    // handler owns the connection socket it is given and closes it.
-    explicit CLocalServer(std::function<void(int sock)> handler);
+    // Called on a connection thread with the request's header; the connection
+    // closes when it returns.
+    using Handler = std::function<void(CConnection& connection, const std::string& request)>;
+    // Stands for accept4 on the listening socket: tests let it fail.
+    using AcceptFunction = std::function<int(int sockListen)>;
+
+    explicit CLocalServer(Handler handler);
     ~CLocalServer();
     CLocalServer(const CLocalServer&) = delete;
     CLocalServer& operator=(const CLocalServer&) = delete;
+
+    // Before Start only.
+    void SetTimeLimits(std::chrono::milliseconds request, std::chrono::milliseconds answer);
+    void SetAcceptFunction(AcceptFunction fnAccept);
 
     // Listens on a loopback address (127.0.0.1 unless named) at port (0: the
     // system chooses). False on failure.
@@ -39,15 +58,23 @@ private:
     };
 
     void AcceptLoop();
+    // Takes the connections waiting on the listening socket, while there is
+    // room for them; false when the listening socket is gone.
+    bool AcceptWaiting(CRequestReader& reader);
+    // Starts threads for whole requests while fewer than kMaxConnections run.
+    void Dispatch(CRequestReader& reader);
     void JoinFinished();
 
-    std::function<void(int)> m_handler;
+    Handler m_handler;
+    AcceptFunction m_fnAccept;
+    std::chrono::milliseconds m_requestTimeLimit = kRequestTimeLimit;
+    std::chrono::milliseconds m_answerTimeLimit = kAnswerTimeLimit;
     int m_sockListen = -1;
     int m_nPort = 0;
     std::atomic<bool> m_bStopping{false};
     std::thread m_acceptThread;
+    std::chrono::steady_clock::time_point m_acceptPausedUntil;  // accept thread only
     mutable std::mutex m_lock;  // the connections
-    std::condition_variable m_slotFreed;
     std::list<Connection> m_connections;
     int m_nActive = 0;
 };

@@ -9,8 +9,8 @@
 #include <optional>
 #include <utility>
 
+#include "analysis/LinkValue.h"
 #include "analysis/TextSearch.h"
-#include "common/SendAll.h"
 #include "common/Text.h"
 #include "engine/PageStore.h"
 #include "engine/UrlCombine.h"
@@ -98,42 +98,32 @@ private:
     int m_nFound = kUnknown;
 };
 
-// The link in an attribute's value text (between "=" and ">"): quoted (by " or '),
-// up to its closing quote, or unquoted, up to the first white space. Nothing when
-// there is no value, the quote is not closed, or the link is empty or a "#" link.
-std::optional<std::string> LinkOfValue(std::string_view text) {
-    std::string value(text);
-    for (char& ch : value) {
-        if (ch == '\r' || ch == '\n' || ch == '\t') {
-            ch = ' ';
-        }
-    }
-    value = Trim(value);
-    if (value.empty()) {
-        return std::nullopt;
-    }
-    for (char& ch : value) {
-        if (ch == '\'') {
-            ch = '"';
-        }
-    }
-    const size_t start = value.find_first_not_of(' ');
-    std::string link;
-    if (value[start] == '"') {
-        const size_t close = value.find('"', start + 1);
-        if (close == std::string::npos) {
-            return std::nullopt;
-        }
-        link = Trim(std::string_view(value).substr(start + 1, close - start - 1));
-    } else {
-        const size_t space = value.find(' ', start);
-        link = Trim(std::string_view(value).substr(
-            start, space == std::string::npos ? std::string::npos : space - start));
-    }
+// The link of an attribute's value text, unless it is empty or a "#" link.
+std::optional<std::string> LinkToRewrite(std::string_view text) {
+    std::string link = LinkOfValue(text);
     if (link.empty() || link[0] == '#') {
         return std::nullopt;
     }
     return link;
+}
+
+// The link as it goes into the attribute: the bytes that could end the value,
+// quoted or not, as "%XX" ("a b's.html" -> "a%20b%27s.html"), which browsers and
+// the server read as the same link. Other bytes, UTF-8 included, stay as they
+// are: browsers encode them when they send the link.
+std::string AttributeSafe(std::string_view link) {
+    std::string safe;
+    safe.reserve(link.size());
+    for (const char ch : link) {
+        if (ch == '"' || ch == '\'' || ch == '>' || IsSpace(ch)) {
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(ch));
+            safe += escape;
+        } else {
+            safe += ch;
+        }
+    }
+    return safe;
 }
 
 // Puts newLink in place of the value of the tag's first "href" (or, without one,
@@ -159,9 +149,7 @@ bool ReplaceLinkValue(std::string& tag, const std::string& newLink) {
         return false;
     }
     for (char& ch : lower) {
-        if (ch == '\'') {
-            ch = '"';
-        } else if (ch == '\r' || ch == '\n' || ch == '\t') {
+        if (ch == '\r' || ch == '\n' || ch == '\t') {
             ch = ' ';
         }
     }
@@ -169,8 +157,8 @@ bool ReplaceLinkValue(std::string& tag, const std::string& newLink) {
     while (m < lower.size() && lower[m] == ' ') {
         ++m;
     }
-    if (m < lower.size() && lower[m] == '"') {
-        const size_t close = lower.find('"', m + 1);
+    if (m < lower.size() && (lower[m] == '"' || lower[m] == '\'')) {
+        const size_t close = ClosingQuote(lower, m);
         if (close == std::string::npos) {
             return false;
         }
@@ -288,7 +276,10 @@ CPageRewriter::ELink CPageRewriter::NewLinkOf(const std::string& combined,
         return ELink::Remote;
     }
     // Below the task directory, from the "/" that ends it: "/host/docs/a.html#part".
-    newLink = stored.substr(taskDir.empty() ? 0 : taskDir.size() - 1);
+    // A backslash in a stored name goes as "%5C": browsers read a bare one as "/".
+    newLink.clear();
+    AppendReplacing(newLink, std::string_view(stored).substr(taskDir.empty() ? 0 : taskDir.size() - 1),
+                    '\\', "%5C");
     return ELink::Local;
 }
 
@@ -320,7 +311,7 @@ void CPageRewriter::RewriteText(std::string& text, size_t pageBytes) const {
         if (q == std::string::npos || g == std::string::npos) {
             break;
         }
-        const std::optional<std::string> link = LinkOfValue(
+        const std::optional<std::string> link = LinkToRewrite(
             q < g ? std::string_view(text).substr(q + 1, g - q - 1) : std::string_view());
         const std::optional<std::string> combined =
             link ? CombineUrl(m_strBase, *link, kMaxCombinedUrl) : std::nullopt;
@@ -339,7 +330,7 @@ void CPageRewriter::RewriteText(std::string& text, size_t pageBytes) const {
         if (blank >= 0) {
             tag.replace(static_cast<size_t>(blank), 6, "_self");
         }
-        if (!ReplaceLinkValue(tag, newLink)) {
+        if (!ReplaceLinkValue(tag, AttributeSafe(newLink))) {
             p = p1;
             continue;
         }
@@ -370,11 +361,8 @@ void CPageRewriter::RewriteText(std::string& text, size_t pageBytes) const {
     }
 }
 
-void SendRewrittenPage(int sock, int file, const std::string& requestPath,
-                       const CRewriteSettings& settings, bool* pClosed) {
-    bool closed = false;
-    bool* const pSendClosed = pClosed != nullptr ? pClosed : &closed;
-    *pSendClosed = false;
+void SendRewrittenPage(const SendFunction& send, int file, const std::string& requestPath,
+                       const CRewriteSettings& settings) {
     const CPageRewriter rewriter(settings, requestPath);
     if (!rewriter.IsValid()) {
         return;
@@ -389,7 +377,7 @@ void SendRewrittenPage(int sock, int file, const std::string& requestPath,
         size_t consumed = 0;
         const std::string text = rewriter.RewriteChunk(
             std::string_view(buffer.data(), static_cast<size_t>(got)), consumed);
-        if (!text.empty() && SendAll(sock, text.data(), text.size(), pSendClosed) < 0) {
+        if (!text.empty() && !send(text)) {
             return;
         }
         offset += static_cast<off_t>(consumed);

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/SendAll.h"
+
 // What the rewriting of stored pages needs from the task.
 struct CRewriteSettings {
     std::string m_strTaskDir;  // ends with "/"
@@ -52,8 +54,7 @@ private:
 };
 
 // Reads the open file from its start in chunks of up to 4096 bytes, rewrites and sends each.
-// Stops at a failed read or the end; after a failed send it returns (SendAll has closed the
-// socket when *pClosed says so). Sends nothing when the request path is not valid. Called on
-// the connection's own thread.
-void SendRewrittenPage(int sock, int file, const std::string& requestPath,
-                       const CRewriteSettings& settings, bool* pClosed);
+// Stops at a failed read, a failed send or the end. Sends nothing when the request path is not
+// valid. Called on the connection's own thread.
+void SendRewrittenPage(const SendFunction& send, int file, const std::string& requestPath,
+                       const CRewriteSettings& settings);

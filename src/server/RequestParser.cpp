@@ -4,16 +4,70 @@
 
 #include "common/Text.h"
 
+namespace {
+int HexValue(char ch) {
+    if (ch >= '0' && ch <= '9') {
+        return ch - '0';
+    }
+    const char lower = ToLowerAscii(ch);
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+}
+}  // namespace
+
+size_t RequestHeaderEnd(std::string_view received) {
+    // The blank line: a line feed, perhaps a carriage return, a line feed.
+    for (size_t at = received.find('\n'); at != std::string_view::npos;
+         at = received.find('\n', at + 1)) {
+        if (at + 1 < received.size() && received[at + 1] == '\n') {
+            return at + 2;
+        }
+        if (at + 2 < received.size() && received[at + 1] == '\r' && received[at + 2] == '\n') {
+            return at + 3;
+        }
+    }
+    return std::string_view::npos;
+}
+
 std::optional<std::string> RequestPath(std::string_view request) {
-    const size_t first = request.find(' ');
+    const std::string_view line = request.substr(0, request.find_first_of("\r\n"));
+    const size_t first = line.find(' ');
     if (first == std::string_view::npos) {
         return std::nullopt;
     }
-    const size_t second = request.find(' ', first + 1);
-    if (second == std::string_view::npos || second == first + 1) {
+    const size_t second = line.find(' ', first + 1);
+    if (second == std::string_view::npos || second == first + 1 || line[first + 1] != '/') {
         return std::nullopt;
     }
-    return std::string(request.substr(first + 1, second - first - 1));
+    return std::string(line.substr(first + 1, second - first - 1));
+}
+
+std::optional<std::string> PercentDecoded(std::string_view text) {
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (size_t at = 0; at < text.size(); ++at) {
+        const int high = text[at] == '%' && at + 2 < text.size() ? HexValue(text[at + 1]) : -1;
+        const int low = high >= 0 ? HexValue(text[at + 2]) : -1;
+        if (low < 0) {
+            decoded += text[at];
+            continue;
+        }
+        const char byte = static_cast<char>(high * 16 + low);
+        if (byte == '/' || byte == '\0') {
+            return std::nullopt;
+        }
+        decoded += byte;
+        at += 2;
+    }
+    return decoded;
+}
+
+std::string WithHostSlash(std::string_view name) {
+    const size_t hostEnd = name.find_first_of("/?#");
+    if (hostEnd != std::string_view::npos && name[hostEnd] == '/') {
+        return std::string(name);
+    }
+    const size_t at = hostEnd == std::string_view::npos ? name.size() : hostEnd;
+    return std::string(name.substr(0, at)) + "/" + std::string(name.substr(at));
 }
 
 CRequestTarget ClassifyName(std::string_view name) {

@@ -6,11 +6,28 @@
 
 // Reading a request of the local server: only its path matters; the method,
 // the version and the header lines are ignored, and every request is
-// answered as a GET.
+// answered as a GET. Lines may end in CR LF or in a bare LF.
 
-// The path between the first space and the next one ("/docs/a.html");
-// nothing when a space is missing or the path is empty. Not decoded.
+// Where the request's header ends: the position after its blank line
+// ("GET / HTTP/1.0\r\n\r\n" or "GET / HTTP/1.0\n\n"); npos while it has not
+// arrived whole.
+size_t RequestHeaderEnd(std::string_view received);
+
+// The path of the request line, between its first space and the next one
+// ("/docs/a.html"), as sent. Nothing for a malformed request line: a space
+// missing ("GET /x"), an empty path, or a path that does not begin with "/".
 std::optional<std::string> RequestPath(std::string_view request);
+
+// The text with every "%XX" (two hexadecimal digits) turned into its byte:
+// "sp%20ace.html" -> "sp ace.html". A "%" without two digits stays as it is.
+// Nothing when a decoded byte would be a "/" or a zero byte ("a%2Fb"), which
+// must never split or cut a name.
+std::optional<std::string> PercentDecoded(std::string_view text);
+
+// A name that names a host alone ("host", "host?x") with the "/" that begins
+// its path ("host/", "host/?x"); other names unchanged. Both name the same
+// stored copy, the host's index.html.
+std::string WithHostSlash(std::string_view name);
 
 // The value of the request's first "Host:" line (name without case), trimmed:
 // "127.0.0.1:8080". Nothing when the request has no such line (an HTTP/1.0

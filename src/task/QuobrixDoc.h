@@ -15,6 +15,7 @@
 #include "common/AtomicValue.h"
 #include "common/NotifyTarget.h"
 #include "common/ListIndex.h"
+#include "common/SendAll.h"
 #include "common/ThreadHandle.h"
 #include "task/Document.h"
 #include "task/DocumentPrompts.h"
@@ -76,6 +77,7 @@
 // looked up while a lock the GUI thread takes is held. State changes and file
 // errors decided under m_csSlots wait in a queue and are sent, in order, once
 // the deciding thread has let go of its locks (DeliverNotes).
+class CConnection;
 class CLocalServer;
 
 class CQuobrixDoc : public CDocument, public CTaskFields {
@@ -301,8 +303,9 @@ public:
     bool StartLocalServer(int port = 0);
     // Ends live streams and waits for every connection thread.
     void StopLocalServer();
-    // Answers one connection; owns the socket and closes it.
-    void ServeRequest(int sock);
+    // Answers one request (its header, as read by the server) on a connection
+    // thread; the connection closes afterwards.
+    void ServeRequest(CConnection& connection, const std::string& request);
     // Copies of the paths the server reads while tasks change, under m_csResults.
     std::string GetTaskDir();
     std::string GetResultPagePath();
@@ -315,10 +318,10 @@ public:
     void WriteResultEntry(int slot);
     void CloseResultFile();
     // The frame around a result page's rows, sent on a connection of the local server. 1 when
-    // sent, 0 when a send failed; *pClosed tells whether SendAll closed the socket then.
-    int SendResultPageHead(int sock, int page, bool* pClosed);
-    int SendResultNavigation(int sock, int page, bool bTop, bool* pClosed);
-    int SendResultPageFoot(int sock, int page, bool* pClosed);
+    // sent, 0 when a send failed (nothing more is sent then).
+    int SendResultPageHead(const SendFunction& send, int page);
+    int SendResultNavigation(const SendFunction& send, int page, bool bTop);
+    int SendResultPageFoot(const SendFunction& send, int page);
 
     // Abstract settings: kept by the run, not by the task file.
     AtomicValue<int> m_nAbstractMaxLength{300};
@@ -399,9 +402,9 @@ private:
     void BindOpenedCredential();
 
     std::unique_ptr<CLocalServer> m_pServer;
-    bool ServerStopping() const;
-    void StreamResultPage(int sock, int page, int file, bool& closed);
-    void SendStoredFile(int sock, int file, bool& closed);
+    void ServeStoredCopy(CConnection& connection, const std::string& name, int port);
+    void StreamResultPage(CConnection& connection, int page, int file);
+    void SendStoredFile(CConnection& connection, int file);
 
     enum class NextWork { Work, Leave, LeaveInactive, LeavePausedAfterSite };
     NextWork ChooseNextWork(int slot);

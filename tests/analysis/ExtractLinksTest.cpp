@@ -47,6 +47,10 @@ TEST_F(ExtractLinksTest, AttributeValuesAreReadAsWritten) {
         {"<a href=\"#top\">", {}},  // the page itself, already listed
         {"<a href=\"mailto:a@example.invalid\"><a href=\"javascript:go()\">", {}},
         {"<a href=\"unclosed.html>", {}},
+        {"<a href=\"it's.html\">", {"http://host/dir/it's.html"}},
+        {"<a href='say\"hi.html'>", {"http://host/dir/say\"hi.html"}},
+        {"<a href=it's.html>", {"http://host/dir/it's.html"}},
+        {"<a href=\"mixed.html'>", {}},
         {"<a href=\"\">", {}},
         {"<a href=\"first.html\" src=\"second.gif\">", {"http://host/dir/first.html"}},
         {"<a href=\"/top.html#part\">", {"http://host/top.html"}},

@@ -119,7 +119,7 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
     page("/",
          "Cider news. <a href=\"a.html\" target=\"_blank\">a</a> <a href=\"b.html\">b</a> "
          "<a href=\"missing.html\">gone</a> <a href=\"https://example.invalid/x\">web</a> "
-         "<a href=hostile.html>h</a> <a href=q\"/data-injected=1/x>q</a>");
+         "<a href=hostile.html>h</a> <a href=q\"/data-injected=1/x>q</a> <a href=spy.html>s</a>");
     page("/a.html", "Apple cider.");
     page("/b.html", "Pear.");
     // Page content that would be markup in the result page if let through.
@@ -129,6 +129,17 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
                           "</title><body>Hostile cider.</body>"));
     page("/q\"/data-injected=1/x", "Quoted.");
     site.Route("/missing.html", FixtureServer::Status(404, "Not Found"));
+    // A page whose script tries to read what else the server holds.
+    page("/spy.html",
+         "Spy cider.<script>"
+         "function grab(u) { try { var x = new XMLHttpRequest(); x.open('GET', u, false); x.send();"
+         " return 'read ' + x.status + ' ' + x.responseText.length; } catch (e) { return 'blocked'; } }"
+         "var b = document.body; b.setAttribute('data-ran', 'yes');"
+         "b.setAttribute('data-other', grab('/other.example/secret.html'));"
+         "b.setAttribute('data-header', grab('/other.example/secret.html.Quobrix'));"
+         "b.setAttribute('data-results', grab('/ResultPage0.html'));"
+         "b.setAttribute('data-same', grab('/127.0.0.1/a.html'));"
+         "</script>");
 
     CQuobrixDoc doc;
     doc.m_strTaskDir = dir.Path();
@@ -152,7 +163,7 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
     doc.JoinWorkers();
     browser.join();
     EXPECT_NE(live.find("<title>Seek Result - Page0</title>"), std::string::npos) << live;
-    EXPECT_EQ(Count(live, "src=\"remote.jpg\""), 5u) << "one row per page: /, a, b, hostile, q";
+    EXPECT_EQ(Count(live, "src=\"remote.jpg\""), 6u) << "one row per page: /, a, b, hostile, q, spy";
     const std::string localLink = "href=\"127.0.0.1/a.html\"";
     EXPECT_NE(live.find(localLink), std::string::npos) << live;
     EXPECT_NE(live.find("<font color=\"#FF0000\">Cider</font>"), std::string::npos);
@@ -173,6 +184,20 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
     EXPECT_NE(stored.find("<font color=\"#00FF00\">a</font>"), std::string::npos) << stored;
     EXPECT_NE(stored.find("href=\"http://127.0.0.1/missing.html\""), std::string::npos) << stored;
     EXPECT_NE(stored.find("href=\"https://example.invalid/x\""), std::string::npos) << stored;
+
+    // A stored page's script runs, but in an origin of its own: it reads
+    // neither another site's stored page, nor a header file, nor the results,
+    // nor its own site's pages.
+    std::filesystem::create_directories(dir.Path() + "other.example");
+    WriteFileBytes(dir.Path() + "other.example/secret.html", "<p>secret</p>");
+    WriteFileBytes(dir.Path() + "other.example/secret.html.Quobrix",
+                   "HTTP/1.0 200 OK\r\nSet-Cookie: session=secret\r\n\r\n");
+    const std::string spy = RenderedDom(root + "127.0.0.1/spy.html", dir.Path() + "profile4");
+    EXPECT_NE(spy.find("data-ran=\"yes\""), std::string::npos) << spy;
+    for (const char* attribute : {"data-other", "data-header", "data-results", "data-same"}) {
+        EXPECT_NE(spy.find(std::string(attribute) + "=\"blocked\""), std::string::npos)
+            << attribute << " in " << spy;
+    }
 
     // A page that was never retrieved: the 404 page.
     std::string missingConsole;

@@ -3,6 +3,7 @@
 
 #include "EngineFixture.h"
 #include "common/Messages.h"
+#include "engine/PageStore.h"
 
 namespace {
 using Paths = std::set<std::string>;
@@ -149,4 +150,35 @@ TEST_F(Crawl, KeywordsAreFoundAndHighlightedInTheResultRows) {
     EXPECT_FALSE(doc().m_bMatched[0]);
     rows = ReadFileBytes(m_dir.Path() + "ResultPage0.html");
     EXPECT_EQ(rows.find("#FF0000"), std::string::npos);
+}
+
+// Names too long to keep beside their header files are shortened; the rows
+// link to the shortened copies, and the local server maps each link back to
+// its copy.
+TEST_F(EngineTest, LongNamesAreStoredWithTheirHeadersAndLinkedFromTheirRows) {
+    FixtureServer server;
+    const std::pair<std::string, std::string> pages[] = {
+        {"/" + std::string(245, 'n') + ".html", "a name of 250 bytes"},
+        {"/" + std::string(150, 'p') + "?" + std::string(149, 'q'), "300 bytes with its query"}};
+    std::string links;
+    for (const auto& [path, body] : pages) {
+        server.Route(path, FixtureServer::Ok(body));
+        links += "<a href=\"" + path + "\">x</a> ";
+    }
+    server.Route("/", FixtureServer::Ok(links));
+    SiteTask(server);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(server.RequestCount(), 3u);
+
+    const std::string rows = ReadFileBytes(m_dir.Path() + "ResultPage0.html");
+    for (const auto& [path, body] : pages) {
+        SCOPED_TRACE(path.substr(0, 20));
+        const std::string stored = doc().UrlToLocalPath(server.Url(path));
+        ASSERT_FALSE(stored.empty());
+        const std::string link = stored.substr(m_dir.Path().size());
+        EXPECT_NE(rows.find("<a href=\"" + link + "\"><img src=\"local.jpg\""), std::string::npos);
+        EXPECT_EQ(ReadFileBytes(stored), body);
+        EXPECT_EQ(ReadFileBytes(stored + ".Quobrix").rfind("HTTP/1.0 200 OK\r\n", 0), 0u);
+        EXPECT_EQ(UrlToLocalPath(m_dir.Path(), "http://" + link), stored);
+    }
 }

@@ -453,3 +453,81 @@ TEST(DiskFull, AWriteThatFindsTheDiskFullPausesAndKeepsNoHalfCopy) {
         EXPECT_FALSE(std::filesystem::exists(stored + ".Quobrix"));
     }
 }
+
+// A URL named like a header file keeps to its own copy, whichever page comes
+// first; a page refused for its size takes only its own copy away.
+TEST_F(RetrievalTest, AUrlNamedLikeAHeaderFileKeepsToItsOwnCopy) {
+    const std::string headerA = Header("Content-Type: text/html\r\nX-Page: a\r\n");
+    const std::string headerQ = Header("Content-Type: text/plain\r\n");
+    FixtureServer server;
+    server.Route("/a.html.Quobrix", Raw(headerQ + "page q"));
+    struct Case {
+        const char* first;
+        const char* second;
+        bool bSecondRefused;
+    };
+    const Case cases[] = {{"/a.html", "/a.html.Quobrix", false},
+                          {"/a.html.Quobrix", "/a.html", false},
+                          {"/a.html.Quobrix", "/a.html", true}};
+    doc().m_nTextMaxK = 2;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.first) + (c.bSecondRefused ? ", then refused" : ""));
+        server.Route("/a.html", Raw(headerA + (c.bSecondRefused ? std::string(3000, 'g') : "page a")));
+        TempDir dir;
+        doc().m_strTaskDir = dir.Path();
+        EXPECT_GT(Fetch(server, c.first), 0);
+        EXPECT_EQ(Fetch(server, c.second) > 0, !c.bSecondRefused);
+        const std::string q = doc().UrlToLocalPath(server.Url("/a.html.Quobrix"));
+        EXPECT_EQ(ReadFileBytes(q), "page q");
+        EXPECT_EQ(ReadFileBytes(q + ".Quobrix"), headerQ);
+        const std::string a = dir.Path() + "127.0.0.1/a.html";
+        if (c.bSecondRefused) {
+            EXPECT_FALSE(std::filesystem::exists(a));
+            EXPECT_FALSE(std::filesystem::exists(a + ".Quobrix"));
+        } else {
+            EXPECT_EQ(ReadFileBytes(a), "page a");
+            EXPECT_EQ(ReadFileBytes(a + ".Quobrix"), headerA);
+        }
+    }
+}
+
+// "/dir" and "/dir/x.html" cannot both be kept: the one that is not has no
+// header file either, not even one left from an earlier run.
+TEST_F(RetrievalTest, APageThatCannotBeStoredHasNoHeaderFile) {
+    FixtureServer server;
+    server.Route("/dir", Raw(Header("Content-Type: text/html\r\n") + "dir page"));
+    server.Route("/dir/x.html", Raw(Header("Content-Type: text/html\r\n") + "x page"));
+    struct Case {
+        const char* first;
+        const char* second;
+        bool bStaleHeader;
+    };
+    const Case cases[] = {{"/dir", "/dir/x.html", false}, {"/dir/x.html", "/dir", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first);
+        TempDir dir;
+        doc().m_strTaskDir = dir.Path();
+        const std::string kept = dir.Path() + "127.0.0.1" + c.first;
+        const std::string lost = dir.Path() + "127.0.0.1" + c.second;
+        EXPECT_GT(Fetch(server, c.first), 0);
+        if (c.bStaleHeader) {
+            WriteFileBytes(lost + ".Quobrix", Header(""));
+        }
+        EXPECT_GT(Fetch(server, c.second), 0) << "read and analysed all the same";
+        EXPECT_EQ(doc().m_strLocalPath[0], lost);
+        EXPECT_TRUE(std::filesystem::exists(kept + ".Quobrix"));
+        EXPECT_FALSE(std::filesystem::exists(lost + ".Quobrix"));
+    }
+}
+
+// A page fetched again replaces its header file whole: nothing of a longer
+// older header trails the new one.
+TEST_F(RetrievalTest, AHeaderFileIsReplacedWhole) {
+    FixtureServer server;
+    const std::string shortHeader = Header("Content-Type: text/html\r\n");
+    server.Route("/a.html", Raw(Header("Set-Cookie: " + std::string(300, 'c') + "\r\n") + "old"));
+    EXPECT_EQ(Fetch(server, "/a.html"), 3);
+    server.Route("/a.html", Raw(shortHeader + "new"));
+    EXPECT_EQ(Fetch(server, "/a.html"), 3);
+    EXPECT_EQ(Stored(server, "/a.html.Quobrix"), shortHeader);
+}

@@ -3,15 +3,21 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
 #include "common/FileUtil.h"
 #include "common/StringTable.h"
 #include "server/BuiltInImages.h"
+#include "server/Connection.h"
+#include "server/LocalServer.h"
 #include "server/NotFoundPage.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
@@ -56,17 +62,21 @@ std::string ReadAnswer(int sock, std::chrono::milliseconds limit = 10s, const st
     return answer;
 }
 
+// Sends request as it is and reads the answer.
+std::string Exchange(int port, const std::string& request) {
+    const int sock = Connect(port);
+    send(sock, request.data(), request.size(), MSG_NOSIGNAL);
+    std::string answer = ReadAnswer(sock);
+    close(sock);
+    return answer;
+}
+
 // headers: whole lines; by default the Host a browser sends for the server.
 std::string Get(int port, const std::string& path, std::string headers = "") {
     if (headers.empty()) {
         headers = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
     }
-    const int sock = Connect(port);
-    const std::string request = "GET " + path + " HTTP/1.0\r\n" + headers + "\r\n";
-    send(sock, request.data(), request.size(), MSG_NOSIGNAL);
-    std::string answer = ReadAnswer(sock);
-    close(sock);
-    return answer;
+    return Exchange(port, "GET " + path + " HTTP/1.0\r\n" + headers + "\r\n");
 }
 
 // The policy header line of the server's own pages: no script at all.
@@ -74,6 +84,11 @@ std::string PolicyLine(int port) {
     return "Content-Security-Policy: default-src 'none'; img-src 'self' http://127.0.0.1:" +
            std::to_string(port) + "; style-src 'unsafe-inline'\r\n";
 }
+
+// How every stored copy's answer begins: it runs in a sandbox of its own.
+const std::string kStoredHead =
+    "HTTP/1.0 200 OK\r\nConnection: close\r\n"
+    "Content-Security-Policy: sandbox allow-scripts allow-forms allow-popups\r\n";
 
 std::string Body(const std::string& answer) {
     const size_t end = answer.find("\r\n\r\n");
@@ -172,16 +187,14 @@ TEST_F(LocalServerTest, StoredCopiesGetTheirOwnContentTypeOrOneByExtension) {
     Store("host/plain", "no extension", "HTTP/1.0 200 OK\r\nServer: x\r\n\r\n");
 
     const std::string page = Get(m_nPort, "/host/page.html");
-    EXPECT_EQ(page.rfind("HTTP/1.0 200 OK\r\nConnection: close\r\nContent-Type: text/html; "
-                         "charset=iso-8859-1\r\n\r\n",
-                         0),
+    EXPECT_EQ(page.rfind(kStoredHead + "Content-Type: text/html; charset=iso-8859-1\r\n\r\n", 0),
               0u);
     EXPECT_EQ(Body(page), "<a href=\"http://host/x.html\">x</a>") << "rewritten";
     const std::string upper = Get(m_nPort, "/host/upper.html");
     EXPECT_NE(upper.find("\r\nContent-type: TEXT/HTML\r\n\r\n"), std::string::npos);
     EXPECT_EQ(Body(upper), "<a href=\"/x.html\">x</a>") << "not rewritten";
     EXPECT_EQ(Get(m_nPort, "/host/data.bin"),
-              "HTTP/1.0 200 OK\r\nConnection: close\r\nContext-Type: application/x-javascript\r\n\r\nbinary\x01");
+              kStoredHead + "Context-Type: application/x-javascript\r\n\r\nbinary\x01");
     EXPECT_NE(Get(m_nPort, "/host/pic.gif").find("Content-Type: image/gif\r\n\r\nGIF89a..."),
               std::string::npos);
     EXPECT_NE(Get(m_nPort, "/host/plain").find("Context-Type: application/x-javascript"),
@@ -213,14 +226,12 @@ TEST_F(LocalServerTest, RequestsAreReadWholeOrDropped) {
     EXPECT_EQ(Body(ReadAnswer(sock)), "split");
     close(sock);
 
-    // No path, or a request that never ends its header: closed without an answer.
-    for (const std::string& request : {std::string("GARBAGE\r\n\r\n"), std::string("GET  HTTP/1.0\r\n\r\n"),
-                                       "GET /x HTTP/1.0\r\nX: " + std::string(70 * 1024, 'a')}) {
-        sock = Connect(m_nPort);
-        send(sock, request.data(), request.size(), MSG_NOSIGNAL);
-        EXPECT_EQ(ReadAnswer(sock), "");
-        close(sock);
-    }
+    // A request that never ends its header: closed without an answer.
+    const std::string endless = "GET /x HTTP/1.0\r\nX: " + std::string(70 * 1024, 'a');
+    sock = Connect(m_nPort);
+    send(sock, endless.data(), endless.size(), MSG_NOSIGNAL);
+    EXPECT_EQ(ReadAnswer(sock), "");
+    close(sock);
 }
 
 TEST_F(LocalServerTest, SilentClientsDoNotDelayOtherRequests) {
@@ -317,7 +328,181 @@ TEST_F(LocalServerTest, AStoredContentTypeEndsAtItsFirstControlCharacter) {
     for (const auto& [header, line] : headers) {
         Store("host/a.txt", "text", "HTTP/1.0 200 OK\r\n" + header);
         const std::string answer = Get(m_nPort, "/host/a.txt");
-        EXPECT_EQ(answer, "HTTP/1.0 200 OK\r\nConnection: close\r\n" + line + "\r\n\r\ntext")
-            << header;
+        EXPECT_EQ(answer, kStoredHead + line + "\r\n\r\ntext") << header;
+    }
+}
+
+TEST_F(LocalServerTest, StoredCopiesRunInASandboxAndHeaderFilesAreNeverServed) {
+    const std::string header = "HTTP/1.0 200 OK\r\nSet-Cookie: session=secret\r\n\r\n";
+    Store("host/a.html", "<p>page</p>", "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n");
+    Store("host/pic.gif", "GIF89a", "");
+    Store("host/a.html-", "dash", header);  // what "/host/a.html?.Quobrix" maps to
+    EXPECT_EQ(Get(m_nPort, "/host/a.html"),
+              kStoredHead + "Content-Type: text/html\r\n\r\n<p>page</p>");
+    EXPECT_EQ(Get(m_nPort, "/host/pic.gif"), kStoredHead + "Content-Type: image/gif\r\n\r\nGIF89a");
+    for (const char* path : {"/host/a.html.Quobrix", "/host/a.html.QUOBRIX", "/host/a.html%2EQuobrix",
+                             "/host/a.html-.Quobrix", "/host/a.html?.Quobrix", "/host/a.html%3F.quobrix"}) {
+        EXPECT_EQ(Get(m_nPort, path), NotFoundResponse(m_nPort)) << path;
+    }
+}
+
+TEST_F(LocalServerTest, PercentEncodedNamesReachTheirStoredCopies) {
+    Store("127.0.0.1/sp ace.html", "space", "");
+    Store("127.0.0.1/caf\xC3\xA9.html", "accent", "");
+    Store("127.0.0.1/100%41.txt", "as written", "");  // a name that holds "%" from its URL
+    Store("127.0.0.1/a/b.html", "nested", "");
+    Store("127.0.0.1/back\\slash.html", "backslash", "");
+    Store("127.0.0.1/dir x/index.html",
+          "<a href=\"b c.html\">B</a> <a href=\"caf\xC3\xA9.html\">C</a> <a href=\"it's.html\">I</a>",
+          "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n");
+    Store("127.0.0.1/dir x/b c.html", "b", "");
+    Store("127.0.0.1/dir x/caf\xC3\xA9.html", "c", "");
+    Store("127.0.0.1/dir x/it's.html", "i", "");
+    const std::pair<const char*, const char*> found[] = {
+        {"/127.0.0.1/sp%20ace.html", "space"},
+        {"/127.0.0.1/caf%C3%A9.html", "accent"},
+        {"/127.0.0.1/caf%c3%a9.html", "accent"},
+        {"/127.0.0.1/100%41.txt", "as written"},
+        {"/127.0.0.1/100%2541.txt", "as written"},
+        {"/127.0.0.1/dir%20x/it%27s.html", "i"},
+        {"/127.0.0.1/back%5Cslash.html", "backslash"},
+    };
+    for (const auto& [path, body] : found) {
+        EXPECT_EQ(Body(Get(m_nPort, path)), body) << path;
+    }
+    // Links leave the rewriting with their bytes, only what would end the
+    // attribute encoded; the browser encodes the rest and the server decodes it.
+    EXPECT_EQ(Body(Get(m_nPort, "/127.0.0.1/dir%20x/")),
+              "<a href=\"/127.0.0.1/dir%20x/b%20c.html\"><font color=\"#00FF00\">B</font></a> "
+              "<a href=\"/127.0.0.1/dir%20x/caf\xC3\xA9.html\"><font color=\"#00FF00\">C</font></a> "
+              "<a href=\"/127.0.0.1/dir%20x/it%27s.html\"><font color=\"#00FF00\">I</font></a>");
+    // A decoded "/" or zero byte never splits or cuts a name; ".." stays outside.
+    for (const char* path : {"/127.0.0.1/a%2Fb.html", "/127.0.0.1/a%2fb.html", "/127.0.0.1/a%00.html",
+                             "/127.0.0.1/%2E%2E/%2E%2E/secret.txt", "/127.0.0.1%2F..%2Fsecret.txt"}) {
+        EXPECT_EQ(Get(m_nPort, path), NotFoundResponse(m_nPort)) << path;
+    }
+}
+
+TEST_F(LocalServerTest, AHostWithoutItsSlashIsItsIndexPage) {
+    Store("host/index.html", "<a href=\"a.html\">A</a>", "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n");
+    Store("host/a.html", "a", "");
+    Store("plain/index.html", "index", "");
+    EXPECT_EQ(Get(m_nPort, "/host"), Get(m_nPort, "/host/"));
+    EXPECT_EQ(Body(Get(m_nPort, "/host")), "<a href=\"/host/a.html\"><font color=\"#00FF00\">A</font></a>");
+    EXPECT_EQ(Body(Get(m_nPort, "/plain")), "index");
+    EXPECT_EQ(Get(m_nPort, "/nohost"), NotFoundResponse(m_nPort));
+}
+
+TEST_F(LocalServerTest, SpecialFilesAreNeverOpened) {
+    Store("host/page.txt", "page", "");
+    ASSERT_EQ(mkfifo((m_doc.m_strTaskDir + "host/page.txt.Quobrix").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((m_doc.m_strTaskDir + "host/fifo.html").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((m_doc.m_strTaskDir + "ResultPage3.html").c_str(), 0600), 0);
+    EXPECT_EQ(Get(m_nPort, "/host/page.txt"),
+              kStoredHead + "Context-Type: application/x-javascript\r\n\r\npage");
+    EXPECT_EQ(Get(m_nPort, "/host/fifo.html"), NotFoundResponse(m_nPort));
+    EXPECT_EQ(Get(m_nPort, "/ResultPage3.html"), NotFoundResponse(m_nPort));
+}
+
+TEST_F(LocalServerTest, LineFeedsEndLinesAndMalformedRequestsGetABadRequestPage) {
+    Store("host/a.txt", "text", "");
+    const std::string port = std::to_string(m_nPort);
+    for (const std::string& request :
+         {std::string("GET /host/a.txt HTTP/1.0\n\n"), "GET /host/a.txt HTTP/1.0\nHost: 127.0.0.1:" + port + "\n\n",
+          std::string("GET /host/a.txt HTTP/1.0\r\nAccept: */*\n\r\n")}) {
+        EXPECT_EQ(Body(Exchange(m_nPort, request)), "text") << request;
+    }
+    EXPECT_EQ(Exchange(m_nPort, "GET /host/a.txt HTTP/1.0\nHost: evil.example:" + port + "\n\n")
+                  .rfind("HTTP/1.0 403 Forbidden\r\n", 0),
+              0u);
+    const std::string badStart =
+        "HTTP/1.0 400 Bad Request\r\nConnection: close\r\n" + PolicyLine(m_nPort) +
+        "Content-Type: text/html\r\n\r\n<html>";
+    for (const char* request : {"GET /host/a.txt\r\n\r\n", "GET /x\n\n", "GARBAGE\r\n\r\n",
+                                "GET  HTTP/1.0\r\n\r\n", "GET host/a.txt HTTP/1.0\r\n\r\n", "\r\n\r\n"}) {
+        const std::string answer = Exchange(m_nPort, request);
+        EXPECT_EQ(answer.rfind(badStart, 0), 0u) << request;
+        EXPECT_TRUE(answer.ends_with("</html>\r\n")) << request;
+    }
+}
+
+TEST_F(LocalServerTest, SlowClientsDoNotHoldUpOtherRequests) {
+    // More connections than the server has threads, each with half a request.
+    std::vector<int> slow;
+    for (int i = 0; i < 100; ++i) {
+        slow.push_back(Connect(m_nPort));
+        ASSERT_GE(slow.back(), 0);
+        send(slow.back(), "GET / HTTP/1.0\r\n", 16, MSG_NOSIGNAL);
+    }
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Get(m_nPort, "/missing/x.html"), NotFoundResponse(m_nPort));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    for (int sock : slow) {
+        close(sock);
+    }
+}
+
+TEST_F(LocalServerTest, StopEndsWithinASecondWhateverTheClientsDo) {
+    Store("host/big.bin", std::string(32 * 1024 * 1024, 'b'), "");
+    std::vector<int> slow;
+    for (int i = 0; i < 100; ++i) {
+        slow.push_back(Connect(m_nPort));
+        send(slow.back(), "G", 1, MSG_NOSIGNAL);
+    }
+    // A reader that takes the first bytes of a large answer and then stops reading.
+    const int reader = Connect(m_nPort);
+    const std::string request = "GET /host/big.bin HTTP/1.0\r\n\r\n";
+    send(reader, request.data(), request.size(), MSG_NOSIGNAL);
+    EXPECT_NE(ReadAnswer(reader, 10s, "bbbb").find("bbbb"), std::string::npos);
+    const auto started = std::chrono::steady_clock::now();
+    m_doc.StopLocalServer();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+    close(reader);
+    for (int sock : slow) {
+        close(sock);
+    }
+}
+
+// The listener itself, with handlers of its own.
+TEST(LocalServerListener, RequestsAndAnswersHaveTimeLimits) {
+    std::atomic<int> answersCut{0};
+    CLocalServer server([&](CConnection& connection, const std::string& request) {
+        if (request.starts_with("GET /big")) {
+            const std::string big(64 * 1024 * 1024, 'x');
+            answersCut += connection.Send(big) ? 0 : 1;
+        }
+    });
+    server.SetTimeLimits(300ms, 500ms);
+    ASSERT_TRUE(server.Start(0));
+    const int silent = Connect(server.Port());
+    send(silent, "GET /", 5, MSG_NOSIGNAL);
+    const int reader = Connect(server.Port());
+    send(reader, "GET /big HTTP/1.0\r\n\r\n", 21, MSG_NOSIGNAL);
+    // The silent client is closed unanswered; the answer nobody reads is cut.
+    char byte = 0;
+    pollfd entry{silent, POLLIN, 0};
+    EXPECT_EQ(poll(&entry, 1, 5000), 1);
+    EXPECT_EQ(recv(silent, &byte, 1, 0), 0);
+    EXPECT_TRUE(WaitFor([&] { return answersCut == 1; }));
+    close(silent);
+    close(reader);
+}
+
+TEST(LocalServerListener, AcceptGoesOnAfterTransientErrors) {
+    for (const int error : {EMFILE, ENFILE, ENOBUFS, ENOMEM, EPROTO, ENETDOWN, EHOSTUNREACH, ENONET,
+                            EOPNOTSUPP, EPERM, ECONNABORTED}) {
+        std::atomic<int> failures{1};
+        CLocalServer server([](CConnection& connection, const std::string&) { connection.Send("ok"); });
+        server.SetAcceptFunction([&](int sockListen) {
+            if (failures > 0) {
+                --failures;
+                errno = error;
+                return -1;
+            }
+            return accept4(sockListen, nullptr, nullptr, SOCK_CLOEXEC);
+        });
+        ASSERT_TRUE(server.Start(0));
+        EXPECT_EQ(Exchange(server.Port(), "GET / HTTP/1.0\r\n\r\n"), "ok") << strerror(error);
+        EXPECT_EQ(failures, 0);
     }
 }
