@@ -35,9 +35,15 @@ void CPageSave::createControls() {
     for (const char* text : kRowTexts) {
         m_pFilters->AddRow(text, true);
     }
+    // 220 and 80 pixels, or wider where a font needs more for the texts.
+    for (int column = 0; column < m_pFilters->columnCount(); ++column) {
+        const int width = m_pFilters->columnWidth(column);
+        m_pFilters->resizeColumnToContents(column);
+        m_pFilters->setColumnWidth(column, std::max(width, m_pFilters->columnWidth(column)));
+    }
     // Room for the three rows and the headings, no more.
     const int frame = 2 * m_pFilters->frameWidth();
-    m_pFilters->setFixedSize(220 + 80 + frame,
+    m_pFilters->setFixedSize(m_pFilters->columnWidth(0) + m_pFilters->columnWidth(1) + frame,
                              m_pFilters->header()->sizeHint().height() +
                                  ROW_COUNT * m_pFilters->sizeHintForRow(0) + frame);
     m_pFilters->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -10,6 +10,39 @@
 
 namespace {
 
+// One value between the task and a page, in the direction asked.
+template <typename T>
+void Exchange(AtomicValue<T>& taskValue, T& pageValue, bool bToTask) {
+    if (bToTask) {
+        taskValue = pageValue;
+    } else {
+        pageValue = taskValue;
+    }
+}
+
+// The values that pass unchanged between the task and the pages.
+void ExchangeProperties(CQuobrixDoc& doc, CPageGeneral& general, CPageSave& save, bool bToTask) {
+    Exchange(doc.m_bPauseAfterSite, general.m_bPauseAfterSite, bToTask);
+    Exchange(doc.m_nDepth, general.m_nDepth, bToTask);
+    Exchange(doc.m_nResultsPerPage, general.m_nResultsPerPage, bToTask);
+    Exchange(doc.m_bPromptAuth, general.m_bPromptAuth, bToTask);
+    Exchange(doc.m_nAutoSaveMinutes, general.m_nAutoSaveMinutes, bToTask);
+    Exchange(doc.m_nAbstractMaxLength, general.m_nAbstractMaxLength, bToTask);
+    Exchange(doc.m_nAbstractStart, general.m_nAbstractStart, bToTask);
+    Exchange(doc.m_nAbstractOffset, general.m_nAbstractOffset, bToTask);
+
+    Exchange(doc.m_bFilterText, save.m_bFilter[CPageSave::ROW_TEXT], bToTask);
+    Exchange(doc.m_bFilterImage, save.m_bFilter[CPageSave::ROW_IMAGE], bToTask);
+    Exchange(doc.m_bFilterOthers, save.m_bFilter[CPageSave::ROW_OTHERS], bToTask);
+    Exchange(doc.m_nTextMaxK, save.m_nMaxK[CPageSave::ROW_TEXT], bToTask);
+    Exchange(doc.m_nImageMaxK, save.m_nMaxK[CPageSave::ROW_IMAGE], bToTask);
+    Exchange(doc.m_nOthersMaxK, save.m_nMaxK[CPageSave::ROW_OTHERS], bToTask);
+    Exchange(doc.m_bRecolorLinks, save.m_bRecolorLinks, bToTask);
+    Exchange(doc.m_crLinkColor, save.m_crLinkColor, bToTask);
+    Exchange(doc.m_nRetries, save.m_nRetries, bToTask);
+    Exchange(doc.m_nMaxThreads, save.m_nMaxThreads, bToTask);
+}
+
 void FillPages(CQuobrixDoc& doc, uint32_t crDefaultLinkColor, CPageGeneral& general,
                CPageSave& save) {
     {
@@ -17,52 +50,16 @@ void FillPages(CQuobrixDoc& doc, uint32_t crDefaultLinkColor, CPageGeneral& gene
         general.m_strKeywords = doc.m_strKeywords;
     }
     general.m_bMatchCase = doc.m_bMatchCase;
-    general.m_bPauseAfterSite = doc.m_bPauseAfterSite;
-    general.m_nDepth = doc.m_nDepth;
-    general.m_nResultsPerPage = doc.m_nResultsPerPage;
-    general.m_bPromptAuth = doc.m_bPromptAuth;
-    general.m_nAutoSaveMinutes = doc.m_nAutoSaveMinutes;
-    general.m_nAbstractMaxLength = doc.m_nAbstractMaxLength;
-    general.m_nAbstractStart = doc.m_nAbstractStart;
-    general.m_nAbstractOffset = doc.m_nAbstractOffset;
-
-    save.m_bFilter[CPageSave::ROW_TEXT] = doc.m_bFilterText;
-    save.m_bFilter[CPageSave::ROW_IMAGE] = doc.m_bFilterImage;
-    save.m_bFilter[CPageSave::ROW_OTHERS] = doc.m_bFilterOthers;
-    save.m_nMaxK[CPageSave::ROW_TEXT] = doc.m_nTextMaxK;
-    save.m_nMaxK[CPageSave::ROW_IMAGE] = doc.m_nImageMaxK;
-    save.m_nMaxK[CPageSave::ROW_OTHERS] = doc.m_nOthersMaxK;
-    save.m_bRecolorLinks = doc.m_bRecolorLinks;
-    save.m_crLinkColor = doc.m_crLinkColor;
+    ExchangeProperties(doc, general, save, false);
     save.m_crDefaultLinkColor = crDefaultLinkColor;
-    save.m_nRetries = doc.m_nRetries;
     save.m_nTimeout = doc.m_nTimeout / 1000;  // whole seconds, the rest dropped
-    save.m_nMaxThreads = doc.m_nMaxThreads;
 }
 
-void StorePages(const CPageGeneral& general, const CPageSave& save, CQuobrixDoc& doc) {
+void StorePages(CPageGeneral& general, CPageSave& save, CQuobrixDoc& doc) {
     // Also marks the keywords changed, whether or not they are.
     doc.SetKeywords(general.m_strKeywords, general.m_bMatchCase);
-    doc.m_bPauseAfterSite = general.m_bPauseAfterSite;
-    doc.m_nDepth = general.m_nDepth;
-    doc.m_nResultsPerPage = general.m_nResultsPerPage;
-    doc.m_bPromptAuth = general.m_bPromptAuth;
-    doc.m_nAutoSaveMinutes = general.m_nAutoSaveMinutes;
-    doc.m_nAbstractMaxLength = general.m_nAbstractMaxLength;
-    doc.m_nAbstractStart = general.m_nAbstractStart;
-    doc.m_nAbstractOffset = general.m_nAbstractOffset;
-
-    doc.m_bFilterText = save.m_bFilter[CPageSave::ROW_TEXT];
-    doc.m_bFilterImage = save.m_bFilter[CPageSave::ROW_IMAGE];
-    doc.m_bFilterOthers = save.m_bFilter[CPageSave::ROW_OTHERS];
-    doc.m_nTextMaxK = save.m_nMaxK[CPageSave::ROW_TEXT];
-    doc.m_nImageMaxK = save.m_nMaxK[CPageSave::ROW_IMAGE];
-    doc.m_nOthersMaxK = save.m_nMaxK[CPageSave::ROW_OTHERS];
-    doc.m_bRecolorLinks = save.m_bRecolorLinks;
-    doc.m_crLinkColor = save.m_crLinkColor;
-    doc.m_nRetries = save.m_nRetries;
+    ExchangeProperties(doc, general, save, true);
     doc.m_nTimeout = save.m_nTimeout * 1000;
-    doc.m_nMaxThreads = save.m_nMaxThreads;
 }
 
 }  // namespace
