@@ -72,6 +72,12 @@ CColorPalette::CColorPalette(uint32_t crCurrent, uint32_t crDefault, QWidget* pa
     setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     setAttribute(Qt::WA_DeleteOnClose);
     setAccessibleName(QStringLiteral("Colors"));
+    // The style's own focus mark on a flat button is too faint to follow
+    // with the arrow keys: the chosen one gets a frame in the selection colour.
+    setStyleSheet(QStringLiteral(
+        "QToolButton { border: 2px solid transparent; border-radius: 2px; padding: 1px; }"
+        "QToolButton:hover { border-color: palette(mid); }"
+        "QToolButton:focus { border-color: palette(highlight); }"));
     createControls(crCurrent, crDefault);
 }
 
