@@ -14,8 +14,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <future>
+#include <memory>
 
 #include "ModalDialog.h"
 #include "support/TempDir.h"
@@ -214,15 +216,19 @@ void CWizardTest::ResolveRunsOffTheGuiThread() {
 
     // Held in the resolver: the button is off, the window still handles
     // events, and the answer arrives once the lookup returns.
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::atomic<bool> bOnGuiThread = true;
-    std::string strAsked;
+    // Shared with the pool thread, which a failed check may leave behind.
+    struct CAsked {
+        std::promise<void> release;
+        std::atomic<bool> bOnGuiThread = true;
+        std::string strHost;  // written before the answer, read after it
+    };
+    auto pAsked = std::make_shared<CAsked>();
+    std::shared_future<void> released = pAsked->release.get_future().share();
     QThread* pGui = QThread::currentThread();
-    pPage->Lookup()->SetResolver([&, released](const std::string& strHost) {
-        bOnGuiThread = QThread::currentThread() == pGui;
-        strAsked = strHost;
-        released.wait();
+    pPage->Lookup()->SetResolver([pAsked, released, pGui](const std::string& strHost) {
+        pAsked->bOnGuiThread = QThread::currentThread() == pGui;
+        pAsked->strHost = strHost;
+        released.wait_for(std::chrono::seconds(30));
         return CHostLookup::Resolve(strHost);
     });
     QSignalSpy answered(pPage->Lookup(), &CHostLookup::Answered);
@@ -234,10 +240,10 @@ void CWizardTest::ResolveRunsOffTheGuiThread() {
     QTimer::singleShot(0, [&] { bTicked = true; });
     QTRY_VERIFY_WITH_TIMEOUT(bTicked, kWaitMs);
     QCOMPARE(answered.count(), 0);
-    release.set_value();
+    pAsked->release.set_value();
     QTRY_COMPARE_WITH_TIMEOUT(answered.count(), 1, kWaitMs);
-    QVERIFY(!bOnGuiThread);
-    QCOMPARE(strAsked, std::string("localhost"));
+    QVERIFY(!pAsked->bOnGuiThread);
+    QCOMPARE(pAsked->strHost, std::string("localhost"));
     QCOMPARE(pPage->ResolvedEdit()->text(), QStringLiteral("127.0.0.1"));
     QVERIFY(pPage->ResolveButton()->isEnabled());
     QCOMPARE(pPage->cursor().shape(), Qt::ArrowCursor);
