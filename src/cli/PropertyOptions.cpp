@@ -5,7 +5,7 @@
 #include <climits>
 #include <functional>
 
-#include "common/StringTable.h"
+#include "common/NumberText.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
@@ -72,34 +72,13 @@ const std::vector<Property>& Properties() {
     return properties;
 }
 
-bool IsDigits(const std::string& text) {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
-// Decimal digits to a number, saturating at INT_MAX.
-int DigitsValue(const std::string& digits) {
-    long long value = 0;
-    for (char ch : digits) {
-        value = value * 10 + (ch - '0');
-        if (value > INT_MAX) {
-            return INT_MAX;
-        }
-    }
-    return static_cast<int>(value);
-}
-
-std::string LeadingDigits(const std::string& text) {
-    const size_t end = text.find_first_not_of("0123456789");
-    return text.substr(0, end);
-}
-
 bool ValueOf(const Property& property, const std::string& text, int& value, std::string& message) {
     switch (property.kind) {
         case Kind::Refused:
             message = "the abstract settings are not kept in the task file; give them to quobrix-cli run";
             return false;
         case Kind::Limit:
-            value = DigitsValue(LeadingDigits(text));
+            value = LimitFromText(text);
             return true;
         case Kind::Color: {
             unsigned color = 0;
@@ -118,18 +97,8 @@ bool ValueOf(const Property& property, const std::string& text, int& value, std:
             value = text == "1";
             return true;
         case Kind::Number:
-            if (!IsDigits(text)) {
-                message = LoadString(IDS_PARSE_UINT);
-                return false;
-            }
-            // DigitsValue saturates, so a number too long for an int is out of range too.
-            if (DigitsValue(text) < property.min || DigitsValue(text) > property.max ||
-                (DigitsValue(text) == INT_MAX && text != "2147483647")) {
-                message = FormatString(IDS_PARSE_INT_RANGE, {property.min, property.max});
-                return false;
-            }
-            value = DigitsValue(text);
-            return true;
+            message = CheckUnsignedText(text, property.min, property.max, value);
+            return message.empty();
     }
     return false;
 }

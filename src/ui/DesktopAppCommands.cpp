@@ -15,6 +15,7 @@
 #include "ui/DesktopApp.h"
 #include "ui/DocumentPrompts.h"
 #include "ui/MainFrame.h"
+#include "ui/sheets/AppOptionsSheet.h"
 #include "ui/wizard/Wizard.h"
 
 void CDesktopApp::OnFileNew() {
@@ -64,7 +65,13 @@ void CDesktopApp::OnAppExit() {
 }
 
 void CDesktopApp::OnAppOptions() {
-    CDocumentPrompts::Inform(m_pFrame.get(), LoadString(IDS_OPTIONS_NEXT_VERSION));
+    if (!RunAppOptions(m_pFrame.get(), m_app)) {
+        return;
+    }
+    // The next request takes them; the demo's web stays without a proxy.
+    CAppOptions options = m_app;
+    options.m_bUseProxy = options.m_bUseProxy && !m_bDemoRunning;
+    m_pDoc->SetAppOptions(options);
 }
 
 void CDesktopApp::OnAppAbout() {

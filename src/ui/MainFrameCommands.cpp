@@ -1,8 +1,9 @@
 // The task's commands and Save / Save As, as the frame carries them out.
-#include "common/StringTable.h"
+#include "app/QuobrixApp.h"
 #include "task/QuobrixDoc.h"
 #include "ui/DocumentPrompts.h"
 #include "ui/MainFrame.h"
+#include "ui/sheets/TaskOptionsSheet.h"
 
 void CMainFrame::OnTaskRun() {
     m_doc.OnTaskRun();
@@ -20,7 +21,11 @@ void CMainFrame::OnTaskAbort() {
 }
 
 void CMainFrame::OnTaskProperties() {
-    CDocumentPrompts::Inform(this, LoadString(IDS_PROPERTIES_NEXT_VERSION));
+    if (!m_doc.CanEditProperties()) {
+        return;
+    }
+    RunTaskOptions(this, m_doc, m_app.m_crRetrievedLinks);
+    UpdateCommandUI();
 }
 
 void CMainFrame::OnFileSave() {

@@ -52,7 +52,9 @@ bool CSplashWnd::IsShowing() {
 }
 
 CSplashWnd::CSplashWnd(QWidget* pParentWnd, const QPixmap& bitmap)
-    : QWidget(pParentWnd, Qt::SplashScreen | Qt::FramelessWindowHint),
+    // Kept above its owner: window managers raise the main window when it
+    // is activated, which would hide the splash behind it.
+    : QWidget(pParentWnd, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_bitmap(bitmap),
       m_pParentWnd(pParentWnd) {
     setAttribute(Qt::WA_DeleteOnClose);

@@ -1,0 +1,10 @@
+#pragma once
+
+class CQuobrixApp;
+class QWidget;
+
+// Runs "Applition Options" (page General) over the application's proxy and
+// agent options. With OK the options take the values, the proxy credential
+// is derived again and every option is written to the store (a failed write
+// is ignored, as at start-up); true then.
+bool RunAppOptions(QWidget* parent, CQuobrixApp& app);

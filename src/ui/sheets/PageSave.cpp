@@ -1,0 +1,115 @@
+#include "ui/sheets/PageSave.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "common/NumberText.h"
+#include "ui/controls/ColorButton.h"
+#include "ui/controls/EditableListView.h"
+
+namespace {
+constexpr int kLimitColumn = 1;
+const char* const kRowTexts[CPageSave::ROW_COUNT] = {
+    "Text(*.htm,*.html,*.txt,*.shtm,*.shtml...)",
+    "Image(*.jpg,*.jpeg,*.gif,*.xbm,*.png...)",
+    "Others(Application,Audio,Video...)",
+};
+}  // namespace
+
+CPageSave::CPageSave(QWidget* parent) : CSheetPage("Retrieval", parent) {
+    createControls();
+}
+
+void CPageSave::createControls() {
+    m_pFilters = new CEditableListView(this);
+    m_pFilters->setAccessibleName("File Filters");
+    m_pFilters->AddColumn("Type", 220, Qt::AlignLeft, false);
+    m_pFilters->AddColumn("Max size(K bytes)", 80, Qt::AlignRight, true);
+    for (const char* text : kRowTexts) {
+        m_pFilters->AddRow(text, true);
+    }
+    // 220 and 80 pixels, or wider where a font needs more for the texts.
+    for (int column = 0; column < m_pFilters->columnCount(); ++column) {
+        const int width = m_pFilters->columnWidth(column);
+        m_pFilters->resizeColumnToContents(column);
+        m_pFilters->setColumnWidth(column, std::max(width, m_pFilters->columnWidth(column)));
+    }
+    // Room for the three rows and the headings, no more.
+    const int frame = 2 * m_pFilters->frameWidth();
+    m_pFilters->setFixedSize(m_pFilters->columnWidth(0) + m_pFilters->columnWidth(1) + frame,
+                             m_pFilters->header()->sizeHint().height() +
+                                 ROW_COUNT * m_pFilters->sizeHintForRow(0) + frame);
+    m_pFilters->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pFilters->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    auto* pFilters = new QGroupBox("File Filters", this);
+    auto* pFiltersLayout = new QVBoxLayout(pFilters);
+    pFiltersLayout->addWidget(m_pFilters, 0, Qt::AlignLeft);
+
+    m_pRecolorLinks = new QCheckBox("C&hange the color of retrieved links to", this);
+    m_pLinkColor = new CColorButton(this);
+    m_pLinkColor->setAccessibleDescription("Color of retrieved links");
+    connect(m_pRecolorLinks, &QCheckBox::toggled, m_pLinkColor, &QWidget::setEnabled);
+    auto* pColorRow = new QHBoxLayout;
+    pColorRow->addWidget(m_pRecolorLinks);
+    pColorRow->addWidget(m_pLinkColor);
+    pColorRow->addStretch();
+
+    m_pRetries = CreateNumberEdit();
+    m_pTimeout = CreateNumberEdit();
+    m_pMaxThreads = CreateNumberEdit();
+    auto* pConnection = new QGroupBox("Connection", this);
+    auto* pGrid = new QGridLayout(pConnection);
+    pGrid->addWidget(CreateLabel("&Retries:", m_pRetries), 0, 0);
+    pGrid->addWidget(m_pRetries, 0, 1);
+    pGrid->addWidget(CreateLabel("&Timeout(sec):", m_pTimeout), 0, 2, Qt::AlignRight);
+    pGrid->addWidget(m_pTimeout, 0, 3);
+    pGrid->addWidget(CreateLabel("&Max number of worker threads:", m_pMaxThreads), 1, 0, 1, 3);
+    pGrid->addWidget(m_pMaxThreads, 1, 3);
+    pGrid->setColumnStretch(1, 1);
+
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(pFilters);
+    pLayout->addLayout(pColorRow);
+    pLayout->addWidget(pConnection);
+    pLayout->addStretch();
+}
+
+void CPageSave::InitPage() {
+    for (int row = 0; row < ROW_COUNT; ++row) {
+        // A negative limit read from a file means no limit, as the run reads it.
+        m_pFilters->SetCellText(row, kLimitColumn, QString::number(std::max(m_nMaxK[row], 0)));
+        m_pFilters->SetChecked(row, m_bFilter[row]);
+    }
+    m_pLinkColor->SetColor(m_crLinkColor);
+    m_pLinkColor->SetDefaultColor(m_crDefaultLinkColor);
+    m_pRecolorLinks->setChecked(m_bRecolorLinks);
+    m_pLinkColor->setEnabled(m_bRecolorLinks);
+    m_pRetries->setText(QString::number(m_nRetries));
+    m_pTimeout->setText(QString::number(m_nTimeout));
+    m_pMaxThreads->setText(QString::number(m_nMaxThreads));
+    m_pFilters->setCurrentItem(m_pFilters->topLevelItem(0));
+}
+
+bool CPageSave::UpdateMembers() {
+    for (int row = 0; row < ROW_COUNT; ++row) {
+        m_bFilter[row] = m_pFilters->IsChecked(row);
+        m_nMaxK[row] = LimitFromText(m_pFilters->CellText(row, kLimitColumn).toStdString());
+    }
+    m_bRecolorLinks = m_pRecolorLinks->isChecked();
+    m_crLinkColor = m_pLinkColor->Color();
+    return CheckUnsigned(m_pRetries, 0, 50, m_nRetries) &&
+           CheckUnsigned(m_pTimeout, 0, 600, m_nTimeout) &&
+           CheckUnsigned(m_pMaxThreads, 1, 15, m_nMaxThreads);
+}
+
+QWidget* CPageSave::FirstField() const {
+    return m_pFilters;
+}

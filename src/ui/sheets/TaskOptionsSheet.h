@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+
+class CQuobrixDoc;
+class QWidget;
+
+// Runs "Task options" (pages General and Retrieval) over doc's properties,
+// keywords and abstract settings; crDefaultLinkColor is the application's
+// colour for retrieved links, which "Automatic" picks. With OK the task takes
+// every value (the timeout in milliseconds), its keywords are marked changed
+// and it is marked modified, so the next save writes them; true then. May run
+// while the task runs: every value goes in through its atomic or SetKeywords.
+bool RunTaskOptions(QWidget* parent, CQuobrixDoc& doc, uint32_t crDefaultLinkColor);

@@ -1,0 +1,391 @@
+// "Task options" and "Applition Options": what they show, what they refuse
+// and in which order, and what reaches the task, its file and the store.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+#include "ModalDialog.h"
+#include "app/QuobrixApp.h"
+#include "common/Base64.h"
+#include "support/TempDir.h"
+#include "task/QuobrixDoc.h"
+#include "ui/controls/ColorButton.h"
+#include "ui/controls/ColorPalette.h"
+#include "ui/controls/EditableListView.h"
+#include "ui/sheets/AppOptionsSheet.h"
+#include "ui/sheets/SheetOptions.h"
+#include "ui/sheets/TaskOptionsSheet.h"
+
+namespace {
+
+constexpr uint32_t kDefaultLinkColor = 0x00FF00;
+
+template <typename T>
+T* Named(QWidget* pSheet, const QString& strName) {
+    for (T* pControl : pSheet->findChildren<T*>()) {
+        if (pControl->accessibleName() == strName) {
+            return pControl;
+        }
+    }
+    return nullptr;
+}
+
+QLineEdit* Field(QWidget* pSheet, const QString& strName) {
+    return Named<QLineEdit>(pSheet, strName);
+}
+
+QAbstractButton* Button(QWidget* pSheet, const QString& strText) {
+    for (QAbstractButton* pButton : pSheet->findChildren<QAbstractButton*>()) {
+        if (pButton->text().remove(u'&') == strText) {
+            return pButton;
+        }
+    }
+    return nullptr;
+}
+
+// Presses OK; a message box it brings up is answered, its text kept. The
+// box runs inside the click, so the first turn of its loop finds it.
+QString PressOk(CSheetOptions* pSheet) {
+    auto pMessage = std::make_shared<QString>();
+    auto pReturned = std::make_shared<bool>(false);
+    QTimer::singleShot(0, pSheet, [pMessage, pReturned] {
+        auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!*pReturned && pBox != nullptr) {
+            *pMessage = pBox->text();
+            pBox->accept();
+        }
+    });
+    Button(pSheet, "OK")->click();
+    *pReturned = true;
+    return *pMessage;
+}
+
+// Runs a sheet opened by open(), acting on it with act once it shows; the
+// result of open().
+bool RunSheet(const std::function<bool()>& open, const std::function<void(CSheetOptions*)>& act) {
+    bool bActed = false;
+    WhenModal<CSheetOptions>([&](CSheetOptions* pSheet) {
+        bActed = true;
+        act(pSheet);
+        if (pSheet->isVisible()) {
+            pSheet->reject();
+        }
+    });
+    const bool bOk = open();
+    if (!bActed) {
+        qWarning("the sheet did not open");
+    }
+    return bOk;
+}
+
+// A task that can have properties: it has a current site.
+void DefineTask(CQuobrixDoc& doc) {
+    doc.m_strCurrentSite = "127.0.0.1";
+    doc.m_strStartAddress = "127.0.0.1/index.html";
+    doc.m_strEndAddress = doc.m_strStartAddress;
+    doc.SetKeywords("apple", false);
+    doc.m_bKeywordsChanged = false;
+    doc.SetModifiedFlag(false);
+}
+
+}  // namespace
+
+class CSheetsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void RefusedValues_data();
+    void RefusedValues();
+    void FirstBadFieldInControlOrderAcrossPages();
+    void OkStoresEveryValueAndTheNextSaveWritesThem();
+    void CancelDiscardsEveryEdit();
+    void AgentMatching_data();
+    void AgentMatching();
+    void NetscapeAndOkStoresItsText();
+    void ProxyControlsFollowTheirBoxAndKeepTheirContents();
+};
+
+void CSheetsTest::RefusedValues_data() {
+    QTest::addColumn<QString>("strField");
+    QTest::addColumn<QString>("strText");
+    QTest::addColumn<int>("nPage");
+    QTest::addColumn<QString>("strMessage");
+    const QString strUint = "Please enter a positive integer.";
+    QTest::newRow("depth empty") << "Depth" << "" << 0 << strUint;
+    QTest::newRow("results 5") << "Result items per page" << "5" << 0
+                               << "Please enter an integer between 10 and 1000.";
+    QTest::newRow("results 1001") << "Result items per page" << "1001" << 0
+                                  << "Please enter an integer between 10 and 1000.";
+    QTest::newRow("auto save too long") << "Auto save task every" << "99999999999" << 0
+                                        << "Please enter an integer between 0 and 2147483647.";
+    QTest::newRow("max length 99") << "Max length" << "99" << 0
+                                   << "Please enter an integer between 100 and 500.";
+    QTest::newRow("offset not a number") << "Offset" << "1a" << 0 << "Please enter an integer.";
+    QTest::newRow("offset sign only") << "Offset" << "-" << 0 << "Please enter an integer.";
+    QTest::newRow("retries 51") << "Retries" << "51" << 1
+                                << "Please enter an integer between 0 and 50.";
+    QTest::newRow("timeout 601") << "Timeout(sec)" << "601" << 1
+                                 << "Please enter an integer between 0 and 600.";
+    QTest::newRow("threads 0") << "Max number of worker threads" << "0" << 1
+                               << "Please enter an integer between 1 and 15.";
+    QTest::newRow("threads empty") << "Max number of worker threads" << "" << 1 << strUint;
+}
+
+void CSheetsTest::RefusedValues() {
+    QFETCH(QString, strField);
+    QFETCH(QString, strText);
+    QFETCH(int, nPage);
+    QFETCH(QString, strMessage);
+    CQuobrixDoc doc;
+    DefineTask(doc);
+
+    const bool bOk = RunSheet([&] { return RunTaskOptions(nullptr, doc, kDefaultLinkColor); },
+                              [&](CSheetOptions* pSheet) {
+                                  QLineEdit* pField = Field(pSheet, strField);
+                                  QVERIFY(pField != nullptr);
+                                  pField->setText(strText);
+                                  pSheet->Tabs()->setCurrentIndex(1 - nPage);
+                                  QCOMPARE(PressOk(pSheet), strMessage);
+                                  QVERIFY(pSheet->isVisible());
+                                  QCOMPARE(pSheet->Tabs()->currentIndex(), nPage);
+                                  QCOMPARE(pSheet->focusWidget(), pField);
+                                  QCOMPARE(pField->selectedText(), strText);
+                              });
+    QVERIFY(!bOk);
+    QCOMPARE(int(doc.m_nResultsPerPage), 50);
+    QVERIFY(!doc.IsModified());
+}
+
+void CSheetsTest::FirstBadFieldInControlOrderAcrossPages() {
+    CQuobrixDoc doc;
+    DefineTask(doc);
+    QStringList messages;
+    RunSheet([&] { return RunTaskOptions(nullptr, doc, kDefaultLinkColor); },
+             [&](CSheetOptions* pSheet) {
+                 Field(pSheet, "Keywords")->setText("pear");
+                 Field(pSheet, "Max number of worker threads")->setText("16");
+                 Field(pSheet, "Offset")->setText("x");
+                 Field(pSheet, "Result items per page")->setText("5");
+                 messages << PressOk(pSheet);
+                 Field(pSheet, "Result items per page")->setText("10");
+                 messages << PressOk(pSheet);
+                 Field(pSheet, "Offset")->setText("-7");
+                 messages << PressOk(pSheet);
+             });
+    QCOMPARE(messages, QStringList({"Please enter an integer between 10 and 1000.",
+                                    "Please enter an integer.",
+                                    "Please enter an integer between 1 and 15."}));
+    // Page General was valid at the last try, but nothing is stored until all are.
+    QCOMPARE(doc.m_strKeywords, "apple");
+    QCOMPARE(int(doc.m_nAbstractOffset), 0);
+}
+
+void CSheetsTest::OkStoresEveryValueAndTheNextSaveWritesThem() {
+    TempDir dir;
+    CQuobrixDoc doc;
+    DefineTask(doc);
+    doc.m_nTimeout = 60500;
+    doc.m_crLinkColor = 0x123456;
+    QString strShownTimeout;
+    bool bFirstFieldFocused = false;
+
+    const bool bOk = RunSheet(
+        [&] { return RunTaskOptions(nullptr, doc, kDefaultLinkColor); },
+        [&](CSheetOptions* pSheet) {
+            bFirstFieldFocused = pSheet->focusWidget() == Field(pSheet, "Keywords");
+            strShownTimeout = Field(pSheet, "Timeout(sec)")->text();
+            Field(pSheet, "Keywords")->setText("  pear+plum \t");
+            Button(pSheet, "Match case")->click();
+            Button(pSheet, "Pause task when current site finished")->click();
+            Field(pSheet, "Depth")->setText("4");
+            Field(pSheet, "Result items per page")->setText("1000");
+            Button(pSheet, "Prompt for authorization")->click();
+            Field(pSheet, "Auto save task every")->setText("7");
+            Field(pSheet, "Max length")->setText("100");
+            Named<QComboBox>(pSheet, "Starting point")->setCurrentIndex(2);
+            Field(pSheet, "Offset")->setText("-20");
+
+            auto* pList = pSheet->findChild<CEditableListView*>();
+            pList->SetChecked(1, false);
+            QVERIFY(pList->EditCell(0, 1));
+            QTest::keyClicks(pList->Editor(), "none");  // replaces the selected text
+            QTest::keyClick(pList->Editor(), Qt::Key_Return);
+            pList->SetCellText(1, 1, "64");
+            // The colour button follows its box; "Automatic" is the application's colour.
+            auto* pColor = pSheet->findChild<CColorButton*>();
+            QVERIFY(pColor->isEnabled());
+            QTest::mouseClick(pColor, Qt::LeftButton);
+            QVERIFY(pColor->Palette() != nullptr);
+            Named<QToolButton>(pColor->Palette(), "Automatic")->click();
+            Button(pSheet, "Change the color of retrieved links to")->click();
+            QVERIFY(!pColor->isEnabled());
+            Field(pSheet, "Retries")->setText("0");
+            Field(pSheet, "Max number of worker threads")->setText("15");
+            QCOMPARE(PressOk(pSheet), QString());
+            QVERIFY(!pSheet->isVisible());
+        });
+    QVERIFY(bOk);
+    QVERIFY(bFirstFieldFocused);
+    QCOMPARE(strShownTimeout, "60");
+
+    // What the run reads.
+    QCOMPARE(doc.m_strKeywords, "pear+plum");
+    QCOMPARE(doc.m_arrKeywords, std::vector<std::string>({"pear", "plum"}));
+    QVERIFY(doc.m_bKeywordsChanged);
+    QCOMPARE(int(doc.m_nAbstractMaxLength), 100);
+    QCOMPARE(int(doc.m_nAbstractStart), 2);
+    QCOMPARE(int(doc.m_nAbstractOffset), -20);
+    QVERIFY(doc.IsModified());
+
+    // What the next save writes.
+    std::string error;
+    const std::string path = dir / "shop.qbx";
+    QVERIFY(doc.OnSaveDocument(path, error));
+    CQuobrixDoc saved;
+    QVERIFY(saved.OnOpenDocument(path, error));
+    QCOMPARE(saved.m_strKeywords, "pear+plum");
+    QVERIFY(saved.m_bMatchCase);
+    QVERIFY(saved.m_bPauseAfterSite);
+    QCOMPARE(int(saved.m_nDepth), 4);
+    QCOMPARE(int(saved.m_nResultsPerPage), 1000);
+    QVERIFY(saved.m_bPromptAuth);
+    QCOMPARE(int(saved.m_nAutoSaveMinutes), 7);
+    QVERIFY(saved.m_bFilterText);
+    QVERIFY(!saved.m_bFilterImage);
+    QVERIFY(saved.m_bFilterOthers);
+    QCOMPARE(int(saved.m_nTextMaxK), 0);  // no digits: no limit
+    QCOMPARE(int(saved.m_nImageMaxK), 64);
+    QCOMPARE(int(saved.m_nOthersMaxK), 1024);
+    QVERIFY(!saved.m_bRecolorLinks);
+    QCOMPARE(uint32_t(saved.m_crLinkColor), kDefaultLinkColor);
+    QCOMPARE(int(saved.m_nRetries), 0);
+    QCOMPARE(int(saved.m_nTimeout), 60000);
+    QCOMPARE(int(saved.m_nMaxThreads), 15);
+}
+
+void CSheetsTest::CancelDiscardsEveryEdit() {
+    CQuobrixDoc doc;
+    DefineTask(doc);
+    const bool bTaskOk = RunSheet([&] { return RunTaskOptions(nullptr, doc, kDefaultLinkColor); },
+                                  [&](CSheetOptions* pSheet) {
+                                      Field(pSheet, "Keywords")->setText("pear");
+                                      Field(pSheet, "Retries")->setText("9");
+                                      Button(pSheet, "Cancel")->click();
+                                  });
+    QVERIFY(!bTaskOk);
+    QCOMPARE(doc.m_strKeywords, "apple");
+    QCOMPARE(int(doc.m_nRetries), 3);
+    QVERIFY(!doc.m_bKeywordsChanged);
+    QVERIFY(!doc.IsModified());
+
+    TempDir dir;
+    CQuobrixApp app(dir / "Quobrix.ini");
+    app.LoadOptions();
+    const bool bAppOk = RunSheet([&] { return RunAppOptions(nullptr, app); },
+                                 [&](CSheetOptions* pSheet) {
+                                     Button(pSheet, "Use HTTP proxy server")->click();
+                                     Field(pSheet, "Address")->setText("127.0.0.2");
+                                     Button(pSheet, "Cancel")->click();
+                                 });
+    QVERIFY(!bAppOk);
+    QVERIFY(!app.m_bUseProxy);
+    QCOMPARE(app.m_strProxyAddress, "");
+    QVERIFY(!QFile::exists(QString::fromStdString(dir / "Quobrix.ini")));
+}
+
+void CSheetsTest::AgentMatching_data() {
+    QTest::addColumn<QString>("strAgent");
+    QTest::addColumn<QString>("strChecked");
+    QTest::newRow("Explorer") << QString::fromStdString(FixedAgentText(0))
+                              << "Microsoft Internet Explorer 5.0";
+    QTest::newRow("Netscape") << "Mozilla/4.7 [en] (WinNT; I)"
+                              << "Netscape Communicator 4.7";
+    QTest::newRow("own") << QString::fromStdString(FixedAgentText(2)) << "Quobrix 1.10";
+    QTest::newRow("one letter off") << "Mozilla/4.0 (compatible; MSIE 5.0; Windows 95)"
+                                    << "Custom text:";
+    QTest::newRow("case differs") << "mozilla/4.7 [en] (WinNT; I)" << "Custom text:";
+}
+
+void CSheetsTest::AgentMatching() {
+    QFETCH(QString, strAgent);
+    QFETCH(QString, strChecked);
+    TempDir dir;
+    CQuobrixApp app(dir / "Quobrix.ini");
+    app.m_strAgent = strAgent.toStdString();
+    RunSheet([&] { return RunAppOptions(nullptr, app); }, [&](CSheetOptions* pSheet) {
+        QVERIFY(Button(pSheet, strChecked)->isChecked());
+        QCOMPARE(Field(pSheet, "Custom text")->text(), strAgent);
+        QCOMPARE(Field(pSheet, "Custom text")->isEnabled(), strChecked == "Custom text:");
+    });
+}
+
+void CSheetsTest::NetscapeAndOkStoresItsText() {
+    TempDir dir;
+    CQuobrixApp app(dir / "Quobrix.ini");
+    app.m_strAgent = "my crawler";
+    const bool bOk = RunSheet([&] { return RunAppOptions(nullptr, app); },
+                              [&](CSheetOptions* pSheet) {
+                                  Button(pSheet, "Netscape Communicator 4.7")->click();
+                                  QVERIFY(!Field(pSheet, "Custom text")->isEnabled());
+                                  // Back to custom: the edit keeps the text it shows.
+                                  Button(pSheet, "Custom text:")->click();
+                                  QVERIFY(Field(pSheet, "Custom text")->isEnabled());
+                                  Button(pSheet, "Netscape Communicator 4.7")->click();
+                                  QCOMPARE(PressOk(pSheet), QString());
+                              });
+    QVERIFY(bOk);
+    QCOMPARE(app.m_strAgent, "Mozilla/4.7 [en] (WinNT; I)");
+    CQuobrixApp stored(dir / "Quobrix.ini");
+    stored.LoadOptions();
+    QCOMPARE(stored.m_strAgent, "Mozilla/4.7 [en] (WinNT; I)");
+}
+
+void CSheetsTest::ProxyControlsFollowTheirBoxAndKeepTheirContents() {
+    TempDir dir;
+    CQuobrixApp app(dir / "Quobrix.ini");
+    app.m_bUseProxy = true;
+    app.m_strProxyAddress = "127.0.0.3";
+    app.m_nProxyPort = 3128;
+    const QStringList fields = {"Address", "Port", "Account", "Password"};
+    QString strPortMessage;
+    const bool bOk = RunSheet(
+        [&] { return RunAppOptions(nullptr, app); },
+        [&](CSheetOptions* pSheet) {
+            QCOMPARE(pSheet->focusWidget(), Button(pSheet, "Use HTTP proxy server"));
+            for (const QString& name : fields) {
+                QVERIFY2(Field(pSheet, name)->isEnabled(), qPrintable(name));
+            }
+            Field(pSheet, "Account")->setText("ann");
+            Field(pSheet, "Password")->setText("secret");
+            Field(pSheet, "Port")->setText("65536");
+            strPortMessage = PressOk(pSheet);
+            Field(pSheet, "Port")->setText("8080");
+            Button(pSheet, "Use HTTP proxy server")->click();
+            for (const QString& name : fields) {
+                QVERIFY2(!Field(pSheet, name)->isEnabled(), qPrintable(name));
+            }
+            QCOMPARE(Field(pSheet, "Address")->text(), "127.0.0.3");
+            QCOMPARE(PressOk(pSheet), QString());
+        });
+    QVERIFY(bOk);
+    QCOMPARE(strPortMessage, "Please enter an integer between 0 and 65535.");
+    CQuobrixApp stored(dir / "Quobrix.ini");
+    stored.LoadOptions();
+    QVERIFY(!stored.m_bUseProxy);
+    QCOMPARE(stored.m_strProxyAddress, "127.0.0.3");
+    QCOMPARE(stored.m_nProxyPort, 8080);
+    QCOMPARE(stored.m_strProxyUser, "ann");
+    QCOMPARE(stored.m_strProxyPassword, "secret");
+    QCOMPARE(app.m_strProxyAuthorization, CBase64::Encode("ann:secret"));
+}
+
+QTEST_MAIN(CSheetsTest)
+#include "SheetsTest.moc"
