@@ -15,8 +15,10 @@ What it writes, PNG with alpha, each also as NAME@2x.png at twice the size:
   phase0 .. phase3                                     thread bar rows, 16 x 16
 and quobrix-16.png .. quobrix-256.png (the program icon, rendered from the
 hand-written quobrix.svg beside this script, redrawn on whole pixels at 16
-and 24) and splash.png (200 x 60, on white). Writing into its own folder, it
-also refreshes the copies that ../UserManual/images keeps for the manual.
+and 24), splash.png (200 x 60, on white) and wizard.png (102 x 192, at
+the left edge of the new task wizard's pages). Writing into its own
+folder, it also refreshes the copies that ../UserManual/images keeps for
+the manual.
 
 The palette and the globe come from ../images/make-images.py, so these
 pictures and the local server's images stay one family. House rules for
@@ -497,6 +499,33 @@ def draw_splash(svg_path):
     return image.resize((w, h), Image.Resampling.BOX)
 
 
+# ------------------------------------------------------- new task wizard
+# 102 x 192, at the left edge of every page of the wizard: the web the task
+# searches (the globe and a few linked sites), and one of its pages under
+# the magnifier, a keyword marked in red.
+
+def draw_wizard(k):
+    c = Icon(102, 192, k)
+    c.solid(("box", 0, 0, 102, 192, 0), (PALE, SKY, DARK_BLUE))
+    # Sites linked to each other, behind the globe.
+    sites = [(14, 22), (88, 16), (92, 96), (10, 104)]
+    hub = (51, 58)
+    for x, y in sites:
+        c.line([hub, (x, y)], WHITE, 1.0)
+    c.line([sites[0], sites[3]], WHITE, 1.0)
+    c.line([sites[1], sites[2]], WHITE, 1.0)
+    for x, y in sites:
+        sphere(c, x, y, 4.5, WHITE, PALE, DARK_BLUE)
+    globe_on(c, hub[0], hub[1], 31)
+    # A retrieved page, its text in lines, one keyword in red.
+    page(c, 14, 104, 66, 176, ear=10)
+    text_lines(c, 20, [(118, 52), (124, 58), (130, 44), (136, 58), (142, 50), (148, 58),
+                       (154, 40), (160, 56), (166, 48)])
+    c.flat(("box", 30, 136, 44, 138, 0), RED)
+    magnifier(c, 62, 138, 15.0, (90, 172))
+    return c
+
+
 # ------------------------------------------------------- writing
 
 def mute(image):
@@ -564,6 +593,8 @@ def main():
         icon.save(os.path.join(out, "quobrix-%d.png" % size))
     draw_splash(svg_path).convert("RGB").save(os.path.join(out, "splash.png"))
     count += 9
+    save_pair(draw_wizard, out, "wizard")
+    count += 2
     print("wrote", count, "images to", out)
     if os.path.abspath(out) == HERE:
         copy_for_manual()

@@ -16,13 +16,29 @@
 #include "ui/DocumentPrompts.h"
 #include "ui/MainFrame.h"
 #include "ui/sheets/AppOptionsSheet.h"
+#include "ui/wizard/Wizard.h"
 
 void CDesktopApp::OnFileNew() {
     if (m_pDoc->IsRunning()) {
         m_pPrompts->ShowMessage(LoadString(IDS_TASK_RUNNING), IDocumentPrompts::Icon::Error);
         return;
     }
-    CDocumentPrompts::Inform(m_pFrame.get(), LoadString(IDS_WIZARD_NEXT_VERSION));
+    CWizard wizard(m_pFrame.get());
+    if (wizard.exec() != QDialog::Accepted) {
+        return;
+    }
+    // The new, empty task comes first (after the offer to save a changed
+    // one), then the Save As box names it; a cancelled box leaves it empty.
+    if (!m_pDoc->SaveModified(*m_pPrompts)) {
+        return;
+    }
+    WaitForWorkersToReturn();
+    m_pDoc->OnNewDocument();
+    m_pFrame->UpdateTitle();
+    const std::string path = m_pPrompts->AskSavePath();
+    if (!path.empty()) {
+        CreateTask(wizard.Record(), path);
+    }
 }
 
 void CDesktopApp::OnFileOpen() {

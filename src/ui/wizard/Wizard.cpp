@@ -1,0 +1,54 @@
+#include "ui/wizard/Wizard.h"
+
+#include <QAbstractButton>
+
+#include "common/StringTable.h"
+#include "ui/SharedFonts.h"
+#include "ui/wizard/PageDomain.h"
+#include "ui/wizard/PageFinished.h"
+#include "ui/wizard/PageIpAddress.h"
+#include "ui/wizard/PageKeywords.h"
+#include "ui/wizard/PageWelcome.h"
+
+CWizard::CWizard(QWidget* parent) : QWizard(parent) {
+    setWindowTitle(QString::fromStdString(LoadString(IDS_WIZARD_TITLE)));
+    setWizardStyle(QWizard::ClassicStyle);
+    setFont(CSharedFonts::Normal());
+    setPage(PAGE_WELCOME, new CPageWelcome(*this));
+    setPage(PAGE_IP_ADDRESS, new CPageIpAddress(*this));
+    setPage(PAGE_DOMAIN, new CPageDomain(*this));
+    setPage(PAGE_KEYWORDS, new CPageKeywords(*this));
+    setPage(PAGE_FINISHED, new CPageFinished(this));
+    setStartId(PAGE_WELCOME);
+    connect(this, &QWizard::currentIdChanged, this, &CWizard::OnPageChanged);
+}
+
+CWizardPage* CWizard::Page(int nId) const {
+    return static_cast<CWizardPage*>(page(nId));
+}
+
+CNewTaskRecord CWizard::Record() const {
+    CNewTaskRecord record;
+    record.m_bSiteMode = m_bSiteMode;
+    record.m_strStartAddress = m_strStartAddress;
+    record.m_strEndAddress = m_strEndAddress;
+    record.m_strKeywords = m_strKeywords;
+    record.m_bMatchCase = m_bMatchCase;
+    record.m_strAccount = m_strAccount;
+    record.m_strPassword = m_strPassword;
+    return record;
+}
+
+void CWizard::OnPageChanged(int nId) {
+    // The Internet address page keeps the buttons of the page before it:
+    // Next alone after Welcome, Back and Next after Keywords.
+    if (nId == PAGE_DOMAIN) {
+        button(QWizard::BackButton)->setEnabled(m_nShownId != PAGE_WELCOME);
+    }
+    m_nShownId = nId;
+    if (CWizardPage* pPage = Page(nId)) {
+        if (QWidget* pFirst = pPage->FirstField()) {
+            pFirst->setFocus(Qt::OtherFocusReason);
+        }
+    }
+}
