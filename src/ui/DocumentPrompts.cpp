@@ -36,12 +36,6 @@ void CDocumentPrompts::ShowMessage(const std::string& text, Icon icon) {
     box.exec();
 }
 
-void CDocumentPrompts::Inform(QWidget* parent, const std::string& text) {
-    QMessageBox box(QMessageBox::Information, Text(IDS_APP_TITLE), QString::fromStdString(text),
-                    QMessageBox::Ok, parent);
-    box.exec();
-}
-
 IDocumentPrompts::Answer CDocumentPrompts::AskYesNoCancel(const std::string& text) {
     QMessageBox box(QMessageBox::Warning, Text(IDS_APP_TITLE), QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_pParent);

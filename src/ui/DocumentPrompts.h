@@ -19,9 +19,6 @@ public:
     Answer AskYesNoCancel(const std::string& text) override;
     std::string AskSavePath() override;
 
-    // A message box with the information icon: "The new task wizard comes ...".
-    static void Inform(QWidget* parent, const std::string& text);
-
     // The "Save As" box: a path ending in ".qbx", or empty when cancelled.
     static std::string AskTaskPath(QWidget* parent, const std::string& suggested);
 
