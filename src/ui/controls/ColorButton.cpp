@@ -51,7 +51,6 @@ void CColorButton::OnShowPalette() {
     connect(m_pPalette, &CColorPalette::ColorPicked, this, &CColorButton::OnPicked);
     connect(m_pPalette, &CColorPalette::AutomaticPicked, this, [this] { OnPicked(m_crDefault); });
     connect(m_pPalette, &CColorPalette::MoreColorsPicked, this, &CColorButton::OnMoreColors);
-    connect(m_pPalette, &QObject::destroyed, this, [this] { m_pPalette = nullptr; });
     m_pPalette->setFont(font());
     m_pPalette->adjustSize();
     m_pPalette->move(mapToGlobal(rect().bottomLeft()));

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QPointer>
 #include <QPushButton>
 #include <cstdint>
 
-class CColorPalette;
+#include "ui/controls/ColorPalette.h"
 
 // A button that shows a colour; a click (or Space, or Alt+Down) opens a
 // palette of named colours below it, with "Automatic" for the default colour
@@ -46,5 +47,7 @@ private:
 
     uint32_t m_crColor = 0;
     uint32_t m_crDefault = 0;
-    CColorPalette* m_pPalette = nullptr;
+    // Cleared by Qt when the palette closes, also while this button is being
+    // destroyed (a slot of our own would then run on a half-destroyed object).
+    QPointer<CColorPalette> m_pPalette;
 };
