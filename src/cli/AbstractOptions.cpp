@@ -2,30 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
-#include <climits>
-
-#include "common/StringTable.h"
+#include "common/NumberText.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
-// A whole decimal number, optionally signed; false for anything else or one
-// that does not fit an int.
-bool ParseInt(const std::string& text, bool allowSign, long long& value) {
-    size_t pos = 0;
-    bool negative = false;
-    if (allowSign && pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    if (pos == text.size() || text.size() - pos > 10 ||
-        text.find_first_not_of("0123456789", pos) != std::string::npos) {
-        return false;
-    }
-    value = std::stoll(text.substr(pos));
-    value = negative ? -value : value;
-    return value >= INT_MIN && value <= INT_MAX;
-}
-
 int StartingPoint(const std::string& text) {
     if (text == "beginning" || text == "0") return 0;
     if (text == "middle" || text == "1") return 1;
@@ -53,14 +33,11 @@ void CAbstractOptions::Register(CLI::App& command) {
 }
 
 bool CAbstractOptions::Validate(std::string& error) const {
-    long long value = 0;
+    int value = 0;
     if (m_pMaxLength->count() > 0) {
-        if (!ParseInt(m_strMaxLength, false, value)) {
-            error = "--abstract-max-length: " + LoadString(IDS_PARSE_UINT);
-            return false;
-        }
-        if (value < 100 || value > 500) {
-            error = "--abstract-max-length: " + FormatString(IDS_PARSE_INT_RANGE, {100, 500});
+        const std::string message = CheckUnsignedText(m_strMaxLength, 100, 500, value);
+        if (!message.empty()) {
+            error = "--abstract-max-length: " + message;
             return false;
         }
     }
@@ -68,22 +45,25 @@ bool CAbstractOptions::Validate(std::string& error) const {
         error = "--abstract-start: give beginning, middle or end";
         return false;
     }
-    if (m_pOffset->count() > 0 && !ParseInt(m_strOffset, true, value)) {
-        error = "--abstract-offset: " + LoadString(IDS_PARSE_INT);
-        return false;
+    if (m_pOffset->count() > 0) {
+        const std::string message = CheckSignedText(m_strOffset, value);
+        if (!message.empty()) {
+            error = "--abstract-offset: " + message;
+            return false;
+        }
     }
     return true;
 }
 
 void CAbstractOptions::ApplyTo(CQuobrixDoc& doc) const {
-    long long value = 0;
-    if (m_pMaxLength->count() > 0 && ParseInt(m_strMaxLength, false, value)) {
-        doc.m_nAbstractMaxLength = static_cast<int>(value);
+    int value = 0;
+    if (m_pMaxLength->count() > 0 && CheckUnsignedText(m_strMaxLength, 100, 500, value).empty()) {
+        doc.m_nAbstractMaxLength = value;
     }
     if (m_pStart->count() > 0) {
         doc.m_nAbstractStart = StartingPoint(m_strStart);
     }
-    if (m_pOffset->count() > 0 && ParseInt(m_strOffset, true, value)) {
-        doc.m_nAbstractOffset = static_cast<int>(value);
+    if (m_pOffset->count() > 0 && CheckSignedText(m_strOffset, value).empty()) {
+        doc.m_nAbstractOffset = value;
     }
 }
