@@ -18,19 +18,11 @@
 #include "ui/DesktopApp.h"
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"
+#include "ScriptedPrompts.h"
 
 namespace {
 
 constexpr int kWaitMs = 60000;  // generous: a loaded machine is slow, never stuck
-
-class CQuietPrompts : public IDocumentPrompts {
-public:
-    void ShowMessage(const std::string& text, Icon) override { m_arrMessages.push_back(text); }
-    Answer AskYesNoCancel(const std::string&) override { return Answer::No; }
-    std::string AskSavePath() override { return ""; }
-
-    std::vector<std::string> m_arrMessages;
-};
 
 std::string Page(const std::string& strTitle, const std::string& strLinks) {
     return "<html><head><title>" + strTitle + "</title></head><body>An apple a day. " + strLinks +
@@ -86,7 +78,7 @@ private:
     void Press(CDesktopApp& app, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     TempDir m_dir;
-    CQuietPrompts m_prompts;
+    CScriptedPrompts m_prompts;
 };
 
 std::unique_ptr<CDesktopApp> CDesktopEndToEndTest::StartProgram(const std::string& strTaskFile) {

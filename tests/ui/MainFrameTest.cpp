@@ -23,18 +23,9 @@
 #include "ui/MainFrame.h"
 #include "ui/ThreadList.h"
 #include "ui/controls/AddressBox.h"
+#include "ScriptedPrompts.h"
 
 namespace {
-// Answers the task's questions as a test tells, and keeps its messages.
-class CScriptedPrompts : public IDocumentPrompts {
-public:
-    void ShowMessage(const std::string& text, Icon) override { m_arrMessages.push_back(text); }
-    Answer AskYesNoCancel(const std::string&) override { return Answer::No; }
-    std::string AskSavePath() override { return ""; }
-
-    std::vector<std::string> m_arrMessages;
-};
-
 // Sends from another thread, as a worker does: the call returns only once
 // the GUI thread has handled it, so the test's event loop must keep running.
 void SendFromWorker(INotifyTarget& target, unsigned message, int64_t wParam, NotifyParam lParam) {

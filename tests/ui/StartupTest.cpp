@@ -14,17 +14,9 @@
 #include "ui/MainFrame.h"
 #include "ui/RecentFileList.h"
 #include "ui/SharedFonts.h"
+#include "ScriptedPrompts.h"
 
 namespace {
-class CScriptedPrompts : public IDocumentPrompts {
-public:
-    void ShowMessage(const std::string& text, Icon) override { m_arrMessages.push_back(text); }
-    Answer AskYesNoCancel(const std::string&) override { return Answer::No; }
-    std::string AskSavePath() override { return ""; }
-
-    std::vector<std::string> m_arrMessages;
-};
-
 CNewTaskRecord ShopRecord() {
     CNewTaskRecord record;
     record.m_strStartAddress = "shop.example/";
