@@ -42,6 +42,7 @@ bool CQuobrixDoc::StartWorkerLocked(int slot) {
     if (m_nSlotsUsed < slot + 1) {
         m_nSlotsUsed = slot + 1;
     }
+    ++m_nSlotWorker[slot];
     m_bActive[slot] = true;
     if (!CreateWorkerThread(slot)) {
         m_bActive[slot] = false;  // never marked active without a thread
@@ -51,6 +52,8 @@ bool CQuobrixDoc::StartWorkerLocked(int slot) {
 }
 
 void CQuobrixDoc::WorkerThreadProc(int slot) {
+    // No other worker starts in this slot before this one gives it up.
+    const int worker = m_nSlotWorker[slot];
     NextWork next = NextWork::Leave;
     while (!m_bStop) {
         if (!GetSlotUrl(slot).empty()) {
@@ -98,7 +101,7 @@ void CQuobrixDoc::WorkerThreadProc(int slot) {
         }
         next = NextWork::Leave;
     }
-    LeaveWorker(slot, next);
+    LeaveWorker(slot, worker, next);
 }
 
 CQuobrixDoc::NextWork CQuobrixDoc::ChooseNextWork(int slot) {
@@ -208,14 +211,22 @@ CQuobrixDoc::NextWork CQuobrixDoc::ChooseNextWork(int slot) {
     return NextWork::Work;
 }
 
-void CQuobrixDoc::LeaveWorker(int slot, NextWork why) {
+void CQuobrixDoc::PostTerminatedLine(int slot, int worker) {
     // Posted, not sent: a worker that has given up its slot must never wait
-    // for the GUI thread, which may be joining it.
-    if (m_hWndThreadBar != nullptr) {
+    // for the GUI thread, which may be joining it. A slot that already serves
+    // the next worker keeps that worker's line; one that is about to waits
+    // for this line under the slot's status lock.
+    std::lock_guard lock(m_csSlotStatus[slot]);
+    if (m_hWndThreadBar != nullptr && m_nSlotWorker[slot] == worker) {
         m_hWndThreadBar->Post(WM_THREAD_STATUS, static_cast<int64_t>(slot) * 256 + PHASE_ENDED,
                               FormatString(IDS_STATUS_TERMINATED,
                                            {m_nRequested[slot].Load(), m_nReceived[slot].Load()}));
     }
+}
+
+void CQuobrixDoc::LeaveWorker(int slot, int worker, NextWork why) {
+    AtRunStep(RunStep::Leave, slot);
+    PostTerminatedLine(slot, worker);
     if (why == NextWork::LeaveInactive) {
         return;  // its URL was used up, and the slot may already serve a new worker
     }

@@ -41,6 +41,7 @@ void CQuobrixDoc::DeliverNotes() {
 }
 
 void CQuobrixDoc::NotifyThreadStatus(int slot, int phase, const std::string& text) {
+    std::lock_guard lock(m_csSlotStatus[slot]);
     SendTo(m_hWndThreadBar, WM_THREAD_STATUS, static_cast<int64_t>(slot) * 256 + phase, text);
 }
 

@@ -51,7 +51,11 @@
 //   m_csSlotSocket[slot]  that slot's socket and abort mark
 //   m_csCredential m_strSiteAuthorization, m_strAuthHost, m_strWizardPrint
 //   m_csOptions    m_options
-// The last four are leaves: nothing else is taken or sent while one is held.
+//   m_csSlotStatus[slot]  that slot's thread lines, held while one is sent,
+//                  so that they arrive in order across the slot's workers
+// The last five are leaves: nothing else is taken while one is held, and
+// nothing is sent but a thread line under m_csSlotStatus, which the thread
+// that receives them never takes.
 //
 // Nestings (the lock on the left is held while the one on the right is
 // taken, never the other way round):
@@ -342,6 +346,7 @@ public:
     SlotArray<CThreadHandle> m_hThread;       // the slot's latest thread
     std::vector<CThreadHandle> m_arrRetired;  // earlier threads, until joined; under m_csSlots
     SlotArray<AtomicValue<int>> m_sockSlot;   // -1 when none
+    SlotArray<AtomicValue<int>> m_nSlotWorker;  // counts the slot's workers; written under m_csSlots
     SlotArray<AtomicValue<bool>> m_bSlotAborted;  // the fetch was aborted from outside
     int m_hResultFile = -1;
     bool m_bAppendResultPages = false;  // a resumed run never truncates a page; under m_csResults
@@ -371,6 +376,7 @@ public:
     SlotArray<std::mutex> m_csSlotSocket;
     std::mutex m_csCredential;
     std::mutex m_csOptions;
+    SlotArray<std::mutex> m_csSlotStatus;
 
 protected:
     friend class CPageTransfer;
@@ -393,6 +399,7 @@ protected:
         Choose,   // a worker done with its URL, before it chooses what next
         Join,     // JoinWorkers has taken the threads, before it waits
         Lookup,   // a name lookup, before it asks the system
+        Leave,    // a worker that gave up its slot, before its last thread line
     };
     virtual void AtRunStep(RunStep step, int slot);
 
@@ -408,7 +415,9 @@ private:
 
     enum class NextWork { Work, Leave, LeaveInactive, LeavePausedAfterSite };
     NextWork ChooseNextWork(int slot);
-    void LeaveWorker(int slot, NextWork why);
+    // worker: the slot's worker count when this worker began.
+    void LeaveWorker(int slot, int worker, NextWork why);
+    void PostTerminatedLine(int slot, int worker);
     bool StartWorkerLocked(int slot);
     int CountActive(int from, int to) const;
 

@@ -83,6 +83,8 @@ bool CDesktopApp::Start() {
     m_pPrompts = m_pMessagePrompts.get();
     m_pFrame = std::make_unique<CMainFrame>(*m_pDoc, m_app, *m_pPrompts);
     m_pMessagePrompts->SetParent(m_pFrame.get());
+    // The view shows the first task's results as soon as it is opened.
+    m_pDoc->m_hWndView = &m_pFrame->ViewTarget();
     ConnectCommands();
     UpdateRecentFiles();
     if (!CreateFirstTask()) {

@@ -5,7 +5,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTimerEvent>
+#include <algorithm>
 
 #include "app/QuobrixApp.h"
 #include "common/StringTable.h"
@@ -13,16 +15,37 @@
 #include "ui/BusyFilter.h"
 #include "ui/QuobrixView.h"
 #include "ui/SplashWnd.h"
+#include "ui/TaskEvents.h"
+#include "ui/ThreadBar.h"
 #include "ui/ThreadList.h"
 #include "ui/WindowPlacement.h"
-#include "ui/WindowTarget.h"
 
 namespace {
 constexpr int kTimerMs = 1000;
 constexpr int kUpdateMs = 200;  // how soon the bars follow the task, and the busy state ends
 // Docking state: QMainWindow::saveState as one value of the "Toolbar" section.
 constexpr char kBarStateKey[] = "Toolbar/State";
+// Qt's docking state leaves the status bar out: it is kept beside it.
+constexpr char kStatusBarKey[] = "Toolbar/StatusBar";
 constexpr int kBarStateVersion = 1;
+// The window's least size: the view keeps a usable height beside the bars,
+// and the status panes never overlap.
+constexpr int kMinimumWidth = 480;
+constexpr int kMinimumHeight = 420;
+
+// Where windows can go, the primary screen first.
+QList<QRect> AvailableScreens() {
+    QList<QRect> screens;
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        screens.append(primary->availableGeometry());
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen()) {
+            screens.append(screen->availableGeometry());
+        }
+    }
+    return screens;
+}
 }  // namespace
 
 CMainFrame::CMainFrame(CQuobrixDoc& doc, CQuobrixApp& app, IDocumentPrompts& prompts,
@@ -30,20 +53,15 @@ CMainFrame::CMainFrame(CQuobrixDoc& doc, CQuobrixApp& app, IDocumentPrompts& pro
     : QMainWindow(parent), m_doc(doc), m_app(app), m_pPrompts(&prompts) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(QGuiApplication::windowIcon());
-    m_pTarget = std::make_unique<CWindowTarget>(
-        [this](unsigned message, int64_t wParam, const NotifyParam& lParam) {
-            return OnFrameMessage(message, wParam, lParam);
-        });
-    m_pThreadBarTarget = std::make_unique<CWindowTarget>(
-        [this](unsigned message, int64_t wParam, const NotifyParam& lParam) {
-            return OnThreadBarMessage(message, wParam, lParam);
-        });
-
     const QScreen* screen = QGuiApplication::primaryScreen();
-    setGeometry(InitialGeometry(m_app.m_rcWindow, screen != nullptr
-                                                      ? screen->availableGeometry().size()
-                                                      : QSize(m_app.m_rcWindow.Right,
-                                                              m_app.m_rcWindow.Bottom)));
+    setGeometry(KeepOnScreen(InitialGeometry(m_app.m_rcWindow,
+                                             screen != nullptr ? screen->availableGeometry().size()
+                                                               : QSize(m_app.m_rcWindow.Right,
+                                                                       m_app.m_rcWindow.Bottom)),
+                             AvailableScreens()));
+    // The parts, ...
+    m_pEvents = new CTaskEvents(this);
+    m_pBusyFilter = new CBusyFilter(this);
     createActions();
     createMenus();
     createToolBars();
@@ -51,10 +69,18 @@ CMainFrame::CMainFrame(CQuobrixDoc& doc, CQuobrixApp& app, IDocumentPrompts& pro
     createStatusBar();
     createThreadBar();
     createView();
+    // ... their connections, ...
+    connectCommands();
+    connectBars();
+    connectAddressBar();
+    connectThreadBar();
+    connectView();
+    connectEvents();
+    // ... and only then the state the last session left, whose signals reach them.
     restoreBarState();
+    setMinimumSize(std::max(kMinimumWidth, m_pStatusPanes->MinimumWidth()), kMinimumHeight);
     UpdateTitle();
 
-    m_pBusyFilter = new CBusyFilter(this);
     CSplashWnd::ShowSplashScreen(this);
     m_nTimer = startTimer(kTimerMs);
     m_nUpdateTimer = startTimer(kUpdateMs);
@@ -66,6 +92,7 @@ CMainFrame::~CMainFrame() {
     // are gone: nothing may call back into it then.
     disconnect(m_pThreadBar, nullptr, this, nullptr);
     disconnect(m_pView, nullptr, this, nullptr);
+    disconnect(m_pEvents, nullptr, nullptr, nullptr);
 }
 
 void CMainFrame::ShowFirstTime() {
@@ -74,11 +101,15 @@ void CMainFrame::ShowFirstTime() {
 }
 
 INotifyTarget& CMainFrame::Target() {
-    return *m_pTarget;
+    return m_pEvents->FrameTarget();
 }
 
 INotifyTarget& CMainFrame::ThreadBarTarget() {
-    return *m_pThreadBarTarget;
+    return m_pEvents->ThreadBarTarget();
+}
+
+INotifyTarget& CMainFrame::ViewTarget() {
+    return m_pEvents->ViewTarget();
 }
 
 QAction* CMainFrame::Action(unsigned id) const {
@@ -109,15 +140,25 @@ void CMainFrame::OnTimer() {
 void CMainFrame::restoreBarState() {
     const QSettings settings(QString::fromStdString(m_app.Store().Path()), QSettings::IniFormat);
     restoreState(settings.value(QLatin1String(kBarStateKey)).toByteArray(), kBarStateVersion);
+    statusBar()->setVisible(settings.value(QLatin1String(kStatusBarKey), true).toBool());
     // The thread bar docks at the bottom only, whatever a hand-edited state says.
     if (!m_pThreadBar->isFloating() && dockWidgetArea(m_pThreadBar) != Qt::BottomDockWidgetArea) {
         addDockWidget(Qt::BottomDockWidgetArea, m_pThreadBar);
+    }
+    keepFloatingBarOnScreen();
+}
+
+void CMainFrame::keepFloatingBarOnScreen() {
+    // A bar floated on a screen that is gone comes back where it can be seen.
+    if (m_pThreadBar->isFloating()) {
+        m_pThreadBar->setGeometry(KeepOnScreen(m_pThreadBar->geometry(), AvailableScreens()));
     }
 }
 
 void CMainFrame::saveBarState() const {
     QSettings settings(QString::fromStdString(m_app.Store().Path()), QSettings::IniFormat);
     settings.setValue(QLatin1String(kBarStateKey), saveState(kBarStateVersion));
+    settings.setValue(QLatin1String(kStatusBarKey), !statusBar()->isHidden());
 }
 
 void CMainFrame::savePlacement() const {

@@ -7,18 +7,18 @@
 
 #include "app/AutoSave.h"
 #include "common/NotifyTarget.h"
+#include "ui/StatusPanes.h"
 
 class CAddressBox;
 class CBusyFilter;
 class CQuobrixApp;
 class CQuobrixDoc;
 class CQuobrixView;
+class CTaskEvents;
+class CThreadBar;
 class CThreadList;
-class CWindowTarget;
 class IDocumentPrompts;
 class QAction;
-class QDockWidget;
-class QLabel;
 class QMenu;
 class QToolBar;
 
@@ -27,8 +27,9 @@ class QToolBar;
 // counters, the "Threads status" bar and the browser view in the middle.
 //
 // It shows what the task reports (the task's notifications arrive through
-// Target() and ThreadBarTarget(), on the GUI thread) and keeps no crawl state
-// of its own. It carries out the task, view and bar commands and Save / Save
+// Target(), ThreadBarTarget() and ViewTarget(), from any thread, and reach
+// the panes, the thread rows and the view as typed signals of Events() on the
+// GUI thread) and keeps no crawl state of its own. It carries out the task, view and bar commands and Save / Save
 // As, saves the task at every auto-save interval, and drops the user's input
 // while the task stops its workers. The application's commands (New, Open,
 // the recent files, Exit, Options, About, Contact) are the application's:
@@ -36,18 +37,13 @@ class QToolBar;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    enum Pane {
-        PANE_PROMPT,
-        PANE_STATE,
-        PANE_SITES_LEFT,
-        PANE_LINKS_QUEUED,
-        PANE_LINKS_REQUESTED,
-        PANE_COUNT
-    };
+    using enum CStatusPanes::Pane;
 
     // Builds the window, hidden, at the stored placement, with the docking
     // state stored under "Toolbar"; shows the splash (when enabled) and starts
     // the one-second timer. prompts asks the user when the task is closed.
+    // Every part of the window exists before any signal is connected, and
+    // every connection before the saved state is restored.
     CMainFrame(CQuobrixDoc& doc, CQuobrixApp& app, IDocumentPrompts& prompts,
                QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -60,13 +56,15 @@ public:
     // The thread list's row (0..14): its status text and its phase icon.
     QString ThreadRowText(int row) const;
     int ThreadRowPhase(int row) const;
-    CThreadList* ThreadList() const { return m_pThreadList; }
+    CThreadList* ThreadList() const;
     CAddressBox* AddressBox() const { return m_pAddressBox; }
 
     // The task's receivers: main frame (state, counters, authorization, file
-    // errors) and thread bar (thread status, reset).
+    // errors), thread bar (thread status, reset) and view (the address to show).
     INotifyTarget& Target();
     INotifyTarget& ThreadBarTarget();
+    INotifyTarget& ViewTarget();
+    CTaskEvents& Events() const { return *m_pEvents; }
 
     // The action of a command id (ID_FILE_OPEN, ID_FILE_MRU_FILE1, ...), or null.
     QAction* Action(unsigned id) const;
@@ -113,7 +111,7 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    // Creation, in this order (MainFrame*.cpp).
+    // Creation, in this order (MainFrame*.cpp): the parts, ...
     void createActions();
     void createMenus();
     void createToolBars();
@@ -121,7 +119,16 @@ private:
     void createStatusBar();
     void createThreadBar();
     void createView();
+    // ... their connections, ...
+    void connectCommands();
+    void connectBars();
+    void connectAddressBar();
+    void connectThreadBar();
+    void connectView();
+    void connectEvents();
+    // ... and then what the last session left.
     void restoreBarState();
+    void keepFloatingBarOnScreen();
     void saveBarState() const;
     void savePlacement() const;
 
@@ -137,15 +144,12 @@ private:
     void updateThreadCommands();
     void updateBarChecks();
 
-    // Notifications (MainFrameMessages.cpp), on the GUI thread.
-    int64_t OnFrameMessage(unsigned message, int64_t wParam, const NotifyParam& lParam);
-    int64_t OnThreadBarMessage(unsigned message, int64_t wParam, const NotifyParam& lParam);
-    int64_t OnAuthorize(const QString& url);
+    // The task's news (MainFrameMessages.cpp), on the GUI thread.
+    void OnTaskState();
+    bool OnAuthorize(const QString& url);
     void OnFileError(int error, const QString& path);
 
     bool SaveTaskTo(const std::string& path);
-    void SetPaneText(int pane, const QString& text);
-    void OnThreadPopup(const QPoint& globalPos);
     void OnAddress(const QString& text, bool bCtrl, bool bTyped);
     void OnPageCompleted(const QString& address);
     void Navigate(const QString& address);
@@ -158,18 +162,15 @@ private:
     QMenu* m_pFileMenu = nullptr;
     QAction* m_pRecentSeparator = nullptr;
     QAction* m_pNoRecentFile = nullptr;
-    QMenu* m_pThreadMenu = nullptr;
     QToolBar* m_pStandardBar = nullptr;
     QToolBar* m_pBrowserBar = nullptr;
     QToolBar* m_pAddressBar = nullptr;
     CAddressBox* m_pAddressBox = nullptr;
-    QLabel* m_pPanes[PANE_COUNT] = {};
-    QDockWidget* m_pThreadBar = nullptr;
-    CThreadList* m_pThreadList = nullptr;
+    CStatusPanes* m_pStatusPanes = nullptr;
+    CThreadBar* m_pThreadBar = nullptr;
     CQuobrixView* m_pView = nullptr;
 
-    std::unique_ptr<CWindowTarget> m_pTarget;
-    std::unique_ptr<CWindowTarget> m_pThreadBarTarget;
+    CTaskEvents* m_pEvents = nullptr;
     CBusyFilter* m_pBusyFilter = nullptr;
     int m_nTimer = 0;         // the one-second timer
     int m_nUpdateTimer = 0;   // command states and the busy state

@@ -115,7 +115,9 @@ void CMainFrame::createActions() {
     for (int index = 0; index < CRecentFileList::kSize; ++index) {
         addCommand(ID_FILE_MRU_FILE1 + static_cast<unsigned>(index), QString())->setVisible(false);
     }
+}
 
+void CMainFrame::connectCommands() {
     connect(Action(ID_TASK_RUN), &QAction::triggered, this, &CMainFrame::OnTaskRun);
     connect(Action(ID_TASK_PAUSE), &QAction::triggered, this, &CMainFrame::OnTaskPause);
     connect(Action(ID_TASK_ABORT), &QAction::triggered, this, &CMainFrame::OnTaskAbort);
@@ -127,6 +129,9 @@ void CMainFrame::createActions() {
     connect(Action(ID_THREAD_COPY_URL), &QAction::triggered, this, &CMainFrame::OnCopyUrl);
     connect(Action(ID_THREAD_SKIP_SITE), &QAction::triggered, this,
             &CMainFrame::OnSkipCurrentSite);
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+    }
 }
 
 QMenu* CMainFrame::createFileMenu() {
@@ -203,15 +208,6 @@ void CMainFrame::createMenus() {
     createTaskMenu();
     createViewMenu();
     createHelpMenu();
-    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
-        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
-    }
-
-    m_pThreadMenu = new QMenu(this);
-    m_pThreadMenu->addAction(Action(ID_THREAD_ABORT_RETRIEVAL));
-    m_pThreadMenu->addAction(Action(ID_THREAD_COPY_URL));
-    m_pThreadMenu->addSeparator();
-    m_pThreadMenu->addAction(Action(ID_THREAD_SKIP_SITE));
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& menuTexts) {

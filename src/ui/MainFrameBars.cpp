@@ -5,12 +5,12 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QDockWidget>
 #include <QToolButton>
 
 #include "common/StringTable.h"
 #include "task/QuobrixDoc.h"
 #include "ui/MainFrame.h"
+#include "ui/ThreadBar.h"
 #include "ui/OfflineAddress.h"
 #include "ui/controls/AddressBox.h"
 
@@ -53,9 +53,6 @@ void CMainFrame::createToolBars() {
     sizeButton->setMenu(sizes);
     sizeButton->setPopupMode(QToolButton::MenuButtonPopup);
     addToolBar(Qt::TopToolBarArea, m_pBrowserBar);
-
-    connectBarToggle(Action(ID_VIEW_TOOLBAR), m_pStandardBar);
-    connectBarToggle(Action(ID_VIEW_BROWSER_BUTTONS), m_pBrowserBar);
 }
 
 void CMainFrame::createAddressBar() {
@@ -69,8 +66,9 @@ void CMainFrame::createAddressBar() {
     m_pAddressBar->addWidget(label);
     m_pAddressBar->addWidget(m_pAddressBox);
     addToolBar(Qt::TopToolBarArea, m_pAddressBar);
-    connectBarToggle(Action(ID_VIEW_ADDRESS_BAR), m_pAddressBar);
+}
 
+void CMainFrame::connectAddressBar() {
     // Keyboard users leave the page for the address bar with Alt+D, as in
     // other browsers (a page keeps Tab to itself).
     auto* focusAddress = new QAction(this);
@@ -85,6 +83,14 @@ void CMainFrame::createAddressBar() {
             [this](const QString& text, bool bCtrl) { OnAddress(text, bCtrl, true); });
     connect(m_pAddressBox, &CAddressBox::AddressChosen, this,
             [this](const QString& text, bool bCtrl) { OnAddress(text, bCtrl, false); });
+}
+
+void CMainFrame::connectBars() {
+    connectBarToggle(Action(ID_VIEW_TOOLBAR), m_pStandardBar);
+    connectBarToggle(Action(ID_VIEW_BROWSER_BUTTONS), m_pBrowserBar);
+    connectBarToggle(Action(ID_VIEW_ADDRESS_BAR), m_pAddressBar);
+    connectBarToggle(Action(ID_VIEW_STATUS_BAR), statusBar());
+    connectBarToggle(Action(ID_VIEW_THREAD_BAR), m_pThreadBar);
 }
 
 void CMainFrame::connectBarToggle(QAction* action, QWidget* bar) {

@@ -1,75 +1,31 @@
-// The task's notifications to the frame and the thread bar. They arrive on
-// the GUI thread; a worker that sent one waits until it is handled here.
+// The task's news as the frame takes it, on the GUI thread: the state moves
+// the commands, an authorization request asks the user (the worker that
+// asked waits for the answer), a file error says what went wrong.
 #include <QMessageBox>
 #include <cstring>
 
-#include "common/Messages.h"
 #include "common/StringTable.h"
 #include "task/QuobrixDoc.h"
 #include "ui/AuthorizeDlg.h"
 #include "ui/MainFrame.h"
-#include "ui/ThreadList.h"
+#include "ui/QuobrixView.h"
+#include "ui/TaskEvents.h"
 
-namespace {
-QString TextOf(const NotifyParam& lParam) {
-    const std::string* text = std::get_if<std::string>(&lParam);
-    return text != nullptr ? QString::fromStdString(*text) : QString();
+void CMainFrame::connectEvents() {
+    m_pStatusPanes->Connect(*m_pEvents);
+    connect(m_pEvents, &CTaskEvents::StateChanged, this, &CMainFrame::OnTaskState);
+    connect(m_pEvents, &CTaskEvents::FileErrorReported, this, &CMainFrame::OnFileError);
+    connect(m_pEvents, &CTaskEvents::NavigateRequested, m_pView, &CQuobrixView::Navigate);
+    m_pEvents->SetAuthorizeHandler([this](const QString& url) { return OnAuthorize(url); });
 }
 
-int64_t NumberOf(const NotifyParam& lParam) {
-    const int64_t* number = std::get_if<int64_t>(&lParam);
-    return number != nullptr ? *number : 0;
+void CMainFrame::OnTaskState() {
+    UpdateCommandUI();
+    emit TaskStateChanged();
 }
 
-QString Count(unsigned id, const NotifyParam& lParam) {
-    return QString::fromStdString(FormatString(id, {NumberOf(lParam)}));
-}
-}  // namespace
-
-int64_t CMainFrame::OnFrameMessage(unsigned message, int64_t wParam, const NotifyParam& lParam) {
-    switch (message) {
-        case WM_TASK_STATE:
-            SetPaneText(PANE_STATE, TextOf(lParam));
-            UpdateCommandUI();
-            emit TaskStateChanged();
-            return 0;
-        case WM_SITES_LEFT:
-            SetPaneText(PANE_SITES_LEFT, Count(IDS_SITES_LEFT, lParam));
-            return 0;
-        case WM_LINKS_QUEUED:
-            SetPaneText(PANE_LINKS_QUEUED, Count(IDS_LINKS_QUEUED, lParam));
-            return 0;
-        case WM_LINKS_REQUESTED:
-            SetPaneText(PANE_LINKS_REQUESTED, Count(IDS_LINKS_REQUESTED, lParam));
-            return 0;
-        case WM_AUTHORIZE:
-            return OnAuthorize(TextOf(lParam));
-        case WM_FILE_ERROR:
-            OnFileError(static_cast<int>(wParam), TextOf(lParam));
-            return 0;
-        default:
-            return 0;
-    }
-}
-
-int64_t CMainFrame::OnThreadBarMessage(unsigned message, int64_t wParam,
-                                       const NotifyParam& lParam) {
-    switch (message) {
-        case WM_THREAD_STATUS:
-            m_pThreadList->SetStatus(static_cast<int>((wParam >> 8) & 0xFF),
-                                     static_cast<int>(wParam & 0xFF), TextOf(lParam));
-            return 0;
-        case WM_THREADS_RESET:
-            m_pThreadList->ResetRows();
-            return 0;
-        default:
-            return 0;
-    }
-}
-
-int64_t CMainFrame::OnAuthorize(const QString& url) {
-    // The worker that asked waits for the answer meanwhile.
-    return RunAuthorizeDialog(this, m_doc, url) ? 1 : 0;
+bool CMainFrame::OnAuthorize(const QString& url) {
+    return RunAuthorizeDialog(this, m_doc, url);
 }
 
 void CMainFrame::OnFileError(int error, const QString& path) {

@@ -5,6 +5,7 @@
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"
 #include "ui/SharedFonts.h"
+#include "ui/ThreadBar.h"
 #include "ui/ThreadList.h"
 #include "ui/controls/AddressBox.h"
 
@@ -12,11 +13,12 @@ void CMainFrame::createView() {
     m_pView = new CQuobrixView(m_doc, m_app, this);
     m_pView->SetNormalFont(CSharedFonts::Normal());
     setCentralWidget(m_pView);
-    m_doc.m_hWndView = &m_pView->Target();
-    setTabOrder(m_pAddressBox, m_pThreadList);
-    setTabOrder(m_pThreadList, m_pView);
-    connectViewCommands();
+    setTabOrder(m_pAddressBox, ThreadList());
+    setTabOrder(ThreadList(), m_pView);
+}
 
+void CMainFrame::connectView() {
+    connectViewCommands();
     connect(m_pView, &CQuobrixView::AddressShown, m_pAddressBox, &QComboBox::setEditText);
     connect(m_pView, &CQuobrixView::TitleShown, this, [this](const QString& title) {
         setWindowTitle(title + QStringLiteral(" - ") +

@@ -11,11 +11,9 @@
 
 #include <algorithm>
 #include <string>
-#include <variant>
 
 #include "app/ProgramFiles.h"
 #include "app/QuobrixApp.h"
-#include "common/Messages.h"
 #include "task/QuobrixDoc.h"
 #include "ui/GoToOfflineDlg.h"
 #include "ui/GoToResultDlg.h"
@@ -23,7 +21,6 @@
 #include "ui/TextSizeSteps.h"
 #include "ui/ViewAddress.h"
 #include "ui/ViewPage.h"
-#include "ui/WindowTarget.h"
 
 namespace {
 
@@ -34,7 +31,6 @@ constexpr int kPrintDpi = 300;
 CQuobrixView::CQuobrixView(CQuobrixDoc& doc, CQuobrixApp& app, QWidget* parent)
     : QWebEngineView(parent), m_doc(doc), m_app(app), m_fontNormal(QApplication::font()) {
     createPage();
-    createTarget();
 }
 
 CQuobrixView::~CQuobrixView() {
@@ -61,26 +57,6 @@ void CQuobrixView::createPage() {
             &CQuobrixView::OnForwardChanged);
     connect(m_pPage, &QWebEnginePage::newWindowRequested, this,
             &CQuobrixView::OnNewWindowRequested);
-}
-
-void CQuobrixView::createTarget() {
-    m_pTarget =
-        new CWindowTarget([this](unsigned message, int64_t,
-                                 const NotifyParam& lParam) { return OnNotify(message, lParam); },
-                          this);
-}
-
-INotifyTarget& CQuobrixView::Target() {
-    return *m_pTarget;
-}
-
-int64_t CQuobrixView::OnNotify(unsigned message, const NotifyParam& lParam) {
-    if (message == WM_NAVIGATE_VIEW) {
-        if (const auto* pAddress = std::get_if<std::string>(&lParam)) {
-            Navigate(QString::fromStdString(*pAddress));
-        }
-    }
-    return 0;
 }
 
 void CQuobrixView::Navigate(const QString& address) {

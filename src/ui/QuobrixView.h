@@ -5,12 +5,9 @@
 
 #include <memory>
 
-#include "common/NotifyTarget.h"
-
 class CQuobrixApp;
 class CQuobrixDoc;
 class CViewPage;
-class CWindowTarget;
 class QPrinter;
 class QWebEngineProfile;
 
@@ -27,9 +24,6 @@ class CQuobrixView : public QWebEngineView {
 public:
     CQuobrixView(CQuobrixDoc& doc, CQuobrixApp& app, QWidget* parent = nullptr);
     ~CQuobrixView() override;
-
-    // The receiver of WM_NAVIGATE_VIEW, for doc.m_hWndView. Any thread.
-    INotifyTarget& Target();
 
     // A navigation the program starts: never read from the cache. A typed
     // address without a scheme is taken as a web address ("example.com").
@@ -67,18 +61,15 @@ signals:
 
 private:
     void createPage();
-    void createTarget();
     void OnBackChanged();
     void OnForwardChanged();
     void OnNewWindowRequested(QWebEngineNewWindowRequest& request);
     QPrinter& Printer();
-    int64_t OnNotify(unsigned message, const NotifyParam& lParam);
 
     CQuobrixDoc& m_doc;
     CQuobrixApp& m_app;
     QWebEngineProfile* m_pProfile = nullptr;
     CViewPage* m_pPage = nullptr;
-    CWindowTarget* m_pTarget = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter;  // made on first use: it asks the print system
     QFont m_fontNormal;
     bool m_bCanGoBack = false;

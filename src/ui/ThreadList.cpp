@@ -15,8 +15,13 @@ constexpr int kStatusWidthNarrow = 640;
 constexpr int kStatusWidthWide = 860;
 constexpr int kPhaseRole = Qt::UserRole;
 
-QIcon PhaseIcon(int phase) {
-    return QIcon(QString::fromLatin1(":/ui/phase%1.png").arg(phase));
+// Made once: a row changes its icon many times a second while a page is read.
+const QIcon& PhaseIcon(int phase) {
+    static const QIcon icons[CThreadList::kPhases] = {
+        QIcon(QStringLiteral(":/ui/phase0.png")), QIcon(QStringLiteral(":/ui/phase1.png")),
+        QIcon(QStringLiteral(":/ui/phase2.png")), QIcon(QStringLiteral(":/ui/phase3.png"))};
+    static const QIcon none;
+    return phase >= 0 && phase < CThreadList::kPhases ? icons[phase] : none;
 }
 
 QString Text(unsigned id) {
@@ -37,7 +42,8 @@ CThreadList::CThreadList(QWidget* parent) : QTreeWidget(parent) {
     const bool narrow = screen != nullptr && screen->geometry().width() <= kNarrowScreen;
     // At least as wide as its title, which the font may make wider.
     setColumnWidth(0, std::max(kNumberColumnWidth, header()->sectionSizeHint(0)));
-    setColumnWidth(1, narrow ? kStatusWidthNarrow : kStatusWidthWide);
+    m_nStatusWidth = narrow ? kStatusWidthNarrow : kStatusWidthWide;
+    setColumnWidth(1, m_nStatusWidth);
     for (int row = 0; row < kRows; ++row) {
         auto* item = new QTreeWidgetItem(this);
         item->setText(0, QString::number(row + 1));
@@ -47,7 +53,11 @@ CThreadList::CThreadList(QWidget* parent) : QTreeWidget(parent) {
 
 void CThreadList::SetRow(int row, int phase, const QString& text) {
     QTreeWidgetItem* item = topLevelItem(row);
-    item->setIcon(0, phase >= 0 && phase < kPhases ? PhaseIcon(phase) : QIcon());
+    if (item->data(0, kPhaseRole).toInt() == phase && item->text(1) == text &&
+        item->data(0, kPhaseRole).isValid()) {
+        return;
+    }
+    item->setIcon(0, PhaseIcon(phase));
     item->setData(0, kPhaseRole, phase);
     item->setText(1, text);
     // A screen reader reads the row as one line: "Thread 4: Reading web page: ...".
@@ -96,4 +106,26 @@ void CThreadList::contextMenuEvent(QContextMenuEvent* event) {
         globalPos = viewport()->mapToGlobal(visualItemRect(item).center());
     }
     emit PopupRequested(globalPos);
+}
+
+void CThreadList::focusInEvent(QFocusEvent* event) {
+    // Tabbed into, the list shows where the keyboard is: a current row, in sight.
+    if (currentItem() == nullptr && topLevelItemCount() > 0) {
+        setCurrentItem(topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+    }
+    if (currentItem() != nullptr) {
+        scrollToItem(currentItem());
+    }
+    QTreeWidget::focusInEvent(event);
+}
+
+void CThreadList::resizeEvent(QResizeEvent* event) {
+    QTreeWidget::resizeEvent(event);
+    FitStatusColumn();
+}
+
+void CThreadList::FitStatusColumn() {
+    // The status column keeps its width and takes whatever room the list has
+    // beyond it, so the header always spans the list.
+    setColumnWidth(1, std::max(m_nStatusWidth, viewport()->width() - columnWidth(0)));
 }

@@ -31,7 +31,12 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void SetRow(int row, int phase, const QString& text);
+    void FitStatusColumn();
+
+    int m_nStatusWidth = 0;  // the status column's least width
 };

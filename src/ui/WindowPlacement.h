@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QRect>
 #include <QSize>
 #include <Qt>
@@ -14,6 +15,11 @@
 // Where the window is created: the stored rectangle, its size capped at the
 // screen's available area and then raised to at least 300 x 200.
 QRect InitialGeometry(const CWindowRect& rc, const QSize& screen);
+
+// A window that shows less than a corner on every screen (screens[0] the
+// primary) is moved onto the primary one, sized to fit it; one that can be
+// seen and grabbed stays where it is.
+QRect KeepOnScreen(const QRect& window, const QList<QRect>& screens);
 
 // The state of the first show for a stored show command: 3 maximised,
 // 2, 6 and 7 minimised, anything else normal.

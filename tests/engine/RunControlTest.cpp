@@ -215,3 +215,50 @@ TEST_F(RunControlTest, TheSiteIsLookedUpWithoutALockTheGuiThreadTakes) {
     ASSERT_TRUE(WaitUntilEnded());
     EXPECT_EQ(server.RequestCount(), 1u);
 }
+
+// A worker that has given up its slot is slow to say so, and meanwhile the
+// slot serves the next worker: the row keeps the new worker's line, never
+// the old one's "Terminated".
+TEST_F(RunControlTest, ASlotsNextWorkerKeepsItsLineOverThePreviousWorkersEnd) {
+    FixtureServer server;
+    server.Route("/a", Silent());
+    server.Route("/b", FixtureServer::Ok("b"));
+    server.Route("/c", FixtureServer::Ok("c"));
+    server.Route("/d", Silent());
+    HeldDoc& held = Held(Step::Leave);
+    SiteTask(server);
+    doc().m_nTimeout = 0;
+    PausedWith({}, 0, {{0, server.Url("/a")}, {1, server.Url("/b")}});
+    doc().OnTaskRun();
+    ASSERT_TRUE(held.WaitUntilHeld());  // slot 1 is done with /b and has given it up
+
+    // Slot 0 finds two links: it takes one and starts a new worker in slot 1.
+    ASSERT_TRUE(doc().QueueUrl(server.Url("/c")));
+    ASSERT_TRUE(doc().QueueUrl(server.Url("/d")));
+    doc().OnAbortRetrieval(0);
+    const auto slotOneLines = [&] {
+        std::vector<std::string> lines;
+        for (const RecordingTarget::Message& m : m_bar.Messages()) {
+            if (m.message == WM_THREAD_STATUS && (m.wParam >> 8) == 1) {
+                lines.push_back(std::get<std::string>(m.lParam));
+            }
+        }
+        return lines;
+    };
+    const std::string requestingD = FormatString(IDS_STATUS_REQUESTING, {server.Url("/d")});
+    ASSERT_TRUE(WaitFor([&] {
+        const auto lines = slotOneLines();
+        return !lines.empty() && lines.back() == requestingD;
+    }));
+
+    held.Release();
+    ASSERT_TRUE(WaitFor([&] {
+        std::lock_guard lock(doc().m_csSlots);
+        return std::all_of(doc().m_arrRetired.begin(), doc().m_arrRetired.end(),
+                           [](const CThreadHandle& handle) { return handle.HasReturned(); });
+    }));
+    EXPECT_EQ(slotOneLines().back(), requestingD);
+
+    doc().OnTaskAbort();
+    EXPECT_TRUE(WaitUntilEnded(5s));
+}

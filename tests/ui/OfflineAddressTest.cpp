@@ -16,6 +16,8 @@ private slots:
     void Conversion();
     void InitialGeometry_data();
     void InitialGeometry();
+    void KeepOnScreen_data();
+    void KeepOnScreen();
     void ShowState_data();
     void ShowState();
 };
@@ -68,6 +70,28 @@ void COfflineAddressTest::InitialGeometry() {
     QCOMPARE(RectFromGeometry(created),
              (CWindowRect{created.x(), created.y(), created.x() + created.width(),
                           created.y() + created.height()}));
+}
+
+void COfflineAddressTest::KeepOnScreen_data() {
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QRect>("placed");
+    QTest::newRow("on the screen") << QRect(100, 100, 600, 400) << QRect(100, 100, 600, 400);
+    QTest::newRow("mostly off, a corner left") << QRect(1230, 974, 600, 400)
+                                              << QRect(1230, 974, 600, 400);
+    QTest::newRow("on the second screen") << QRect(1500, 100, 600, 400)
+                                          << QRect(1500, 100, 600, 400);
+    QTest::newRow("where no screen is") << QRect(-30000, -30000, 600, 400)
+                                        << QRect(0, 0, 600, 400);
+    QTest::newRow("a sliver showing") << QRect(-570, 200, 600, 400) << QRect(0, 200, 600, 400);
+    QTest::newRow("below, too big") << QRect(100, 5000, 3000, 2000) << QRect(0, 0, 1280, 1024);
+}
+
+void COfflineAddressTest::KeepOnScreen() {
+    QFETCH(QRect, window);
+    QFETCH(QRect, placed);
+    // The primary screen, and a second one to its right.
+    const QList<QRect> screens{QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
+    QCOMPARE(::KeepOnScreen(window, screens), placed);
 }
 
 void COfflineAddressTest::ShowState_data() {

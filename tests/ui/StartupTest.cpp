@@ -2,6 +2,8 @@
 // start it: a settings store, a task file on the command line; and the pure
 // pieces start-up uses (font heights, the recent-file list).
 #include <QAction>
+#include <QDockWidget>
+#include <QScreen>
 #include <QDir>
 #include <QFontDatabase>
 #include <QSettings>
@@ -43,6 +45,7 @@ class CStartupTest : public QObject {
 private slots:
     void TaskOnTheCommandLineShowsItsStateAtOnce();
     void ApplicationCommands();
+    void AFloatedThreadBarComesBackOnAScreen();
     void FontHeights_data();
     void FontHeights();
     void MissingFaceFallsBackToSansSerif();
@@ -111,6 +114,33 @@ void CStartupTest::ApplicationCommands() {
     QVERIFY(!app.OpenDocumentFile(damaged));
     QCOMPARE(prompts.m_arrMessages.back(), std::string("Unexpected file format."));
     QVERIFY(!app.RecentFiles().Files().contains(QString::fromStdString(damaged)));
+}
+
+// The thread bar floated (a double click on its title), the window closed:
+// the next start builds the window whole before the bar's state comes back,
+// and a bar left where no screen is lands on one.
+void CStartupTest::AFloatedThreadBarComesBackOnAScreen() {
+    TempDir dir;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QPoint place : {screen.topLeft() + QPoint(50, 50), QPoint(-30000, -30000)}) {
+        {
+            CDesktopApp app(dir / "Quobrix.ini", "");
+            QVERIFY(app.Start());
+            auto* bar = app.MainFrame()->findChild<QDockWidget*>(QStringLiteral("ThreadBar"));
+            QVERIFY(bar != nullptr);
+            bar->setFloating(true);
+            bar->move(place);
+            QVERIFY(app.MainFrame()->close());
+        }
+        CDesktopApp app(dir / "Quobrix.ini", "");
+        QVERIFY(app.Start());
+        auto* bar = app.MainFrame()->findChild<QDockWidget*>(QStringLiteral("ThreadBar"));
+        QTRY_VERIFY(bar->isFloating() && bar->isVisible());
+        QVERIFY2(screen.intersects(bar->frameGeometry()),
+                 qPrintable(QStringLiteral("bar at %1,%2").arg(bar->x()).arg(bar->y())));
+        QVERIFY(app.MainFrame()->Action(ID_VIEW_THREAD_BAR)->isChecked());
+        QVERIFY(app.MainFrame()->close());
+    }
 }
 
 void CStartupTest::FontHeights_data() {

@@ -53,7 +53,6 @@ private slots:
     void GoToDialogsNavigateOnTheLocalServer_data();
     void GoToDialogsNavigateOnTheLocalServer();
     void HomeNeedsAStartAddress();
-    void NavigateMessageFromAWorker();
     void HistoryEnablesBackAndForward();
 
 private:
@@ -199,22 +198,6 @@ void CViewTest::HomeNeedsAStartAddress() {
     view.OnGoHome();
     QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 20000);
     QCOMPARE(shown.first().first().toString(), strRoot);
-}
-
-void CViewTest::NavigateMessageFromAWorker() {
-    CQuobrixView view(*m_pDoc, *m_pApp);
-    QSignalSpy shown(&view, &CQuobrixView::AddressShown);
-    const std::string strRoot = m_pDoc->LocalServerRoot();
-    bool bReturned = false;
-    // Send blocks the worker until the GUI thread has taken the message.
-    std::thread worker([&] {
-        view.Target().Send(WM_NAVIGATE_VIEW, 0, strRoot);
-        bReturned = true;
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 20000);
-    worker.join();
-    QVERIFY(bReturned);
-    QCOMPARE(shown.first().first().toString(), QString::fromStdString(strRoot));
 }
 
 // The task has no results yet, so every page is the server's 404 page.
