@@ -6,6 +6,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 
@@ -31,6 +32,7 @@ constexpr int kPrintDpi = 300;
 CQuobrixView::CQuobrixView(CQuobrixDoc& doc, CQuobrixApp& app, QWidget* parent)
     : QWebEngineView(parent), m_doc(doc), m_app(app), m_fontNormal(QApplication::font()) {
     createPage();
+    createSurface();
 }
 
 CQuobrixView::~CQuobrixView() {
@@ -46,17 +48,56 @@ void CQuobrixView::createPage() {
     m_pPage = new CViewPage(m_pProfile, this);
     setPage(m_pPage);
 
-    connect(m_pPage, &CViewPage::NavigationStarting, this,
-            [this](const QUrl& url) { emit AddressShown(url.toString()); });
-    connect(m_pPage, &QWebEnginePage::titleChanged, this, &CQuobrixView::TitleShown);
-    connect(m_pPage, &QWebEnginePage::loadFinished, this,
-            [this](bool) { emit PageCompleted(m_pPage->url().toString()); });
+    connect(m_pPage, &CViewPage::NavigationStarting, this, &CQuobrixView::OnNavigationStarting);
+    connect(m_pPage, &QWebEnginePage::titleChanged, this, &CQuobrixView::OnTitleChanged);
+    connect(m_pPage, &QWebEnginePage::loadFinished, this, &CQuobrixView::OnLoadFinished);
     connect(m_pPage->action(QWebEnginePage::Back), &QAction::changed, this,
             &CQuobrixView::OnBackChanged);
     connect(m_pPage->action(QWebEnginePage::Forward), &QAction::changed, this,
             &CQuobrixView::OnForwardChanged);
     connect(m_pPage, &QWebEnginePage::newWindowRequested, this,
             &CQuobrixView::OnNewWindowRequested);
+}
+
+void CQuobrixView::createSurface() {
+    // The page draws on a surface of its own, made with its first page. Made
+    // after the window's first show, it makes the system create the window
+    // anew, which then forgets that it was maximised: so the view starts on
+    // an empty page, which the address bar and the caption pass over.
+    load(BlankPage());
+}
+
+QUrl CQuobrixView::BlankPage() {
+    return QUrl(QStringLiteral("about:blank"));
+}
+
+bool CQuobrixView::IsBlank(const QUrl& url) {
+    return url == BlankPage();
+}
+
+void CQuobrixView::OnNavigationStarting(const QUrl& url) {
+    if (!IsBlank(url)) {
+        emit AddressShown(url.toString());
+    }
+}
+
+void CQuobrixView::OnTitleChanged(const QString& title) {
+    if (!IsBlank(m_pPage->url())) {
+        emit TitleShown(title);
+    }
+}
+
+void CQuobrixView::OnLoadFinished() {
+    const QUrl url = m_pPage->url();
+    if (IsBlank(url)) {
+        return;
+    }
+    if (!m_bShownAPage) {
+        // The empty first page is no place to go back to.
+        m_bShownAPage = true;
+        history()->clear();
+    }
+    emit PageCompleted(url.toString());
 }
 
 void CQuobrixView::Navigate(const QString& address) {

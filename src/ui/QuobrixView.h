@@ -61,6 +61,12 @@ signals:
 
 private:
     void createPage();
+    void createSurface();
+    static QUrl BlankPage();
+    static bool IsBlank(const QUrl& url);
+    void OnNavigationStarting(const QUrl& url);
+    void OnTitleChanged(const QString& title);
+    void OnLoadFinished();
     void OnBackChanged();
     void OnForwardChanged();
     void OnNewWindowRequested(QWebEngineNewWindowRequest& request);
@@ -75,4 +81,5 @@ private:
     bool m_bCanGoBack = false;
     bool m_bCanGoForward = false;
     bool m_bPrinting = false;
+    bool m_bShownAPage = false;  // a page other than the empty first one has loaded
 };

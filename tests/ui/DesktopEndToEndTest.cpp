@@ -79,6 +79,7 @@ private:
 
     TempDir m_dir;
     CScriptedPrompts m_prompts;
+    WId m_shownWindow = 0;  // the native window as start-up showed it
 };
 
 std::unique_ptr<CDesktopApp> CDesktopEndToEndTest::StartProgram(const std::string& strTaskFile) {
@@ -87,6 +88,7 @@ std::unique_ptr<CDesktopApp> CDesktopEndToEndTest::StartProgram(const std::strin
     if (!pApp->Start()) {
         return nullptr;
     }
+    m_shownWindow = pApp->MainFrame()->winId();
     // Start-up showed the window; keys reach it once the X server gave it the focus.
     CMainFrame* pFrame = pApp->MainFrame();
     if (!QTest::qWaitForWindowExposed(pFrame, kWaitMs)) {
@@ -139,6 +141,10 @@ void CDesktopEndToEndTest::RunPauseSaveReopenResume() {
     QStringList seen;
     QVERIFY2(WaitForRows(pApp->MainFrame()->View(), firstRows, seen), qPrintable(seen.join(' ')));
     QVERIFY(site.WaitForRequests(4, std::chrono::milliseconds(kWaitMs)));
+    // The window the program showed first stays the window: made anew, as
+    // when the view's surface came after the first show, it would forget
+    // that it was maximised.
+    QCOMPARE(pApp->MainFrame()->winId(), m_shownWindow);
 
     // F7 pauses, Ctrl+S saves, the window closes without a question.
     Press(*pApp, Qt::Key_F7);
