@@ -52,6 +52,8 @@ private slots:
     void CopyUrlPutsTheSlotsAddressOnTheClipboard();
     void FileErrorShowsTheSystemText();
     void NavigationFromAWorkerReachesTheView();
+    void EnterInTheAddressBarShowsTheAddress_data();
+    void EnterInTheAddressBarShowsTheAddress();
     void BusyDropsInputButNotDialogsOrNotifications();
     void TimerSavesAChangedTask();
     void CloseRefusedWhileRunning();
@@ -245,6 +247,42 @@ void CMainFrameTest::NavigationFromAWorkerReachesTheView() {
     SendFromWorker(m_pFrame->ViewTarget(), WM_NAVIGATE_VIEW, 0, address);
     QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 20000);
     QCOMPARE(shown.first().first().toString(), QString::fromStdString(address));
+    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 20000);
+}
+
+void CMainFrameTest::EnterInTheAddressBarShowsTheAddress_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("bCtrl");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");  // after "http://127.0.0.1:PORT/"
+    QTest::newRow("Enter") << int(Qt::Key_Return) << false << "127.0.0.1:9/p1.html"
+                           << "http://127.0.0.1:9/p1.html";
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << false << "127.0.0.1:9/p2.html"
+                                  << "http://127.0.0.1:9/p2.html";
+    QTest::newRow("Ctrl+Enter: the stored copy") << int(Qt::Key_Return) << true
+                                                 << "http://a.example/p3.html"
+                                                 << "ROOT/a.example/p3.html";
+}
+
+void CMainFrameTest::EnterInTheAddressBarShowsTheAddress() {
+    QFETCH(int, key);
+    QFETCH(bool, bCtrl);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    shown.replace(QStringLiteral("ROOT/"), QString::fromStdString(m_pDoc->LocalServerRoot()));
+    QSignalSpy navigations(m_pFrame->View(), &CQuobrixView::AddressShown);
+    QSignalSpy completed(m_pFrame->View(), &CQuobrixView::PageCompleted);
+    m_pFrame->AddressBox()->setEditText(QString());
+    m_pFrame->activateWindow();
+    QTest::keyClick(m_pFrame.get(), Qt::Key_D, Qt::AltModifier);
+    // Keys go where the system sends them: to the focus widget (the box, not its field).
+    QTRY_VERIFY(m_pFrame->AddressBox()->hasFocus());
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClicks(focus, typed);
+    QCOMPARE(m_pFrame->AddressBox()->currentText(), typed);
+    QTest::keyClick(focus, static_cast<Qt::Key>(key), bCtrl ? Qt::ControlModifier : Qt::NoModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(!navigations.isEmpty(), 20000);
+    QCOMPARE(navigations.first().first().toString(), shown);
     QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 20000);
 }
 

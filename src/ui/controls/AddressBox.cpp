@@ -22,15 +22,30 @@ void CAddressBox::AddAddress(const QString& address) {
     }
 }
 
+bool CAddressBox::TakeEnter(const QKeyEvent* key) {
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) {
+        return false;
+    }
+    // Taken here, so the combo box neither inserts nor activates an entry.
+    emit AddressEntered(lineEdit()->text(), key->modifiers().testFlag(Qt::ControlModifier));
+    return true;
+}
+
+void CAddressBox::keyPressEvent(QKeyEvent* event) {
+    // The box keeps the keyboard focus and hands keys to its field itself,
+    // past the field's event filters.
+    if (TakeEnter(event)) {
+        event->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
 bool CAddressBox::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            // Taken here, so the combo box neither inserts nor activates an entry.
-            emit AddressEntered(lineEdit()->text(),
-                                key->modifiers().testFlag(Qt::ControlModifier));
-            return true;
-        }
+    // Keys sent to the field itself.
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress &&
+        TakeEnter(static_cast<const QKeyEvent*>(event))) {
+        return true;
     }
     return QComboBox::eventFilter(watched, event);
 }

@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+class QKeyEvent;
+
 // The address bar's field: an editable drop-down whose list holds the
 // addresses the user typed before. Enter in the field gives AddressEntered;
 // choosing an entry of the list gives AddressChosen. Both tell whether Ctrl
@@ -19,5 +21,10 @@ signals:
     void AddressChosen(const QString& text, bool bCtrl);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Enter or Ctrl+Enter: AddressEntered, and true.
+    bool TakeEnter(const QKeyEvent* key);
 };
