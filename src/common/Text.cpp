@@ -5,6 +5,10 @@ bool IsSpace(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
 }
 
+bool IsUnsafeUrlByte(char ch) {
+    const auto byte = static_cast<unsigned char>(ch);
+    return byte <= 0x20 || byte >= 0x7F;
+}
 }  // namespace
 
 char ToLowerAscii(char ch) {
@@ -59,6 +63,32 @@ bool HasControlCharacters(std::string_view text) {
         }
     }
     return false;
+}
+
+bool HasUnsafeUrlBytes(std::string_view text) {
+    for (const char ch : text) {
+        if (IsUnsafeUrlByte(ch)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string PercentEncodeUnsafe(std::string_view text) {
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size());
+    for (const char ch : text) {
+        if (!IsUnsafeUrlByte(ch)) {
+            encoded += ch;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(ch);
+        encoded += '%';
+        encoded += kHexDigits[byte >> 4];
+        encoded += kHexDigits[byte & 0x0F];
+    }
+    return encoded;
 }
 
 void AppendReplacing(std::string& out, std::string_view text, char from, std::string_view to) {
