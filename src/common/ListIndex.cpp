@@ -2,11 +2,21 @@
 
 #include "common/Text.h"
 
+std::string_view CListIndex::Key(std::string_view text, std::string& buffer) const {
+    // Most URLs hold nothing to encode: they are their own key, unallocated.
+    if (m_match != Match::SameRequest || !HasUnsafeUrlBytes(text)) {
+        return text;
+    }
+    buffer = PercentEncodeUnsafe(text);
+    return buffer;
+}
+
 uint64_t CListIndex::Hash(std::string_view text) const {
-    // FNV-1a, folding ASCII case when the list ignores it.
+    // FNV-1a over the key, folding ASCII case when the list ignores it.
+    std::string buffer;
     uint64_t hash = 14695981039346656037ull;
-    for (char ch : text) {
-        if (m_bIgnoreCase && ch >= 'A' && ch <= 'Z') {
+    for (char ch : Key(text, buffer)) {
+        if (m_match == Match::NoCase && ch >= 'A' && ch <= 'Z') {
             ch = static_cast<char>(ch + ('a' - 'A'));
         }
         hash = (hash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
@@ -15,7 +25,12 @@ uint64_t CListIndex::Hash(std::string_view text) const {
 }
 
 bool CListIndex::Equal(std::string_view a, std::string_view b) const {
-    return m_bIgnoreCase ? a.size() == b.size() && StartsWithNoCase(a, b) : a == b;
+    if (m_match == Match::NoCase) {
+        return EqualsNoCase(a, b);
+    }
+    std::string bufferA;
+    std::string bufferB;
+    return Key(a, bufferA) == Key(b, bufferB);
 }
 
 void CListIndex::CatchUp(const std::vector<std::string>& list) {
