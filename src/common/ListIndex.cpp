@@ -2,35 +2,36 @@
 
 #include "common/Text.h"
 
-std::string_view CListIndex::Key(std::string_view text, std::string& buffer) const {
-    // Most URLs hold nothing to encode: they are their own key, unallocated.
-    if (m_match != Match::SameRequest || !HasUnsafeUrlBytes(text)) {
-        return text;
-    }
-    buffer = PercentEncodeUnsafe(text);
-    return buffer;
-}
-
 uint64_t CListIndex::Hash(std::string_view text) const {
-    // FNV-1a over the key, folding ASCII case when the list ignores it.
-    std::string buffer;
+    // FNV-1a, folding ASCII case when the list ignores it.
     uint64_t hash = 14695981039346656037ull;
-    for (char ch : Key(text, buffer)) {
+    bool bUnsafe = false;
+    for (char ch : text) {
         if (m_match == Match::NoCase && ch >= 'A' && ch <= 'Z') {
             ch = static_cast<char>(ch + ('a' - 'A'));
         }
+        bUnsafe = bUnsafe || IsUnsafeUrlByte(ch);
         hash = (hash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
+    }
+    // A URL with bytes to encode hashes as its request form, which has none.
+    if (bUnsafe && m_match == Match::SameRequest) {
+        return Hash(PercentEncodeUnsafe(text));
     }
     return hash;
 }
 
 bool CListIndex::Equal(std::string_view a, std::string_view b) const {
-    if (m_match == Match::NoCase) {
-        return EqualsNoCase(a, b);
+    switch (m_match) {
+        case Match::NoCase:
+            return EqualsNoCase(a, b);
+        case Match::SameRequest:
+            // Most URLs have nothing to encode and compare as they are.
+            return a == b || ((HasUnsafeUrlBytes(a) || HasUnsafeUrlBytes(b)) &&
+                              PercentEncodeUnsafe(a) == PercentEncodeUnsafe(b));
+        case Match::Exact:
+            break;
     }
-    std::string bufferA;
-    std::string bufferB;
-    return Key(a, bufferA) == Key(b, bufferB);
+    return a == b;
 }
 
 void CListIndex::CatchUp(const std::vector<std::string>& list) {

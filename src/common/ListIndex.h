@@ -35,9 +35,6 @@ public:
     void Clear();
 
 private:
-    // The form two texts are compared in: text itself, or its request form
-    // kept in buffer.
-    std::string_view Key(std::string_view text, std::string& buffer) const;
     uint64_t Hash(std::string_view text) const;
     bool Equal(std::string_view a, std::string_view b) const;
     void CatchUp(const std::vector<std::string>& list);

@@ -5,10 +5,6 @@ bool IsSpace(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
 }
 
-bool IsUnsafeUrlByte(char ch) {
-    const auto byte = static_cast<unsigned char>(ch);
-    return byte <= 0x20 || byte >= 0x7F;
-}
 }  // namespace
 
 char ToLowerAscii(char ch) {
@@ -63,6 +59,11 @@ bool HasControlCharacters(std::string_view text) {
         }
     }
     return false;
+}
+
+bool IsUnsafeUrlByte(char ch) {
+    const auto byte = static_cast<unsigned char>(ch);
+    return byte <= 0x20 || byte >= 0x7F;
 }
 
 bool HasUnsafeUrlBytes(std::string_view text) {

@@ -25,8 +25,9 @@ std::string FileNameOf(std::string_view path);
 // ...) or 0x7F. Such text cannot go into a header line.
 bool HasControlCharacters(std::string_view text);
 
-// True when text holds a byte a request line never carries as it is: a
-// space, a control character (below 0x20, or 0x7F) or a byte above 127.
+// The bytes a request line never carries as they are: a space, a control
+// character (below 0x20, or 0x7F) and a byte above 127.
+bool IsUnsafeUrlByte(char ch);
 bool HasUnsafeUrlBytes(std::string_view text);
 
 // Text with each unsafe URL byte as "%XX" (upper-case hex digits) and every
