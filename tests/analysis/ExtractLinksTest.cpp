@@ -181,6 +181,9 @@ TEST_F(ExtractLinksTest, TwoSpellingsOfOneUrlAreQueuedOnce) {
          {"http://host/my dir/a.html", "http://host/my dir/", "http://host/my%20dir/b.html"}},
         {"<a href=\"caf%c3%a9.html\"><a href=\"caf%C3%A9.html\">",
          {"http://host/dir/caf%c3%a9.html", "http://host/dir/caf%C3%A9.html"}},
+        {"<a href=\"%41.html\"><a href=\"A.html\">"
+         "<a href=\"t\x7F%7F.html\"><a href=\"t%7F\x7F.html\">",
+         {"http://host/dir/%41.html", "http://host/dir/A.html", "http://host/dir/t\x7F%7F.html"}},
     };
     for (const auto& [page, expected] : cases) {
         ResetUrls();

@@ -42,34 +42,3 @@ TEST(ListIndex, FollowsAppendsClearsAndReplacedLists) {
     }
     EXPECT_EQ(many.size(), 20000u);
 }
-
-// Two spellings that make one request are one entry; the list keeps the
-// first as written. Spellings that make different requests stay apart.
-TEST(ListIndex, SpellingsOfOneRequestAreOneEntry) {
-    const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
-        {{"http://h/caf\xC3\xA9.html", "http://h/caf%C3%A9.html"}, {"http://h/caf\xC3\xA9.html"}},
-        {{"http://h/caf%C3%A9.html", "http://h/caf\xC3\xA9.html"}, {"http://h/caf%C3%A9.html"}},
-        {{"http://h/my page.html", "http://h/my%20page.html", "http://h/my page.html"},
-         {"http://h/my page.html"}},
-        {{"http://h/t\tx", "http://h/t%09x", "http://h/\x7F", "http://h/%7F"},
-         {"http://h/t\tx", "http://h/\x7F"}},
-        {{"http://h/caf%c3%a9.html", "http://h/caf%C3%A9.html", "http://h/caf\xC3\xA9.html"},
-         {"http://h/caf%c3%a9.html", "http://h/caf%C3%A9.html"}},
-        {{"http://h/%41", "http://h/A", "http://h/a%20", "http://h/a%2520"},
-         {"http://h/%41", "http://h/A", "http://h/a%20", "http://h/a%2520"}},
-    };
-    for (const auto& [appended, expected] : cases) {
-        std::vector<std::string> urls;
-        CListIndex index(CListIndex::Match::SameRequest);
-        for (const std::string& url : appended) {
-            index.AppendIfNew(urls, url);
-        }
-        EXPECT_EQ(urls, expected) << appended.front();
-        // A list read back whole is indexed by the same rule.
-        CListIndex rebuilt(CListIndex::Match::SameRequest);
-        rebuilt.Rebuild(urls);
-        for (const std::string& url : appended) {
-            EXPECT_TRUE(rebuilt.Contains(urls, url)) << url;
-        }
-    }
-}
