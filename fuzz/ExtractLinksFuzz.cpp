@@ -1,6 +1,7 @@
 // Feeds arbitrary pages through stripping and link extraction, as a worker
 // does, and checks what gets queued: only URLs of the current site, each
-// once, none longer than the combiner allows, and hosts without "/".
+// once (in either spelling of one request), none longer than the combiner
+// allows, and hosts without "/".
 #include <cstddef>
 #include <cstdint>
 #include <set>
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (url.size() > 511 || !StartsWithNoCase(url, root)) {
             __builtin_trap();
         }
-        if (url.find('#') != std::string::npos || !seen.insert(url).second) {
+        if (url.find('#') != std::string::npos || !seen.insert(PercentEncodeUnsafe(url)).second) {
             __builtin_trap();
         }
     }

@@ -5,17 +5,33 @@
 uint64_t CListIndex::Hash(std::string_view text) const {
     // FNV-1a, folding ASCII case when the list ignores it.
     uint64_t hash = 14695981039346656037ull;
+    bool bUnsafe = false;
     for (char ch : text) {
-        if (m_bIgnoreCase && ch >= 'A' && ch <= 'Z') {
+        if (m_match == Match::NoCase && ch >= 'A' && ch <= 'Z') {
             ch = static_cast<char>(ch + ('a' - 'A'));
         }
+        bUnsafe = bUnsafe || IsUnsafeUrlByte(ch);
         hash = (hash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
+    }
+    // A URL with bytes to encode hashes as its request form, which has none.
+    if (bUnsafe && m_match == Match::SameRequest) {
+        return Hash(PercentEncodeUnsafe(text));
     }
     return hash;
 }
 
 bool CListIndex::Equal(std::string_view a, std::string_view b) const {
-    return m_bIgnoreCase ? a.size() == b.size() && StartsWithNoCase(a, b) : a == b;
+    switch (m_match) {
+        case Match::NoCase:
+            return EqualsNoCase(a, b);
+        case Match::SameRequest:
+            // Most URLs have nothing to encode and compare as they are.
+            return a == b || ((HasUnsafeUrlBytes(a) || HasUnsafeUrlBytes(b)) &&
+                              PercentEncodeUnsafe(a) == PercentEncodeUnsafe(b));
+        case Match::Exact:
+            break;
+    }
+    return a == b;
 }
 
 void CListIndex::CatchUp(const std::vector<std::string>& list) {

@@ -14,10 +14,22 @@
 // Not thread-safe: the list's own lock guards it.
 class CListIndex {
 public:
-    explicit CListIndex(bool bIgnoreCase) : m_bIgnoreCase(bIgnoreCase) {}
+    // When two texts are one entry.
+    enum class Match {
+        Exact,
+        NoCase,  // ASCII letters without case: hosts
+        // The same text once the bytes a request line cannot carry are
+        // written as "%XX" (PercentEncodeUnsafe): URLs, so that "a b.html"
+        // and "a%20b.html" are one. Hex digits written in a URL keep their
+        // case: "%c3%a9" and "%C3%A9" stay two entries.
+        SameRequest,
+    };
+
+    explicit CListIndex(Match match) : m_match(match) {}
 
     bool Contains(const std::vector<std::string>& list, std::string_view text);
     // Appends text to the list unless it holds it already; true when appended.
+    // The list keeps text as written.
     bool AppendIfNew(std::vector<std::string>& list, std::string_view text);
     void Rebuild(const std::vector<std::string>& list);
     void Clear();
@@ -27,7 +39,7 @@ private:
     bool Equal(std::string_view a, std::string_view b) const;
     void CatchUp(const std::vector<std::string>& list);
 
-    const bool m_bIgnoreCase;  // hosts compare without case, URLs exactly
+    const Match m_match;
     std::unordered_multimap<uint64_t, uint32_t> m_positions;
     size_t m_nIndexed = 0;
 };

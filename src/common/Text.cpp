@@ -61,6 +61,37 @@ bool HasControlCharacters(std::string_view text) {
     return false;
 }
 
+bool IsUnsafeUrlByte(char ch) {
+    const auto byte = static_cast<unsigned char>(ch);
+    return byte <= 0x20 || byte >= 0x7F;
+}
+
+bool HasUnsafeUrlBytes(std::string_view text) {
+    for (const char ch : text) {
+        if (IsUnsafeUrlByte(ch)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string PercentEncodeUnsafe(std::string_view text) {
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size());
+    for (const char ch : text) {
+        if (!IsUnsafeUrlByte(ch)) {
+            encoded += ch;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(ch);
+        encoded += '%';
+        encoded += kHexDigits[byte >> 4];
+        encoded += kHexDigits[byte & 0x0F];
+    }
+    return encoded;
+}
+
 void AppendReplacing(std::string& out, std::string_view text, char from, std::string_view to) {
     for (size_t at = text.find(from); at != std::string_view::npos; at = text.find(from)) {
         out.append(text.substr(0, at)).append(to);

@@ -31,13 +31,15 @@ std::string HeaderLine(std::string_view name, std::string_view value) {
     return line;
 }
 
-// The path and the query as a server expects them: "/search?q=a b", no fragment.
+// The path and the query as a server expects them: "/search?q=a%20b", no
+// fragment. Encoded after splitting, so the splitter's limits apply to the
+// URL as written, never to its longer encoded form.
 std::string PathAndQuery(const CUrlParts& parts) {
     std::string target = parts.m_strPath;
     if (parts.m_strExtra.starts_with('?')) {
         target += parts.m_strExtra.substr(0, parts.m_strExtra.find('#'));
     }
-    return target;
+    return PercentEncodeUnsafe(target);
 }
 }  // namespace
 
@@ -51,7 +53,7 @@ std::string BuildRequest(std::string_view url, const CRequestContext& context) {
     }
     std::string request;
     if (context.m_bUseProxy) {
-        request = "GET " + std::string(url.substr(0, url.find('#'))) + " HTTP/1.0\r\n";
+        request = "GET " + PercentEncodeUnsafe(url.substr(0, url.find('#'))) + " HTTP/1.0\r\n";
         if (!context.m_strProxyUser.empty()) {
             request +=
                 HeaderLine("Proxy-Authorization", "Basic " + context.m_strProxyAuthorization);

@@ -16,12 +16,15 @@ struct CRequestContext {
 };
 
 // The whole HTTP/1.0 GET request for url, every line ending "\r\n":
-//   "GET /search?q=a b HTTP/1.0", "Host: host:8080"       without proxy
-//   "GET http://host:8080/search?q=a b HTTP/1.0",
+//   "GET /search?q=a%20b HTTP/1.0", "Host: host:8080"       without proxy
+//   "GET http://host:8080/search?q=a%20b HTTP/1.0",
 //   "Proxy-Authorization: Basic ..." (when a proxy account is set)   through the proxy
 // then "Authorization: Basic ..." when the URL's host text equals m_strAuthHost
 // (ignoring case), "Accept: */*", "User-Agent: ..." and an empty line.
-// The query is sent unchanged; a fragment never. Empty when the URL cannot be
+// On the request line a space, a control character or a byte above 127 goes
+// as "%XX" ("/café.html" -> "/caf%C3%A9.html"), so servers read the target
+// whole; every other byte, "%" included, goes as written. Header lines are
+// sent as they are. A fragment is never sent. Empty when the URL cannot be
 // split or holds a line break or zero byte, or when the host (the URL's, or the
 // Host line's) holds a space or a control character: such a request would
 // break apart. A credential or an agent holding CR, LF or a zero byte is left

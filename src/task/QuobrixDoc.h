@@ -293,8 +293,10 @@ public:
     // --- Queueing (analysis/ExtractLinks.cpp)
 
     // Appends a URL of the current site to the URL list unless it is there
-    // already (exact comparison) or the list is full (m_nMaxUrls); true when
-    // appended. Takes m_csUrls.
+    // already or the list is full (m_nMaxUrls); true when appended. URLs
+    // compare exactly, except that a space, control character or byte above
+    // 127 equals its "%XX" ("café.html" is "caf%C3%A9.html"): the first
+    // spelling found is the one listed, fetched and stored. Takes m_csUrls.
     bool QueueUrl(std::string_view url);
     // The hash indexes beside the URL and site lists, after the lists were
     // replaced as a whole (a task opened, a test that sets them).
@@ -350,11 +352,11 @@ public:
     SlotArray<AtomicValue<bool>> m_bSlotAborted;  // the fetch was aborted from outside
     int m_hResultFile = -1;
     bool m_bAppendResultPages = false;  // a resumed run never truncates a page; under m_csResults
-    std::string m_strAuthHost;     // the site m_strSiteAuthorization belongs to; "" = none
+    std::string m_strAuthHost;          // the site m_strSiteAuthorization belongs to; "" = none
     std::string m_strWizardPrint;  // fingerprint of the task's own account; under m_csCredential
     CAppOptions m_options;
-    CListIndex m_urlIndex{false};  // beside m_arrUrls, under m_csUrls
-    CListIndex m_siteIndex{true};  // beside m_arrSites, under m_csSites
+    CListIndex m_urlIndex{CListIndex::Match::SameRequest};  // beside m_arrUrls, under m_csUrls
+    CListIndex m_siteIndex{CListIndex::Match::NoCase};      // beside m_arrSites, under m_csSites
 
     // Receivers of notifications; null when none.
     INotifyTarget* m_hWndMainFrame = nullptr;

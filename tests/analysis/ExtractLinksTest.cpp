@@ -166,3 +166,35 @@ TEST_F(ExtractLinksTest, CountersGoOutAFewTimesNotOncePerLink) {
     EXPECT_EQ(sites.back(), static_cast<int64_t>(m_doc.SitesLeft()));
     m_doc.m_hWndMainFrame = nullptr;
 }
+
+// A URL written with raw bytes and with their "%XX" is one URL: the first
+// spelling found is queued, the other is already known, in the folder walk
+// too. Hex digits written in another case make another request.
+TEST_F(ExtractLinksTest, TwoSpellingsOfOneUrlAreQueuedOnce) {
+    const std::pair<std::string, Urls> cases[] = {
+        {"<a href=\"caf\xC3\xA9.html\"><a href=\"caf%C3%A9.html\">",
+         {"http://host/dir/caf\xC3\xA9.html"}},
+        {"<a href=\"caf%C3%A9.html\"><a href=\"caf\xC3\xA9.html\">",
+         {"http://host/dir/caf%C3%A9.html"}},
+        {"<a href='my page.html'><a href=\"my%20page.html\">", {"http://host/dir/my page.html"}},
+        {"<a href=\"/my dir/a.html\"><a href=\"/my%20dir/b.html\">",
+         {"http://host/my dir/a.html", "http://host/my dir/", "http://host/my%20dir/b.html"}},
+        {"<a href=\"caf%c3%a9.html\"><a href=\"caf%C3%A9.html\">",
+         {"http://host/dir/caf%c3%a9.html", "http://host/dir/caf%C3%A9.html"}},
+        {"<a href=\"%41.html\"><a href=\"A.html\">"
+         "<a href=\"t\x7F%7F.html\"><a href=\"t%7F\x7F.html\">",
+         {"http://host/dir/%41.html", "http://host/dir/A.html", "http://host/dir/t\x7F%7F.html"}},
+    };
+    for (const auto& [page, expected] : cases) {
+        ResetUrls();
+        EXPECT_EQ(Queued(page), expected) << page;
+    }
+
+    // A list read from a task file, its café page handed out already.
+    m_doc.m_arrUrls = {"http://host/dir/page.html", "http://host/dir/",
+                       "http://host/dir/caf\xC3\xA9.html"};
+    m_doc.m_nNextUrl = 3;
+    m_doc.RebuildListIndexes();
+    EXPECT_EQ(Queued("<a href=\"caf%C3%A9.html\"><a href=\"/dir/caf%C3%A9.html#top\">"),
+              Urls{"http://host/dir/caf\xC3\xA9.html"});
+}

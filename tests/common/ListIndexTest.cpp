@@ -4,14 +4,14 @@
 
 TEST(ListIndex, AppendsOnlyNewTextsExactlyOrIgnoringCase) {
     std::vector<std::string> urls;
-    CListIndex exact(false);
+    CListIndex exact(CListIndex::Match::Exact);
     EXPECT_TRUE(exact.AppendIfNew(urls, "http://host/a.html"));
     EXPECT_FALSE(exact.AppendIfNew(urls, "http://host/a.html"));
     EXPECT_TRUE(exact.AppendIfNew(urls, "http://HOST/a.html"));  // URLs compare exactly
     EXPECT_EQ(urls, (std::vector<std::string>{"http://host/a.html", "http://HOST/a.html"}));
 
     std::vector<std::string> hosts;
-    CListIndex noCase(true);
+    CListIndex noCase(CListIndex::Match::NoCase);
     EXPECT_TRUE(noCase.AppendIfNew(hosts, "Example.com:8080"));
     EXPECT_FALSE(noCase.AppendIfNew(hosts, "example.COM:8080"));
     EXPECT_TRUE(noCase.AppendIfNew(hosts, "example.com"));
@@ -20,7 +20,7 @@ TEST(ListIndex, AppendsOnlyNewTextsExactlyOrIgnoringCase) {
 
 TEST(ListIndex, FollowsAppendsClearsAndReplacedLists) {
     std::vector<std::string> list = {"a", "b"};
-    CListIndex index(false);
+    CListIndex index(CListIndex::Match::Exact);
     EXPECT_TRUE(index.Contains(list, "b"));
     list.push_back("c");  // appended behind the index's back
     EXPECT_TRUE(index.Contains(list, "c"));
@@ -33,7 +33,7 @@ TEST(ListIndex, FollowsAppendsClearsAndReplacedLists) {
 
     // Many entries whose hashes may collide still compare by their text.
     std::vector<std::string> many;
-    CListIndex big(false);
+    CListIndex big(CListIndex::Match::Exact);
     for (int i = 0; i < 20000; ++i) {
         ASSERT_TRUE(big.AppendIfNew(many, "http://h/" + std::to_string(i)));
     }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 #include "EngineFixture.h"
@@ -181,4 +182,29 @@ TEST_F(EngineTest, LongNamesAreStoredWithTheirHeadersAndLinkedFromTheirRows) {
         EXPECT_EQ(ReadFileBytes(stored + ".Quobrix").rfind("HTTP/1.0 200 OK\r\n", 0), 0u);
         EXPECT_EQ(UrlToLocalPath(m_dir.Path(), "http://" + link), stored);
     }
+}
+
+// Links written with a space and with UTF-8 bytes are requested in "%XX"
+// form, and the two spellings of the café page make one fetch, stored under
+// the spelling found first.
+TEST_F(EngineTest, LinksAreRequestedEncodedAndTwoSpellingsFetchedOnce) {
+    FixtureServer server;
+    server.Route(
+        "/", FixtureServer::Ok("<a href=\"my page.html\">a</a> <a href=\"caf\xC3\xA9.html\">b</a> "
+                               "<a href=\"caf%C3%A9.html\">c</a>"));
+    server.Route("/my%20page.html", FixtureServer::Ok("my page"));
+    server.Route("/caf%C3%A9.html", FixtureServer::Ok("the cafe"));
+    SiteTask(server);
+    ASSERT_TRUE(RunToEnd());
+
+    std::vector<std::string> lines;
+    for (const FixtureServer::Request& request : server.Requests()) {
+        lines.push_back(request.requestLine);
+    }
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"GET / HTTP/1.0", "GET /caf%C3%A9.html HTTP/1.0",
+                                               "GET /my%20page.html HTTP/1.0"}));
+    EXPECT_EQ(ReadFileBytes(doc().UrlToLocalPath(server.Url("/my page.html"))), "my page");
+    EXPECT_EQ(ReadFileBytes(doc().UrlToLocalPath(server.Url("/caf\xC3\xA9.html"))), "the cafe");
+    EXPECT_FALSE(std::filesystem::exists(doc().UrlToLocalPath(server.Url("/caf%C3%A9.html"))));
 }

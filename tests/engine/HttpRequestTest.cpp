@@ -13,7 +13,7 @@ CRequestContext SiteContext() {
 
 TEST(HttpRequest, BuildsTheDirectRequest) {
     const std::pair<std::string, std::string> targets[] = {
-        {"http://host:8080/search?q=a b", "/search?q=a b"},
+        {"http://host:8080/search?q=a b", "/search?q=a%20b"},
         {"http://host:8080/a.html#top", "/a.html"},
         {"http://host:8080/a.html?x=1#top?y", "/a.html?x=1"},
         {"http://host:8080", "/"}};
@@ -29,12 +29,62 @@ TEST(HttpRequest, BuildsTheDirectRequest) {
     }
 }
 
+// The request line carries the target in bytes every server reads as one
+// word; the bytes of an ordinary URL go exactly as written.
+TEST(HttpRequest, EncodesWhatARequestLineCannotCarry) {
+    const std::pair<std::string, std::string> targets[] = {
+        {"/my page.html", "/my%20page.html"},
+        {"/caf\xC3\xA9.html", "/caf%C3%A9.html"},
+        {"/caf%C3%A9.html", "/caf%C3%A9.html"},
+        {"/caf%c3%a9.html", "/caf%c3%a9.html"},
+        {"/tab\there\x01\x1F\x7F\xFF", "/tab%09here%01%1F%7F%FF"},
+        {"/100%.html?%zz=%", "/100%.html?%zz=%"},
+        {"/s?q=caf\xC3\xA9 au lait&x=1#a b", "/s?q=caf%C3%A9%20au%20lait&x=1"},
+        {"/a-b_c.~!$&'()*+,;=:@/\"<>[]\\^`{|}", "/a-b_c.~!$&'()*+,;=:@/\"<>[]\\^`{|}"},
+    };
+    for (const bool bUseProxy : {false, true}) {
+        CRequestContext context = SiteContext();
+        context.m_bUseProxy = bUseProxy;
+        const std::string site = bUseProxy ? "http://host:8080" : "";
+        for (const auto& [path, target] : targets) {
+            const std::string request = BuildRequest("http://host:8080" + path, context);
+            EXPECT_EQ(request.substr(0, request.find("\r\n")), "GET " + site + target + " HTTP/1.0")
+                << path << " proxy " << bUseProxy;
+        }
+    }
+    // The Host line stays as written; only the proxied line names the host.
+    CRequestContext context = SiteContext();
+    context.m_strCurrentSite = "h\xC3\xB4te:8080";
+    EXPECT_NE(
+        BuildRequest("http://h\xC3\xB4te:8080/", context).find("\r\nHost: h\xC3\xB4te:8080\r\n"),
+        std::string::npos);
+    context.m_bUseProxy = true;
+    EXPECT_EQ(
+        BuildRequest("http://h\xC3\xB4te:8080/", context).rfind("GET http://h%C3%B4te:8080/ ", 0),
+        0u);
+}
+
+// The splitter's limits hold for the URL as written: a path that fits goes
+// out whole, though its encoded form is three times as long.
+TEST(HttpRequest, AnEncodedTargetMayOutgrowTheSplitterLimits) {
+    const std::string path = "/" + std::string(258, ' ');
+    std::string encoded = "/";
+    for (int i = 0; i < 258; ++i) {
+        encoded += "%20";
+    }
+    EXPECT_EQ(BuildRequest("http://host:8080" + path, SiteContext())
+                  .rfind("GET " + encoded + " HTTP/1.0\r\n", 0),
+              0u);
+    EXPECT_EQ(BuildRequest("http://host:8080" + path + " ", SiteContext()), "")
+        << "260 bytes, as before";
+}
+
 TEST(HttpRequest, BuildsTheProxyRequest) {
     CRequestContext context = SiteContext();
     context.m_bUseProxy = true;
     context.m_strProxyAuthorization = "cHJveHk6cHc=";
     EXPECT_EQ(BuildRequest("http://host:8080/a?b=c d#frag", context),
-              "GET http://host:8080/a?b=c d HTTP/1.0\r\nAccept: */*\r\n"
+              "GET http://host:8080/a?b=c%20d HTTP/1.0\r\nAccept: */*\r\n"
               "User-Agent: Quobrix/1.0\r\n\r\n");
     context.m_strProxyUser = "proxy";
     EXPECT_EQ(BuildRequest("http://host:8080/", context),
