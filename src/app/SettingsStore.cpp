@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -18,6 +19,18 @@
 namespace {
 constexpr char kFolderName[] = "Dunvespil";
 constexpr char kFileName[] = "Quobrix.ini";
+
+// Font sizes in points. Above these the largest dialogs (the "Task options"
+// sheet, the wizard) outgrow a 1024 x 768 screen; below 6 no text can be read.
+constexpr int kMinFontSize = 6;
+constexpr int kMaxNormalFontSize = 14;
+constexpr int kMaxTitleFontSize = 32;
+
+// A stored font size within its bounds. 0 or less stays: it means the face's
+// own size, which fits any screen.
+int BoundFontSize(int nPoints, int nMax) {
+    return nPoints <= 0 ? nPoints : std::clamp(nPoints, kMinFontSize, nMax);
+}
 
 QString Key(const char* section, const char* name) {
     return QString::fromLatin1(section) + u'/' + QString::fromLatin1(name);
@@ -137,11 +150,12 @@ void CSettingsStore::LoadOptions(CAppOptions& options) const {
     options.m_nCmdShow = ReadInt(settings, Key("Placement", "ShowCmd"), defaults.m_nCmdShow);
 
     options.m_nNormalFontSize =
-        ReadInt(settings, Key("Font", "NormalSize"), defaults.m_nNormalFontSize);
+        BoundFontSize(ReadInt(settings, Key("Font", "NormalSize"), defaults.m_nNormalFontSize),
+                      kMaxNormalFontSize);
     options.m_strNormalFontFace =
         ReadString(settings, Key("Font", "Normal"), defaults.m_strNormalFontFace);
-    options.m_nTitleFontSize =
-        ReadInt(settings, Key("Font", "TitleSize"), defaults.m_nTitleFontSize);
+    options.m_nTitleFontSize = BoundFontSize(
+        ReadInt(settings, Key("Font", "TitleSize"), defaults.m_nTitleFontSize), kMaxTitleFontSize);
     options.m_strTitleFontFace =
         ReadString(settings, Key("Font", "Title"), defaults.m_strTitleFontFace);
     options.m_nTextSize = ReadInt(settings, Key("Font", "iExporer"), defaults.m_nTextSize);

@@ -25,7 +25,10 @@ public:
     // Reads every option, window placement included (repaired when an edge
     // is negative), then derives the proxy credential. Values that are
     // missing, or integers that are not 32-bit numbers, take the defaults of
-    // a fresh CAppOptions.
+    // a fresh CAppOptions. Font sizes are kept within 6 to 14 points (normal)
+    // and 6 to 32 (title), so no dialog outgrows the screen; 0 or less, the
+    // face's own size, stays. Start-up saves the options right after, so the
+    // file then holds the bounded sizes.
     void LoadOptions(CAppOptions& options) const;
 
     // Writes every option but the placement.

@@ -93,9 +93,18 @@ public:
                 "--agent: the text may not hold control characters such as line breaks");
         }
 
-        // As at start-up: every option exists in the store afterwards.
         CQuobrixApp app;
         app.LoadOptions();
+        // As the options sheet: a proxy without an address would fail every
+        // request. Only a change to these two is refused for it.
+        const bool bUseProxy = m_pUseProxy->count() > 0 ? m_strUseProxy == "1" : app.m_bUseProxy;
+        const std::string& address = m_pAddress->count() > 0 ? m_strAddress : app.m_strProxyAddress;
+        if (m_pUseProxy->count() + m_pAddress->count() > 0 && bUseProxy && Trim(address).empty()) {
+            throw CCliError((m_pAddress->count() > 0 ? "--proxy-address: " : "--use-proxy: ") +
+                            LoadString(IDS_PROXY_ADDRESS_REQUIRED));
+        }
+
+        // As at start-up: every option exists in the store afterwards.
         if (!app.SaveOptions()) {
             throw StoreError(app);
         }

@@ -12,7 +12,7 @@ namespace {
 enum class Kind {
     Number,   // a whole number within [min, max]
     Flag,     // 0 or 1
-    Limit,    // a size cell: its leading digits, 0 (no limit) when there are none
+    Limit,    // a size cell: a whole number, 0 (no limit) when empty
     Color,    // #RRGGBB
     Refused,  // not kept by the task file
 };
@@ -78,8 +78,8 @@ bool ValueOf(const Property& property, const std::string& text, int& value, std:
             message = "the abstract settings are not kept in the task file; give them to quobrix-cli run";
             return false;
         case Kind::Limit:
-            value = LimitFromText(text);
-            return true;
+            message = CheckLimitText(text, value);
+            return message.empty();
         case Kind::Color: {
             unsigned color = 0;
             if (!ParseHtmlColor(text, color)) {

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "common/StringTable.h"
+#include "common/Text.h"
 
 namespace {
 bool IsDigit(char ch) {
@@ -64,15 +65,11 @@ std::string CheckSignedText(std::string_view text, int& nValue) {
     return {};
 }
 
-int LimitFromText(std::string_view text) {
-    size_t start = 0;
-    while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) {
-        ++start;
+std::string CheckLimitText(std::string_view text, int& nValue) {
+    const std::string trimmed = Trim(text);
+    if (trimmed.empty()) {
+        nValue = 0;
+        return {};
     }
-    size_t end = start;
-    while (end < text.size() && IsDigit(text[end])) {
-        ++end;
-    }
-    const long long value = DigitsValue(text.substr(start, end - start));
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+    return CheckUnsignedText(trimmed, 0, INT_MAX, nValue);
 }

@@ -17,7 +17,7 @@ std::string CheckUnsignedText(std::string_view text, int nMin, int nMax, int& nV
 // int. Empty when accepted; otherwise "Please enter an integer.".
 std::string CheckSignedText(std::string_view text, int& nValue);
 
-// A size limit cell: the decimal number at its start, after any white space;
-// text without leading digits reads as 0 (no limit). Saturates at INT_MAX.
-// "120" -> 120, " 64K" -> 64, "none" -> 0.
-int LimitFromText(std::string_view text);
+// A size limit cell, in K bytes: an unsigned field from 0 to INT_MAX, with
+// white space around the digits allowed, and an empty cell read as 0 (no
+// limit). " 64 " -> 64, "" -> 0; "64K", "-1" and "none" are refused.
+std::string CheckLimitText(std::string_view text, int& nValue);

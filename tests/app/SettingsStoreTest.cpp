@@ -152,6 +152,37 @@ TEST_F(SettingsStoreTest, ValuesOfTheWrongKindReadAsTheirDefaults) {
     EXPECT_EQ(options.m_crRetrievedLinks, 0xFFFFFFFFu);
 }
 
+TEST_F(SettingsStoreTest, FontSizesAreKeptWithinBoundsAndStartUpWritesThem) {
+    const struct {
+        const char* text;
+        int normal;
+        int title;
+    } cases[] = {
+        {"[Font]\nNormalSize=100\nTitleSize=200\n", 14, 32},
+        {"[Font]\nNormalSize=15\nTitleSize=33\n", 14, 32},
+        {"[Font]\nNormalSize=14\nTitleSize=32\n", 14, 32},
+        {"[Font]\nNormalSize=6\nTitleSize=6\n", 6, 6},
+        {"[Font]\nNormalSize=1\nTitleSize=5\n", 6, 6},
+        // The face's own size.
+        {"[Font]\nNormalSize=0\nTitleSize=-3\n", 0, -3},
+    };
+    for (const auto& c : cases) {
+        const CAppOptions options = LoadFromText(m_dir, c.text);
+        EXPECT_EQ(options.m_nNormalFontSize, c.normal) << c.text;
+        EXPECT_EQ(options.m_nTitleFontSize, c.title) << c.text;
+    }
+
+    // Start-up saves right after it loads: the file then holds the bounds.
+    std::filesystem::create_directories(m_dir / "config/Dunvespil");
+    WriteFileBytes(m_strPath, cases[0].text);
+    CQuobrixApp app(m_strPath);
+    app.LoadOptions();
+    app.SaveOptions();
+    const std::vector<std::string> entries = EntriesOf(m_dir, m_strPath);
+    EXPECT_NE(std::find(entries.begin(), entries.end(), "Font/NormalSize=14"), entries.end());
+    EXPECT_NE(std::find(entries.begin(), entries.end(), "Font/TitleSize=32"), entries.end());
+}
+
 TEST_F(SettingsStoreTest, LoadRepairsNegativeEdgesAndDerivesTheCredential) {
     const struct {
         const char* text;

@@ -55,11 +55,27 @@ TEST(CliOptions, ProxySettingsAreStoredWithTheirCredential) {
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"options", "--use-proxy", "yes"},
           std::vector<std::string>{"options", "--proxy-port", "70000"},
-          std::vector<std::string>{"options", "--proxy-port", "-1"}}) {
+          std::vector<std::string>{"options", "--proxy-port", "-1"},
+          std::vector<std::string>{"options", "--proxy-address", ""},
+          std::vector<std::string>{"options", "--proxy-address", " ", "--use-proxy", "1"}}) {
         const CliResult refused = RunCli(bad, config.Path());
         EXPECT_EQ(refused.status, 2) << bad[2];
     }
-    EXPECT_EQ(Parse(RunCli({"options"}, config.Path()).out).value("m_nProxyPort").toInt(), 3128);
+    const QJsonObject kept = Parse(RunCli({"options"}, config.Path()).out);
+    EXPECT_EQ(kept.value("m_nProxyPort").toInt(), 3128);
+    EXPECT_EQ(kept.value("m_strProxyAddress").toString(), "127.0.0.1");
+}
+
+TEST(CliOptions, AProxyWithoutAnAddressIsRefused) {
+    TempDir config;
+    const CliResult refused = RunCli({"options", "--use-proxy", "1"}, config.Path());
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err,
+              "quobrix-cli: --use-proxy: Please enter the address of the HTTP proxy server.\n");
+    // Turning it off, or other options, are not held up by the missing address.
+    ASSERT_EQ(RunCli({"options", "--use-proxy", "0", "--proxy-address", ""}, config.Path()).status,
+              0);
+    EXPECT_FALSE(Parse(RunCli({"options"}, config.Path()).out).value("m_bUseProxy").toBool());
 }
 
 TEST(CliOptions, AnAgentWithControlCharactersIsRefused) {

@@ -73,7 +73,7 @@ TEST_F(CliTask, NewTakesRangesCredentialsAndProperties) {
     const std::string file = m_dir / "range.qbx";
     const CliResult made = Run({"new", file, "--range", "10.0.0.20", "10.0.0.5", "--account", "ann",
                                 "--password", "pw", "--match-case", "--timeout", "45", "--threads",
-                                "4", "--link-color", "#FF8000", "--text-max-k", "12kb",
+                                "4", "--link-color", "#FF8000", "--text-max-k", " 12 ",
                                 "--image-filter", "0", "--depth", "2"});
     ASSERT_EQ(made.status, 0) << made.err;
     const QJsonObject task = Show(file);
@@ -110,6 +110,8 @@ TEST_F(CliTask, BadArgumentsEndWithStatusTwoAndOneLine) {
         {{"new", file, "--site", "a.example", "--timeout", "99999999999"},
          "--timeout: Please enter an integer between 0 and 600."},
         {{"new", file, "--site", "a.example", "--link-color", "red"}, "--link-color"},
+        {{"new", file, "--site", "a.example", "--text-max-k", "12kb"},
+         "--text-max-k: Please enter a positive integer."},
         {{"new", file, "--site", "a.example", "--abstract-max-length", "200"}, "abstract"},
         {{"new", file, "--site", "a.example", "--password", "pw"}, "--account"},
         {{"frobnicate"}, "frobnicate"},
@@ -139,7 +141,7 @@ TEST_F(CliTask, SetChangesPropertiesAsTheSheetDoes) {
     ASSERT_EQ(Run({"new", file, "--site", "a.example", "--keywords", "old"}).status, 0);
     const CliResult changed = Run({"set", file, "--keywords", "  river + lake ", "--match-case",
                                    "--timeout", "45", "--results-per-page", "1000", "--pause-after-site",
-                                   "1", "--recolor-links", "0", "--others-max-k", "none"});
+                                   "1", "--recolor-links", "0", "--others-max-k", "0"});
     ASSERT_EQ(changed.status, 0) << changed.err;
     QJsonObject task = Show(file);
     EXPECT_EQ(Str(task, "m_strKeywords"), "river + lake");

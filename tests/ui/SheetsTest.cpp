@@ -107,6 +107,7 @@ private slots:
     void FirstBadFieldInControlOrderAcrossPages();
     void OkStoresEveryValueAndTheNextSaveWritesThem();
     void CancelDiscardsEveryEdit();
+    void OkKeepsWhatChangedMeanwhileInFieldsLeftAlone();
     void AgentMatching_data();
     void AgentMatching();
     void NetscapeAndOkStoresItsText();
@@ -130,6 +131,12 @@ void CSheetsTest::RefusedValues_data() {
                                    << "Please enter an integer between 100 and 500.";
     QTest::newRow("offset not a number") << "Offset" << "1a" << 0 << "Please enter an integer.";
     QTest::newRow("offset sign only") << "Offset" << "-" << 0 << "Please enter an integer.";
+    // "Limit N": the size cell of filter row N.
+    QTest::newRow("limit abc") << "Limit 0" << "abc" << 1 << strUint;
+    QTest::newRow("limit 12ab-") << "Limit 1" << "12ab-" << 1 << strUint;
+    QTest::newRow("limit -1") << "Limit 2" << "-1" << 1 << strUint;
+    QTest::newRow("limit too large") << "Limit 1" << "99999999999" << 1
+                                     << "Please enter an integer between 0 and 2147483647.";
     QTest::newRow("retries 51") << "Retries" << "51" << 1
                                 << "Please enter an integer between 0 and 50.";
     QTest::newRow("timeout 601") << "Timeout(sec)" << "601" << 1
@@ -137,6 +144,10 @@ void CSheetsTest::RefusedValues_data() {
     QTest::newRow("threads 0") << "Max number of worker threads" << "0" << 1
                                << "Please enter an integer between 1 and 15.";
     QTest::newRow("threads empty") << "Max number of worker threads" << "" << 1 << strUint;
+    // "Applition Options", with "Use HTTP proxy server" checked.
+    const QString strNoProxy = "Please enter the address of the HTTP proxy server.";
+    QTest::newRow("proxy address empty") << "Address" << "" << -1 << strNoProxy;
+    QTest::newRow("proxy address blank") << "Address" << "  " << -1 << strNoProxy;
 }
 
 void CSheetsTest::RefusedValues() {
@@ -144,23 +155,54 @@ void CSheetsTest::RefusedValues() {
     QFETCH(QString, strText);
     QFETCH(int, nPage);
     QFETCH(QString, strMessage);
+    if (nPage < 0) {
+        TempDir dir;
+        CQuobrixApp app(dir / "Quobrix.ini");
+        const bool bOk = RunSheet([&] { return RunAppOptions(nullptr, app); },
+                                  [&](CSheetOptions* pSheet) {
+                                      Button(pSheet, "Use HTTP proxy server")->click();
+                                      QLineEdit* pField = Field(pSheet, strField);
+                                      pField->setText(strText);
+                                      QCOMPARE(PressOk(pSheet), strMessage);
+                                      QVERIFY(pSheet->isVisible());
+                                      QCOMPARE(pSheet->focusWidget(), pField);
+                                  });
+        QVERIFY(!bOk);
+        QVERIFY(!app.m_bUseProxy);
+        QVERIFY(!QFile::exists(QString::fromStdString(dir / "Quobrix.ini")));
+        return;
+    }
     CQuobrixDoc doc;
     DefineTask(doc);
 
     const bool bOk = RunSheet([&] { return RunTaskOptions(nullptr, doc, kDefaultLinkColor); },
                               [&](CSheetOptions* pSheet) {
-                                  QLineEdit* pField = Field(pSheet, strField);
-                                  QVERIFY(pField != nullptr);
-                                  pField->setText(strText);
+                                  auto* pList = pSheet->findChild<CEditableListView*>();
+                                  const int nRow =
+                                      strField.startsWith("Limit ") ? strField.mid(6).toInt() : -1;
+                                  QLineEdit* pField = nRow < 0 ? Field(pSheet, strField) : nullptr;
+                                  QVERIFY(nRow >= 0 || pField != nullptr);
+                                  if (nRow >= 0) {
+                                      pList->SetCellText(nRow, 1, strText);
+                                  } else {
+                                      pField->setText(strText);
+                                  }
                                   pSheet->Tabs()->setCurrentIndex(1 - nPage);
                                   QCOMPARE(PressOk(pSheet), strMessage);
                                   QVERIFY(pSheet->isVisible());
                                   QCOMPARE(pSheet->Tabs()->currentIndex(), nPage);
+                                  if (nRow >= 0) {
+                                      // The refused cell is open for editing.
+                                      pField = pList->Editor();
+                                      QVERIFY(pField != nullptr);
+                                      QCOMPARE(pList->currentItem(), pList->topLevelItem(nRow));
+                                  }
                                   QCOMPARE(pSheet->focusWidget(), pField);
                                   QCOMPARE(pField->selectedText(), strText);
                               });
     QVERIFY(!bOk);
     QCOMPARE(int(doc.m_nResultsPerPage), 50);
+    QCOMPARE(int(doc.m_nImageMaxK), 0);
     QVERIFY(!doc.IsModified());
 }
 
@@ -216,7 +258,7 @@ void CSheetsTest::OkStoresEveryValueAndTheNextSaveWritesThem() {
             auto* pList = pSheet->findChild<CEditableListView*>();
             pList->SetChecked(1, false);
             QVERIFY(pList->EditCell(0, 1));
-            QTest::keyClicks(pList->Editor(), "none");  // replaces the selected text
+            QTest::keyClick(pList->Editor(), Qt::Key_Backspace);  // clears the selected text
             QTest::keyClick(pList->Editor(), Qt::Key_Return);
             pList->SetCellText(1, 1, "64");
             // The colour button follows its box; "Automatic" is the application's colour.
@@ -261,13 +303,13 @@ void CSheetsTest::OkStoresEveryValueAndTheNextSaveWritesThem() {
     QVERIFY(saved.m_bFilterText);
     QVERIFY(!saved.m_bFilterImage);
     QVERIFY(saved.m_bFilterOthers);
-    QCOMPARE(int(saved.m_nTextMaxK), 0);  // no digits: no limit
+    QCOMPARE(int(saved.m_nTextMaxK), 0);  // empty: no limit
     QCOMPARE(int(saved.m_nImageMaxK), 64);
     QCOMPARE(int(saved.m_nOthersMaxK), 1024);
     QVERIFY(!saved.m_bRecolorLinks);
     QCOMPARE(uint32_t(saved.m_crLinkColor), kDefaultLinkColor);
     QCOMPARE(int(saved.m_nRetries), 0);
-    QCOMPARE(int(saved.m_nTimeout), 60000);
+    QCOMPARE(int(saved.m_nTimeout), 60500);  // untouched: not rounded to whole seconds
     QCOMPARE(int(saved.m_nMaxThreads), 15);
 }
 
@@ -299,6 +341,39 @@ void CSheetsTest::CancelDiscardsEveryEdit() {
     QVERIFY(!app.m_bUseProxy);
     QCOMPARE(app.m_strProxyAddress, "");
     QVERIFY(!QFile::exists(QString::fromStdString(dir / "Quobrix.ini")));
+}
+
+void CSheetsTest::OkKeepsWhatChangedMeanwhileInFieldsLeftAlone() {
+    CQuobrixDoc doc;
+    DefineTask(doc);
+    doc.m_bPromptAuth = true;
+    const bool bTaskOk =
+        RunSheet([&] { return RunTaskOptions(nullptr, doc, kDefaultLinkColor); },
+                 [&](CSheetOptions* pSheet) {
+                     // The prompt of a run, answered with "Do not prompt next time".
+                     doc.AnswerAuthorization("http://127.0.0.1/private/", true, "ann", "pw", true);
+                     doc.m_nTimeout = 30000;
+                     Field(pSheet, "Depth")->setText("4");
+                     QCOMPARE(PressOk(pSheet), QString());
+                 });
+    QVERIFY(bTaskOk);
+    QVERIFY(!doc.m_bPromptAuth);
+    QCOMPARE(int(doc.m_nTimeout), 30000);
+    QCOMPARE(int(doc.m_nDepth), 4);
+    QCOMPARE(doc.m_strKeywords, "apple");
+    QVERIFY(doc.m_bKeywordsChanged);
+
+    TempDir dir;
+    CQuobrixApp app(dir / "Quobrix.ini");
+    const bool bAppOk = RunSheet([&] { return RunAppOptions(nullptr, app); },
+                                 [&](CSheetOptions* pSheet) {
+                                     app.m_nProxyPort = 8081;
+                                     Button(pSheet, "Netscape Communicator 4.7")->click();
+                                     QCOMPARE(PressOk(pSheet), QString());
+                                 });
+    QVERIFY(bAppOk);
+    QCOMPARE(app.m_nProxyPort, 8081);
+    QCOMPARE(app.m_strAgent, "Mozilla/4.7 [en] (WinNT; I)");
 }
 
 void CSheetsTest::AgentMatching_data() {

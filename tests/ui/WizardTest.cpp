@@ -244,6 +244,11 @@ void CWizardTest::ResolveRunsOffTheGuiThread() {
     pRange->ResolveButton()->click();
     QTRY_COMPARE_WITH_TIMEOUT(rangeAnswered.count(), 1, kWaitMs);
     QCOMPARE(pRange->ResolvedEdit()->text(), QStringLiteral("127.0.0.9"));
+    // The resolver is asked for the host alone, without the port.
+    pRange->HostEdit()->setText(QStringLiteral("http://127.0.0.7:8080/shop/"));
+    pRange->ResolveButton()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(rangeAnswered.count(), 2, kWaitMs);
+    QCOMPARE(pRange->ResolvedEdit()->text(), QStringLiteral("127.0.0.7"));
 }
 
 void CWizardTest::ResolveTexts_data() {
@@ -263,9 +268,11 @@ void CWizardTest::ResolveTexts() {
     QFETCH(int, errnoValue);
     QFETCH(QString, text);
     QCOMPARE(CHostLookup::FailureText(error, errnoValue), text);
-    // The host of what was typed: scheme, path and blanks dropped.
+    // The host of what was typed: scheme, path, account, port and blanks dropped.
     QCOMPARE(CHostLookup::HostOf("ftp://files.example/pub/"), std::string("files.example"));
     QCOMPARE(CHostLookup::HostOf("  shop.example  "), std::string("shop.example"));
+    QCOMPARE(CHostLookup::HostOf("shop.example:8080"), std::string("shop.example"));
+    QCOMPARE(CHostLookup::HostOf("http://ann:pw@shop.example:80?q=1"), std::string("shop.example"));
 }
 
 void CWizardTest::KeyboardOnlyFromCtrlN_data() {

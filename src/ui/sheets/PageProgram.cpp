@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 
 #include "common/AppOptions.h"
+#include "common/StringTable.h"
+#include "common/Text.h"
 
 namespace {
 // A port is 16 bits: anything larger could never be connected to.
@@ -113,6 +115,10 @@ void CPageProgram::OnAgentChosen(int nIndex) {
 bool CPageProgram::UpdateMembers() {
     m_bUseProxy = m_pUseProxy->isChecked();
     m_strProxyAddress = m_pAddress->text().toStdString();
+    // Every request would go to a proxy without a name, and fail.
+    if (m_bUseProxy && Trim(m_strProxyAddress).empty()) {
+        return Fail(m_pAddress, LoadString(IDS_PROXY_ADDRESS_REQUIRED));
+    }
     if (!CheckUnsigned(m_pPort, 0, kMaxPort, m_nProxyPort)) {
         return false;
     }

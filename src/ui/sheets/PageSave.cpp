@@ -99,9 +99,14 @@ void CPageSave::InitPage() {
 }
 
 bool CPageSave::UpdateMembers() {
+    m_nFailedRow = -1;
     for (int row = 0; row < ROW_COUNT; ++row) {
         m_bFilter[row] = m_pFilters->IsChecked(row);
-        m_nMaxK[row] = LimitFromText(m_pFilters->CellText(row, kLimitColumn).toStdString());
+        const std::string text = m_pFilters->CellText(row, kLimitColumn).toStdString();
+        if (!Fail(nullptr, CheckLimitText(text, m_nMaxK[row]))) {
+            m_nFailedRow = row;
+            return false;
+        }
     }
     m_bRecolorLinks = m_pRecolorLinks->isChecked();
     m_crLinkColor = m_pLinkColor->Color();
@@ -112,4 +117,17 @@ bool CPageSave::UpdateMembers() {
 
 QWidget* CPageSave::FirstField() const {
     return m_pFilters;
+}
+
+void CPageSave::ShowFailedField() {
+    if (m_nFailedRow < 0) {
+        CSheetPage::ShowFailedField();
+        return;
+    }
+    // The refused cell opens for editing, its text selected; where the
+    // column is too narrow to edit, its row is selected at least.
+    m_pFilters->setFocus();
+    if (!m_pFilters->EditCell(m_nFailedRow, kLimitColumn)) {
+        m_pFilters->setCurrentItem(m_pFilters->topLevelItem(m_nFailedRow));
+    }
 }

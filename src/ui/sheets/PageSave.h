@@ -21,6 +21,7 @@ public:
     void InitPage() override;
     bool UpdateMembers() override;
     QWidget* FirstField() const override;
+    void ShowFailedField() override;
 
     bool m_bFilter[ROW_COUNT] = {true, true, true};
     int m_nMaxK[ROW_COUNT] = {1024, 0, 1024};  // K bytes, 0 = no limit
@@ -40,4 +41,5 @@ private:
     QLineEdit* m_pRetries = nullptr;
     QLineEdit* m_pTimeout = nullptr;
     QLineEdit* m_pMaxThreads = nullptr;
+    int m_nFailedRow = -1;  // the row whose limit cell was refused, or -1
 };

@@ -1,7 +1,6 @@
 #include "ui/sheets/SheetOptions.h"
 
 #include <QDialogButtonBox>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -54,8 +53,7 @@ void CSheetOptions::accept() {
             m_pTabs->setCurrentWidget(pPage);
             QMessageBox::warning(this, QString::fromStdString(LoadString(IDS_APP_TITLE)),
                                  pPage->FailedMessage());
-            pPage->FailedField()->setFocus();
-            pPage->FailedField()->selectAll();
+            pPage->ShowFailedField();
             return;
         }
     }

@@ -34,6 +34,13 @@ bool CSheetPage::CheckSigned(QLineEdit* pField, int& nValue) {
     return Fail(pField, CheckSignedText(pField->text().toStdString(), nValue));
 }
 
+void CSheetPage::ShowFailedField() {
+    if (m_pFailedField != nullptr) {
+        m_pFailedField->setFocus();
+        m_pFailedField->selectAll();
+    }
+}
+
 bool CSheetPage::Fail(QLineEdit* pField, const std::string& message) {
     if (message.empty()) {
         return true;

@@ -19,14 +19,16 @@ public:
     // Members into controls; once, as the sheet first shows.
     virtual void InitPage() = 0;
     // Controls into members, field by field in control order. At the first
-    // field that is not valid it stops and returns false; FailedField() and
-    // FailedMessage() then say which and why.
+    // field that is not valid it stops and returns false; FailedMessage()
+    // then says why, and ShowFailedField() shows the field.
     virtual bool UpdateMembers() = 0;
     // The control that has the focus when the page opens.
     virtual QWidget* FirstField() const = 0;
 
-    QLineEdit* FailedField() const { return m_pFailedField; }
     const QString& FailedMessage() const { return m_strFailedMessage; }
+    // Gives the field that failed the focus with its text selected, for the
+    // user to correct it; after the message has been shown.
+    virtual void ShowFailedField();
 
 protected:
     // A field that takes digits only, as an unsigned number field does.
@@ -38,10 +40,12 @@ protected:
     // and the message kept for the sheet.
     bool CheckUnsigned(QLineEdit* pField, int nMin, int nMax, int& nValue);
     bool CheckSigned(QLineEdit* pField, int& nValue);
-
-private:
+    // True when message is empty; otherwise keeps it and the field for the
+    // sheet and returns false. pField is null for a field that is not a line
+    // edit, which the page's own ShowFailedField shows.
     bool Fail(QLineEdit* pField, const std::string& message);
 
+private:
     QString m_strTitle;
     QLineEdit* m_pFailedField = nullptr;
     QString m_strFailedMessage;

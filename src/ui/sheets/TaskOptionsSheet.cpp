@@ -1,65 +1,59 @@
 #include "ui/sheets/TaskOptionsSheet.h"
 
 #include <mutex>
+#include <string>
 
 #include "common/StringTable.h"
 #include "task/QuobrixDoc.h"
+#include "ui/sheets/ChangedValues.h"
 #include "ui/sheets/PageGeneral.h"
 #include "ui/sheets/PageSave.h"
 #include "ui/sheets/SheetOptions.h"
 
 namespace {
 
-// One value between the task and a page, in the direction asked.
-template <typename T>
-void Exchange(AtomicValue<T>& taskValue, T& pageValue, bool bToTask) {
-    if (bToTask) {
-        taskValue = pageValue;
-    } else {
-        pageValue = taskValue;
+// The keywords and match case as the task holds them now; they go back
+// together through SetKeywords.
+struct CKeywords {
+    std::string m_strKeywords;
+    bool m_bMatchCase = false;
+
+    void Read(CQuobrixDoc& doc) {
+        {
+            std::lock_guard lock(doc.m_csKeywords);
+            m_strKeywords = doc.m_strKeywords;
+        }
+        m_bMatchCase = doc.m_bMatchCase;
     }
-}
+};
 
-// The values that pass unchanged between the task and the pages.
-void ExchangeProperties(CQuobrixDoc& doc, CPageGeneral& general, CPageSave& save, bool bToTask) {
-    Exchange(doc.m_bPauseAfterSite, general.m_bPauseAfterSite, bToTask);
-    Exchange(doc.m_nDepth, general.m_nDepth, bToTask);
-    Exchange(doc.m_nResultsPerPage, general.m_nResultsPerPage, bToTask);
-    Exchange(doc.m_bPromptAuth, general.m_bPromptAuth, bToTask);
-    Exchange(doc.m_nAutoSaveMinutes, general.m_nAutoSaveMinutes, bToTask);
-    Exchange(doc.m_nAbstractMaxLength, general.m_nAbstractMaxLength, bToTask);
-    Exchange(doc.m_nAbstractStart, general.m_nAbstractStart, bToTask);
-    Exchange(doc.m_nAbstractOffset, general.m_nAbstractOffset, bToTask);
+void FillPages(CQuobrixDoc& doc, CKeywords& keywords, CPageGeneral& general, CPageSave& save,
+               CChangedValues& values) {
+    keywords.Read(doc);
+    values.Open(keywords.m_strKeywords, general.m_strKeywords);
+    values.Open(keywords.m_bMatchCase, general.m_bMatchCase);
+    values.Open(doc.m_bPauseAfterSite, general.m_bPauseAfterSite);
+    values.Open(doc.m_nDepth, general.m_nDepth);
+    values.Open(doc.m_nResultsPerPage, general.m_nResultsPerPage);
+    values.Open(doc.m_bPromptAuth, general.m_bPromptAuth);
+    values.Open(doc.m_nAutoSaveMinutes, general.m_nAutoSaveMinutes);
+    values.Open(doc.m_nAbstractMaxLength, general.m_nAbstractMaxLength);
+    values.Open(doc.m_nAbstractStart, general.m_nAbstractStart);
+    values.Open(doc.m_nAbstractOffset, general.m_nAbstractOffset);
 
-    Exchange(doc.m_bFilterText, save.m_bFilter[CPageSave::ROW_TEXT], bToTask);
-    Exchange(doc.m_bFilterImage, save.m_bFilter[CPageSave::ROW_IMAGE], bToTask);
-    Exchange(doc.m_bFilterOthers, save.m_bFilter[CPageSave::ROW_OTHERS], bToTask);
-    Exchange(doc.m_nTextMaxK, save.m_nMaxK[CPageSave::ROW_TEXT], bToTask);
-    Exchange(doc.m_nImageMaxK, save.m_nMaxK[CPageSave::ROW_IMAGE], bToTask);
-    Exchange(doc.m_nOthersMaxK, save.m_nMaxK[CPageSave::ROW_OTHERS], bToTask);
-    Exchange(doc.m_bRecolorLinks, save.m_bRecolorLinks, bToTask);
-    Exchange(doc.m_crLinkColor, save.m_crLinkColor, bToTask);
-    Exchange(doc.m_nRetries, save.m_nRetries, bToTask);
-    Exchange(doc.m_nMaxThreads, save.m_nMaxThreads, bToTask);
-}
-
-void FillPages(CQuobrixDoc& doc, uint32_t crDefaultLinkColor, CPageGeneral& general,
-               CPageSave& save) {
-    {
-        std::lock_guard lock(doc.m_csKeywords);
-        general.m_strKeywords = doc.m_strKeywords;
-    }
-    general.m_bMatchCase = doc.m_bMatchCase;
-    ExchangeProperties(doc, general, save, false);
-    save.m_crDefaultLinkColor = crDefaultLinkColor;
-    save.m_nTimeout = doc.m_nTimeout / 1000;  // whole seconds, the rest dropped
-}
-
-void StorePages(CPageGeneral& general, CPageSave& save, CQuobrixDoc& doc) {
-    // Also marks the keywords changed, whether or not they are.
-    doc.SetKeywords(general.m_strKeywords, general.m_bMatchCase);
-    ExchangeProperties(doc, general, save, true);
-    doc.m_nTimeout = save.m_nTimeout * 1000;
+    values.Open(doc.m_bFilterText, save.m_bFilter[CPageSave::ROW_TEXT]);
+    values.Open(doc.m_bFilterImage, save.m_bFilter[CPageSave::ROW_IMAGE]);
+    values.Open(doc.m_bFilterOthers, save.m_bFilter[CPageSave::ROW_OTHERS]);
+    values.Open(doc.m_nTextMaxK, save.m_nMaxK[CPageSave::ROW_TEXT]);
+    values.Open(doc.m_nImageMaxK, save.m_nMaxK[CPageSave::ROW_IMAGE]);
+    values.Open(doc.m_nOthersMaxK, save.m_nMaxK[CPageSave::ROW_OTHERS]);
+    values.Open(doc.m_bRecolorLinks, save.m_bRecolorLinks);
+    values.Open(doc.m_crLinkColor, save.m_crLinkColor);
+    values.Open(doc.m_nRetries, save.m_nRetries);
+    const auto toSeconds = [](int nMs) { return nMs / 1000; };  // the rest dropped
+    const auto toMs = [](int nSeconds) { return nSeconds * 1000; };
+    values.Open(doc.m_nTimeout, save.m_nTimeout, toSeconds, toMs);
+    values.Open(doc.m_nMaxThreads, save.m_nMaxThreads);
 }
 
 }  // namespace
@@ -68,13 +62,19 @@ bool RunTaskOptions(QWidget* parent, CQuobrixDoc& doc, uint32_t crDefaultLinkCol
     CSheetOptions sheet(QString::fromStdString(LoadString(IDS_TASK_OPTIONS_TITLE)), parent);
     auto* pGeneral = new CPageGeneral;
     auto* pSave = new CPageSave;
-    FillPages(doc, crDefaultLinkColor, *pGeneral, *pSave);
+    CKeywords keywords;
+    CChangedValues values;
+    FillPages(doc, keywords, *pGeneral, *pSave, values);
+    pSave->m_crDefaultLinkColor = crDefaultLinkColor;
     sheet.AddPage(pGeneral);
     sheet.AddPage(pSave);
     if (sheet.exec() != QDialog::Accepted) {
         return false;
     }
-    StorePages(*pGeneral, *pSave, doc);
+    keywords.Read(doc);
+    values.StoreChanged();
+    // Marks the keywords changed on every OK, whether or not they are.
+    doc.SetKeywords(keywords.m_strKeywords, keywords.m_bMatchCase);
     doc.SetModifiedFlag();
     return true;
 }

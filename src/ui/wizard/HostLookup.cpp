@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <cerrno>
 #include <memory>
+#include <string_view>
 
 #include "common/StringTable.h"
 #include "common/Text.h"
@@ -23,16 +24,18 @@ CHostLookup::CHostLookup(QLineEdit* pInput, QAbstractButton* pButton, QLineEdit*
 }
 
 std::string CHostLookup::HostOf(const std::string& strTyped) {
-    std::string strHost = strTyped;
-    const size_t nScheme = strHost.find("://");
-    if (nScheme != std::string::npos) {
-        strHost.erase(0, nScheme + 3);
+    std::string_view host = strTyped;
+    const size_t nScheme = host.find("://");
+    if (nScheme != std::string_view::npos) {
+        host.remove_prefix(nScheme + 3);
     }
-    const size_t nSlash = strHost.find('/');
-    if (nSlash != std::string::npos) {
-        strHost.erase(nSlash);
+    host = host.substr(0, host.find_first_of("/?#"));
+    // The resolver knows names, not accounts or ports: "ann@shop.example:8080".
+    const size_t nAt = host.rfind('@');
+    if (nAt != std::string_view::npos) {
+        host.remove_prefix(nAt + 1);
     }
-    return Trim(strHost);
+    return Trim(host.substr(0, host.find(':')));
 }
 
 QString CHostLookup::Resolve(const std::string& strHost) {

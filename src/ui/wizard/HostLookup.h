@@ -27,7 +27,8 @@ public:
     void SetResolver(Resolver resolver) { m_resolver = std::move(resolver); }
 
     // The host in what the user typed: after the first "://", before the
-    // next "/", trimmed. "http://www.example.com/a/b" -> "www.example.com".
+    // next "/", "?" or "#", without an account or a port, trimmed.
+    // "http://www.example.com:8080/a/b" -> "www.example.com".
     static std::string HostOf(const std::string& strTyped);
     // The system resolver's answer for strHost (AF_INET).
     static QString Resolve(const std::string& strHost);

@@ -1,0 +1,7 @@
+#include "ui/sheets/ChangedValues.h"
+
+void CChangedValues::StoreChanged() const {
+    for (const std::function<void()>& store : m_arrStores) {
+        store();
+    }
+}
