@@ -48,7 +48,8 @@ void CViewPage::createSettings() {
     pSettings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
     pSettings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
     // A mail address reaches the shell only from the user's click.
-    pSettings->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowUnknownUrlSchemesFromUserInteraction);
+    pSettings->setUnknownUrlSchemePolicy(
+        QWebEngineSettings::AllowUnknownUrlSchemesFromUserInteraction);
 }
 
 void CViewPage::createRefusals() {
@@ -79,23 +80,23 @@ void CViewPage::WatchInput(QWidget* pView) {
 
 bool CViewPage::eventFilter(QObject* pWatched, QEvent* pEvent) {
     switch (pEvent->type()) {
-    case QEvent::ChildAdded: {
-        // The view puts in the widget that renders the page, anew when the
-        // page gets another renderer; the user's input arrives there.
-        QObject* pChild = static_cast<QChildEvent*>(pEvent)->child();
-        if (pChild->isWidgetType()) {
-            pChild->installEventFilter(this);
+        case QEvent::ChildAdded: {
+            // The view puts in the widget that renders the page, anew when the
+            // page gets another renderer; the user's input arrives there.
+            QObject* pChild = static_cast<QChildEvent*>(pEvent)->child();
+            if (pChild->isWidgetType()) {
+                pChild->installEventFilter(this);
+            }
+            break;
         }
-        break;
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::TouchBegin:
-        m_timerInput.start();
-        break;
-    default:
-        break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::TouchBegin:
+            m_timerInput.start();
+            break;
+        default:
+            break;
     }
     return QWebEnginePage::eventFilter(pWatched, pEvent);
 }

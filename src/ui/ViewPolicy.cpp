@@ -29,12 +29,12 @@ bool IsOutsideEverySandbox(const QUrl& url) {
 bool MayPageNavigate(const QUrl& url, QWebEnginePage::NavigationType type, const QUrl& urlFrom,
                      const QUrl& urlLocalRoot, bool bUserInput) {
     switch (type) {
-    case QWebEnginePage::NavigationTypeTyped:
-    case QWebEnginePage::NavigationTypeBackForward:
-    case QWebEnginePage::NavigationTypeReload:
-        return true;
-    default:
-        break;
+        case QWebEnginePage::NavigationTypeTyped:
+        case QWebEnginePage::NavigationTypeBackForward:
+        case QWebEnginePage::NavigationTypeReload:
+            return true;
+        default:
+            break;
     }
     if (IsOutsideEverySandbox(url)) {
         return IsFile(url) && IsFile(urlFrom);
