@@ -22,6 +22,7 @@
 #include "ui/TextSizeSteps.h"
 #include "ui/ViewAddress.h"
 #include "ui/ViewPage.h"
+#include "ui/ViewPolicy.h"
 
 namespace {
 
@@ -45,7 +46,9 @@ void CQuobrixView::createPage() {
     // A profile of our own, kept in memory only and without an HTTP cache.
     m_pProfile = new QWebEngineProfile(this);
     m_pProfile->setHttpCacheType(QWebEngineProfile::NoCache);
-    m_pPage = new CViewPage(m_pProfile, this);
+    m_pPage = new CViewPage(
+        m_pProfile, [this] { return QString::fromStdString(m_doc.LocalServerRoot()); }, this);
+    m_pPage->WatchInput(this);
     setPage(m_pPage);
 
     connect(m_pPage, &CViewPage::NavigationStarting, this, &CQuobrixView::OnNavigationStarting);
@@ -128,8 +131,11 @@ void CQuobrixView::OnForwardChanged() {
 }
 
 void CQuobrixView::OnNewWindowRequested(QWebEngineNewWindowRequest& request) {
-    // One window only: a link meant for a new window opens here.
-    load(request.requestedUrl());
+    // One window only: a link the user clicked for a new window opens here;
+    // a page's own windows go nowhere.
+    if (MayOpenInView(request.requestedUrl(), request.isUserInitiated())) {
+        load(request.requestedUrl());
+    }
 }
 
 void CQuobrixView::OnGoBack() {

@@ -1,21 +1,28 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
 #include <QtTest>
 
+#include <filesystem>
 #include <thread>
 
 #include "ModalDialog.h"
 #include "app/QuobrixApp.h"
 #include "app/SettingsStore.h"
+#include "common/FileUtil.h"
 #include "common/Messages.h"
+#include "support/FixtureServer.h"
 #include "support/TempDir.h"
 #include "task/QuobrixDoc.h"
 #include "ui/GoToOfflineDlg.h"
 #include "ui/GoToResultDlg.h"
 #include "ui/QuobrixView.h"
 #include "ui/ViewAddress.h"
+#include "ui/ViewPolicy.h"
 
 namespace {
 
@@ -33,6 +40,58 @@ void AnswerGoTo(const QString& strText) {
         pDlg->Field()->setText(strText);
         pDlg->template findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
+}
+
+// Counts every dialog that comes up and closes it, so that a page that loops
+// over alert() fails the test instead of holding it.
+class CDialogCounter : public QObject {
+public:
+    CDialogCounter() {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            for (QWidget* pWidget : QApplication::topLevelWidgets()) {
+                if (auto* pDialog = qobject_cast<QDialog*>(pWidget);
+                    pDialog && pDialog->isVisible()) {
+                    m_arrTitles << pDialog->windowTitle();
+                    pDialog->reject();
+                }
+            }
+        });
+        m_timer.start(10);
+    }
+    QStringList m_arrTitles;
+
+private:
+    QTimer m_timer;
+};
+
+// Where ClickUntil clicks: a link of a page fills its top left corner.
+const char kCorner[] = "style=\"position:absolute;left:0;top:0;width:300px;height:200px\"";
+
+// Clicks the top left corner of the page like a user until bDone, at most 20 times.
+bool ClickUntil(CQuobrixView& view, const std::function<bool()>& bDone) {
+    for (int nTry = 0; nTry < 20; ++nTry) {
+        QTest::mouseClick(view.focusProxy(), Qt::LeftButton, {}, QPoint(20, 20));
+        if (QTest::qWaitFor(bDone, 1000)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What a server was asked for besides the expected targets and the page icon.
+QStringList RequestedBesides(const FixtureServer& server, QStringList expected) {
+    expected << QStringLiteral("/favicon.ico");
+    QStringList targets;
+    for (const FixtureServer::Request& request : server.Requests()) {
+        if (!expected.contains(QString::fromStdString(request.target))) {
+            targets << QString::fromStdString(request.target);
+        }
+    }
+    return targets;
+}
+
+QUrl At(const FixtureServer& server, const std::string& strPath) {
+    return QUrl(QString::fromStdString(server.Url(strPath)));
 }
 
 }  // namespace
@@ -54,6 +113,10 @@ private slots:
     void GoToDialogsNavigateOnTheLocalServer();
     void HomeNeedsAStartAddress();
     void HistoryEnablesBackAndForward();
+    void PagesKeepToTheirPlaces_data();
+    void PagesKeepToTheirPlaces();
+    void StoredCopyStaysUntilTheUserClicks();
+    void LivePageGetsNoDialogsPermissionsOrDownloads();
 
 private:
     std::unique_ptr<TempDir> m_pDir;
@@ -223,6 +286,170 @@ void CViewTest::HistoryEnablesBackAndForward() {
     QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 3, 20000);
     QCOMPARE(completed.last().first().toString(), strRoot + "ResultPage0.html");
     QTRY_VERIFY_WITH_TIMEOUT(!view.CanGoBack() && view.CanGoForward(), 20000);
+}
+
+void CViewTest::PagesKeepToTheirPlaces_data() {
+    QTest::addColumn<bool>("bNewWindow");
+    QTest::addColumn<QString>("strTo");
+    QTest::addColumn<int>("nType");
+    QTest::addColumn<QString>("strFrom");
+    QTest::addColumn<bool>("bUserInput");
+    QTest::addColumn<bool>("bGoes");
+    const QString local = QStringLiteral("http://127.0.0.1:4000/host/a.html");
+    const QString live = QStringLiteral("http://example.com/");
+    const QString manual = QStringLiteral("file:///opt/quobrix/UserManual/tutorial.html");
+    const int link = QWebEnginePage::NavigationTypeLinkClicked;
+    const int redirect = QWebEnginePage::NavigationTypeRedirect;
+    QTest::newRow("typed data") << false << "data:text/html,x"
+                                << int(QWebEnginePage::NavigationTypeTyped) << local << false
+                                << true;
+    QTest::newRow("the manual") << false << manual << int(QWebEnginePage::NavigationTypeTyped)
+                                << local << false << true;
+    QTest::newRow("back to live") << false << live << int(QWebEnginePage::NavigationTypeBackForward)
+                                  << local << false << true;
+    QTest::newRow("clicked data") << false << "data:text/html,x" << link << live << true << false;
+    QTest::newRow("script to file")
+        << false << "file:///etc/passwd" << link << live << true << false;
+    QTest::newRow("javascript") << false << "javascript:alert(1)"
+                                << int(QWebEnginePage::NavigationTypeOther) << live << true
+                                << false;
+    QTest::newRow("within the manual") << false << manual + "2" << link << manual << true << true;
+    QTest::newRow("local, no input") << false << live << link << local << false << false;
+    QTest::newRow("local, clicked") << false << live << link << local << true << true;
+    QTest::newRow("local form, no input")
+        << false << live << int(QWebEnginePage::NavigationTypeFormSubmitted) << local << false
+        << false;
+    QTest::newRow("local refresh") << false << live << redirect << local << false << false;
+    QTest::newRow("local to blank") << false << "about:blank" << link << local << false << false;
+    QTest::newRow("within the server")
+        << false << "http://127.0.0.1:4000/b.html" << link << local << false << true;
+    QTest::newRow("another port") << false << "http://127.0.0.1:4001/" << link << local << false
+                                  << false;
+    QTest::newRow("live to live") << false << live + "b" << redirect << live << false << true;
+    QTest::newRow("window, clicked http") << true << live << 0 << "" << true << true;
+    QTest::newRow("window, clicked https")
+        << true << "https://example.com/" << 0 << "" << true << true;
+    QTest::newRow("window by script") << true << live << 0 << "" << false << false;
+    for (const char* pAddress :
+         {"data:text/html,x", "javascript:alert(1)", "about:blank", "file:///"}) {
+        QTest::newRow(pAddress) << true << pAddress << 0 << "" << true << false;
+    }
+}
+
+void CViewTest::PagesKeepToTheirPlaces() {
+    QFETCH(bool, bNewWindow);
+    QFETCH(QString, strTo);
+    QFETCH(int, nType);
+    QFETCH(QString, strFrom);
+    QFETCH(bool, bUserInput);
+    QFETCH(bool, bGoes);
+    const QUrl urlRoot(QStringLiteral("http://127.0.0.1:4000/"));
+    const bool bWent = bNewWindow
+                           ? MayOpenInView(QUrl(strTo), bUserInput)
+                           : MayPageNavigate(QUrl(strTo), QWebEnginePage::NavigationType(nType),
+                                             QUrl(strFrom), urlRoot, bUserInput);
+    QCOMPARE(bWent, bGoes);
+}
+
+// A stored copy tries every way out on its own; only the user's click leaves,
+// and the live site's redirect is followed then.
+void CViewTest::StoredCopyStaysUntilTheUserClicks() {
+    FixtureServer live("127.0.0.2");
+    live.SetDefault(FixtureServer::Ok("<html><body>live</body></html>"));
+    live.Route("/clicked",
+               FixtureServer::Status(301, "Moved Permanently", "Location: /landed\r\n"));
+    m_pDoc->m_strTaskDir = *m_pDir / "task/";
+    const std::string strPath = m_pDoc->UrlToLocalPath("http://hostile.example/page.html");
+    MakeDirectoriesAlong(strPath);
+    WriteFileBytes(strPath + ".Quobrix", "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n");
+    // %1 is the live site, "http://127.0.0.2:PORT".
+    const QString strPage = QStringLiteral(
+        "<html><head><meta http-equiv=\"refresh\" content=\"0; url=%1/refresh\"></head>"
+        "<body><a href=\"%1/clicked\" %2>link</a><script>"
+        "window.open('data:text/html,popup'); window.open('%1/popup');"
+        "location.assign('data:text/html,moved');"
+        "setTimeout(function () { location.assign('%1/moved');"
+        "  setTimeout(function () { document.title = 'done'; }, 300); }, 100);"
+        "</script></body></html>");
+    WriteFileBytes(strPath,
+                   strPage.arg(QString::fromStdString(live.Url("")), kCorner).toStdString());
+    const QUrl urlStored(QString::fromStdString(m_pDoc->LocalServerRoot()) +
+                         "hostile.example/page.html");
+
+    CDialogCounter dialogs;
+    CQuobrixView view(*m_pDoc, *m_pApp);
+    view.resize(640, 480);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.Navigate(urlStored.toString());
+    QTRY_COMPARE_WITH_TIMEOUT(view.title(), QStringLiteral("done"), 20000);
+    QCOMPARE(view.url(), urlStored);
+
+    QVERIFY(ClickUntil(view, [&] { return view.url() == At(live, "/landed"); }));
+    QCOMPARE(RequestedBesides(live, {"/clicked", "/landed"}), QStringList());
+    QCOMPARE(dialogs.m_arrTitles, QStringList());
+}
+
+// A live page's alerts, questions, permission and download requests get no
+// dialog and no answer but "no"; the user's click on its link for a new
+// window opens in the view, past its before-unload question.
+void CViewTest::LivePageGetsNoDialogsPermissionsOrDownloads() {
+    FixtureServer site;
+    FixtureServer other("127.0.0.2");
+    other.SetDefault(FixtureServer::Ok("<html><body>other</body></html>"));
+    site.Route("/secret", FixtureServer::Status(401, "Unauthorized",
+                                                "WWW-Authenticate: Basic realm=\"site\"\r\n"));
+    FixtureServer::Response file;
+    file.bytes =
+        "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
+        "Content-Disposition: attachment; filename=\"file.bin\"\r\n\r\nbytes";
+    site.Route("/file.bin", file);
+    // %1 is the other site, "http://127.0.0.2:PORT".
+    const QString strPage = QStringLiteral(
+        "<html><body><a href=\"%1/clicked\" target=\"_blank\" %2>link</a><script>"
+        "window.open('data:text/html,popup'); window.open('%1/popup');"
+        "onbeforeunload = function (e) { e.preventDefault(); return 'stay'; };"
+        "for (var i = 0; i != 50; ++i) { alert(i); }"
+        "var said = 'c=' + confirm('sure?') + ' p=' + prompt('name?', 'x');"
+        "var a = document.createElement('a'); a.href = '/file.bin'; a.download = 'file.bin';"
+        "document.body.appendChild(a); a.click();"
+        "Promise.all([Notification.requestPermission(), new Promise(function (done) {"
+        "  navigator.geolocation.getCurrentPosition(function () { done('granted'); },"
+        "    function (e) { done(e.code); }); })])"
+        ".then(function (got) { document.title = said + ' n=' + got[0] + ' g=' + got[1]; });"
+        "</script></body></html>");
+    site.Route("/hostile",
+               FixtureServer::Ok(
+                   strPage.arg(QString::fromStdString(other.Url("")), kCorner).toStdString()));
+
+    CDialogCounter dialogs;
+    CQuobrixView view(*m_pDoc, *m_pApp);
+    const std::string strDownloads = *m_pDir / "downloads";
+    std::filesystem::create_directory(strDownloads);
+    view.page()->profile()->setDownloadPath(QString::fromStdString(strDownloads));
+    QList<QWebEngineDownloadRequest::DownloadState> downloads;
+    connect(view.page()->profile(), &QWebEngineProfile::downloadRequested, this,
+            [&](QWebEngineDownloadRequest* pDownload) { downloads << pDownload->state(); });
+    QSignalSpy completed(&view, &CQuobrixView::PageCompleted);
+    view.resize(640, 480);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    view.Navigate(At(site, "/secret").toString());
+    QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 1, 20000);
+    view.Navigate(At(site, "/hostile").toString());
+    // A page of the Cancel button, no prompt answer, and refusals (geolocation's 1).
+    QTRY_COMPARE_WITH_TIMEOUT(view.title(), QStringLiteral("c=false p=null n=denied g=1"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(downloads.count(), 1, 20000);
+    // Refused when asked: no file could be written.
+    QCOMPARE(downloads.first(), QWebEngineDownloadRequest::DownloadCancelled);
+
+    // The click gives the page the user's activation, which its
+    // before-unload question needs.
+    QVERIFY(ClickUntil(view, [&] { return view.url() == At(other, "/clicked"); }));
+    QCOMPARE(RequestedBesides(other, {"/clicked"}), QStringList());
+    QCOMPARE(dialogs.m_arrTitles, QStringList());
+    QVERIFY(std::filesystem::is_empty(strDownloads));
 }
 
 QTEST_MAIN(CViewTest)
