@@ -55,6 +55,7 @@ void CQuobrixDoc::WorkerThreadProc(int slot) {
     while (!m_bStop) {
         if (!GetSlotUrl(slot).empty()) {
             AtRunStep(RunStep::Fetch, slot);
+            bool bListed = false;
             if (RetrievePage(slot) != -1) {
                 if (m_bStop) {
                     break;
@@ -76,19 +77,23 @@ void CQuobrixDoc::WorkerThreadProc(int slot) {
                     }
                 }
                 if (!m_bNotHtml[slot]) {
+                    // Also counts the URL as done: once its row is listed it
+                    // is never fetched again, not even after a stop.
                     WriteResultEntry(slot);
+                    bListed = true;
                 }
             }
-            // A URL interrupted by a stop stays in the slot and is fetched
-            // again on resume; a finished one is counted.
-            if (m_bStop) {
-                break;
-            }
-            {
+            if (!bListed) {
+                // A URL interrupted by a stop stays in the slot and is
+                // fetched again on resume; a finished one is counted.
+                if (m_bStop) {
+                    break;
+                }
                 std::lock_guard lock(m_csSlots);
                 m_strUrl[slot].clear();
+                ++m_nRequested[slot];
             }
-            ++m_nRequested[slot];
+            SetModifiedFlag();  // the file keeps what a page changed
             NotifyLinkCounts();
         }
         AtRunStep(RunStep::Choose, slot);
@@ -209,6 +214,7 @@ CQuobrixDoc::NextWork CQuobrixDoc::ChooseNextWork(int slot) {
 }
 
 void CQuobrixDoc::LeaveWorker(int slot, NextWork why) {
+    SetModifiedFlag();  // what the worker changed since its last page
     // Posted, not sent: a worker that has given up its slot must never wait
     // for the GUI thread, which may be joining it.
     if (m_hWndThreadBar != nullptr) {
