@@ -100,10 +100,11 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
 void CQuobrixDoc::RemoveResultPagesAfterLocked(int page) {
     // The pages of an earlier run would otherwise wait for the new run, and a
     // resume, which appends, would put their rows ahead of the new ones.
-    if (m_strTaskDir.empty()) {
-        return;  // a task being made has no folder yet
+    // A task being made has no folder yet; the last page number has no page after it.
+    if (m_strTaskDir.empty() || page >= INT_MAX - 1) {
+        return;
     }
-    for (int later = page + 1; later > page && later < INT_MAX; ++later) {
+    for (int later = page + 1; later < INT_MAX; ++later) {
         const std::string path = m_strTaskDir + "ResultPage" + std::to_string(later) + ".html";
         if (unlink(path.c_str()) != 0) {
             return;  // the first missing page ends them
@@ -118,8 +119,7 @@ void CQuobrixDoc::CutResultPagesLocked() {
     // Within one session the pages end where the counters say, so this
     // changes nothing; after reopening a file saved while the task ran, they
     // may go on beyond it.
-    const std::string path =
-        m_strTaskDir + "ResultPage" + std::to_string(m_nResultPage) + ".html";
+    const std::string path = m_strTaskDir + "ResultPage" + std::to_string(m_nResultPage) + ".html";
     std::string bytes;
     if (ReadWholeFile(path, bytes)) {
         const size_t keep = ResultRowsLength(bytes, m_nResultsInPage);

@@ -47,9 +47,9 @@ bool IsEmptyFolder(const std::string& folder) {
 
 // What the copy made, so that a copy that failed is taken back whole.
 struct CFolderCopy {
-    std::string m_strFolder;                        // the new task folder, ending with "/"
-    bool m_bFolderExisted = false;                  // it was there, empty: only its contents go
-    std::vector<std::string> m_arrCreatedFolders;   // made along its path, outermost first
+    std::string m_strFolder;                       // the new task folder, ending with "/"
+    bool m_bFolderExisted = false;                 // it was there, empty: only its contents go
+    std::vector<std::string> m_arrCreatedFolders;  // made along its path, outermost first
 
     void Remove() const {
         std::error_code ec;

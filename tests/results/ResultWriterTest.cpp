@@ -238,10 +238,10 @@ TEST_F(ResultWriterTest, CountersFromAFileAreBoundedAndAResumeCutsThePagesBackTo
     struct Case {
         const char* name;
         unsigned nState;
-        int nPage, nInPage, nPerPage;           // as read from the file
+        int nPage, nInPage, nPerPage;              // as read from the file
         int nWantPage, nWantInPage, nWantPerPage;  // as the run starts
-        bool bPage3Stays;  // below the current page, or the page itself
-        int nKeptRows;     // of the current page's 3 rows
+        bool bPage3Stays;                          // below the current page, or the page itself
+        int nKeptRows;                             // of the current page's 3 rows
     };
     const Case cases[] = {
         {"page below 0", IDS_STATE_PAUSED, -1, 0, 50, 0, 0, 50, false, 0},

@@ -480,7 +480,8 @@ TEST(CloseTask, WhatARunChangesAfterASaveIsUnsaved) {
     server.SetDefault(held);
     CQuobrixDoc doc;
     std::string error;
-    ASSERT_TRUE(doc.CreateNewTask(SiteRecord(server.HostPort() + "/", ""), dir / "t.qbx", 1, error));
+    ASSERT_TRUE(
+        doc.CreateNewTask(SiteRecord(server.HostPort() + "/", ""), dir / "t.qbx", 1, error));
     doc.m_nTimeout = 0;  // the page waits for the test
     doc.OnTaskRun();
     ASSERT_TRUE(server.WaitForRequests(1));
