@@ -214,10 +214,11 @@ void CQuobrixDoc::BoundResultCountersLocked(bool bFresh) {
     if (bFresh) {
         m_nResultPage = 0;
         m_nResultsInPage = 0;
-        RemoveResultPagesAfterFirstLocked();
+        RemoveResultPagesAfterLocked(0);
     } else {
         m_nResultPage = std::max<int>(m_nResultPage, 0);
         m_nResultsInPage = std::clamp<int>(m_nResultsInPage, 0, m_nResultsPerPage - 1);
+        CutResultPagesLocked();
     }
     m_bAppendResultPages = !bFresh;
     m_strResultPagePath = m_strTaskDir + "ResultPage" + std::to_string(m_nResultPage) + ".html";

@@ -58,6 +58,7 @@ void CQuobrixDoc::WorkerThreadProc(int slot) {
     while (!m_bStop) {
         if (!GetSlotUrl(slot).empty()) {
             AtRunStep(RunStep::Fetch, slot);
+            bool bListed = false;
             if (RetrievePage(slot) != -1) {
                 if (m_bStop) {
                     break;
@@ -79,19 +80,23 @@ void CQuobrixDoc::WorkerThreadProc(int slot) {
                     }
                 }
                 if (!m_bNotHtml[slot]) {
+                    // Also counts the URL as done: once its row is listed it
+                    // is never fetched again, not even after a stop.
                     WriteResultEntry(slot);
+                    bListed = true;
                 }
             }
-            // A URL interrupted by a stop stays in the slot and is fetched
-            // again on resume; a finished one is counted.
-            if (m_bStop) {
-                break;
-            }
-            {
+            if (!bListed) {
+                // A URL interrupted by a stop stays in the slot and is
+                // fetched again on resume; a finished one is counted.
+                if (m_bStop) {
+                    break;
+                }
                 std::lock_guard lock(m_csSlots);
                 m_strUrl[slot].clear();
+                ++m_nRequested[slot];
             }
-            ++m_nRequested[slot];
+            SetModifiedFlag();  // the file keeps what a page changed
             NotifyLinkCounts();
         }
         AtRunStep(RunStep::Choose, slot);
@@ -225,6 +230,7 @@ void CQuobrixDoc::PostTerminatedLine(int slot, int worker) {
 }
 
 void CQuobrixDoc::LeaveWorker(int slot, int worker, NextWork why) {
+    SetModifiedFlag();  // what the worker changed since its last page
     AtRunStep(RunStep::Leave, slot);
     PostTerminatedLine(slot, worker);
     if (why == NextWork::LeaveInactive) {

@@ -58,3 +58,18 @@ std::string ResultLocalLink(std::string_view localPath, std::string_view taskDir
     }
     return std::string(localPath.substr(taskDir.size()));
 }
+
+size_t ResultRowsLength(std::string_view page, int rows) {
+    // Every row ends with kRowEnd, which the inserts do not hold: a title's
+    // "<" is escaped, the abstract's only tags are our highlight markup and
+    // a link holds no line break.
+    size_t length = 0;
+    for (int row = 0; row < rows; ++row) {
+        const size_t end = page.find(kRowEnd, length);
+        if (end == std::string_view::npos) {
+            return std::string_view::npos;
+        }
+        length = end + kRowEnd.size();
+    }
+    return length;
+}

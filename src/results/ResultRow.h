@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,3 +17,7 @@ std::string BuildResultRow(std::string_view url, std::string_view localLink, int
 // Empty when the page has no stored path or it lies outside the task
 // directory.
 std::string ResultLocalLink(std::string_view localPath, std::string_view taskDir);
+
+// The length of the first rows rows of a result page file's bytes; npos when
+// it holds fewer whole rows.
+size_t ResultRowsLength(std::string_view page, int rows);

@@ -5,6 +5,7 @@
 #include <climits>
 #include <string>
 
+#include "common/FileUtil.h"
 #include "common/StringTable.h"
 #include "results/ResultRow.h"
 #include "task/QuobrixDoc.h"
@@ -83,6 +84,12 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
             m_nResultsInPage = 0;
             ++m_nResultPage;
         }
+        // The URL is done in the hold that counts its row: a save never
+        // holds the row with the URL still to fetch, which a resume would
+        // list a second time.
+        std::lock_guard slotsLock(m_csSlots);
+        m_strUrl[slot].clear();
+        ++m_nRequested[slot];
     }
     DeliverNotes();
     if (bNavigate) {
@@ -90,18 +97,43 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
     }
 }
 
-void CQuobrixDoc::RemoveResultPagesAfterFirstLocked() {
+void CQuobrixDoc::RemoveResultPagesAfterLocked(int page) {
     // The pages of an earlier run would otherwise wait for the new run, and a
     // resume, which appends, would put their rows ahead of the new ones.
-    if (m_strTaskDir.empty()) {
-        return;  // a task being made has no folder yet
+    // A task being made has no folder yet; the last page number has no page after it.
+    if (m_strTaskDir.empty() || page >= INT_MAX - 1) {
+        return;
     }
-    for (int page = 1; page < INT_MAX; ++page) {
-        const std::string path = m_strTaskDir + "ResultPage" + std::to_string(page) + ".html";
+    for (int later = page + 1; later < INT_MAX; ++later) {
+        const std::string path = m_strTaskDir + "ResultPage" + std::to_string(later) + ".html";
         if (unlink(path.c_str()) != 0) {
             return;  // the first missing page ends them
         }
     }
+}
+
+void CQuobrixDoc::CutResultPagesLocked() {
+    if (m_strTaskDir.empty()) {
+        return;
+    }
+    // Within one session the pages end where the counters say, so this
+    // changes nothing; after reopening a file saved while the task ran, they
+    // may go on beyond it.
+    const std::string path = m_strTaskDir + "ResultPage" + std::to_string(m_nResultPage) + ".html";
+    std::string bytes;
+    if (ReadWholeFile(path, bytes)) {
+        const size_t keep = ResultRowsLength(bytes, m_nResultsInPage);
+        if (keep != std::string::npos && keep < bytes.size()) {
+            // A page's file begins with its first row; the first page is
+            // there from the task's creation on.
+            if (keep == 0 && m_nResultPage > 0) {
+                unlink(path.c_str());
+            } else if (truncate(path.c_str(), static_cast<off_t>(keep)) != 0) {
+                // A page that cannot be cut keeps its rows; the later ones still go.
+            }
+        }
+    }
+    RemoveResultPagesAfterLocked(m_nResultPage);
 }
 
 void CQuobrixDoc::CloseResultFile() {

@@ -16,5 +16,13 @@ void CDocument::SetPathName(const std::string& path) {
 void CDocument::ResetDocument() {
     m_strPathName.clear();
     m_strDocTitle = LoadString(IDS_UNTITLED);
-    m_bModified = false;
+    SetModifiedFlag(false);
+}
+
+void CDocument::SetModifiedFlag(bool modified) {
+    if (modified) {
+        ++m_nChanges;
+    } else {
+        m_nSavedChanges = m_nChanges.Load();
+    }
 }

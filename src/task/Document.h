@@ -17,9 +17,16 @@ public:
     const std::string& GetTitle() const { return m_strDocTitle; }
     void SetTitle(const std::string& title) { m_strDocTitle = title; }
 
-    bool IsModified() const { return m_bModified; }
+    bool IsModified() const { return m_nChanges != m_nSavedChanges; }
     // Called from worker threads too (a run marks the task modified).
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    // Clearing it says that everything changed so far is saved.
+    void SetModifiedFlag(bool modified = true);
+    // A save that runs while workers change the task clears the flag only
+    // for what it wrote: it takes the count before its snapshot and hands
+    // it back once the file is written, so a change made meanwhile stays
+    // unsaved.
+    unsigned ChangeCount() const { return m_nChanges; }
+    void SetSavedChanges(unsigned count) { m_nSavedChanges = count; }
 
 protected:
     // A new, unnamed document: no path, title "Untitled", no changes.
@@ -28,5 +35,8 @@ protected:
 private:
     std::string m_strPathName;
     std::string m_strDocTitle;
-    AtomicValue<bool> m_bModified{false};
+    // Changes counted since the start; equality, not order, is compared,
+    // so a count that wraps around still works.
+    AtomicValue<unsigned> m_nChanges{0};
+    AtomicValue<unsigned> m_nSavedChanges{0};
 };

@@ -45,7 +45,7 @@ struct CNewTaskTraces {
 
 void CQuobrixDoc::BuildNewTask(const CNewTaskRecord& record, const std::string& path,
                                uint32_t crDefaultLinkColor) {
-    OnNewDocument();
+    ResetToNewDocument();  // published once it is saved
     SetPathName(path);
 
     // "255.255.255.255" cannot be advanced past, so a range starting there
@@ -98,9 +98,7 @@ bool CQuobrixDoc::SaveNewTask(std::string& strError) {
     }
     CreateEmptyResultPage(GetResultPagePath());
     NavigateToResults();
-    SetState(IDS_STATE_IDLE);
-    NotifySitesLeft();
-    NotifyLinkCounts();
+    PublishTask();  // Idle: prepared, never run
     return true;
 }
 

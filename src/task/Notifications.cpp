@@ -10,6 +10,9 @@ int64_t CQuobrixDoc::SendTo(INotifyTarget* target, unsigned message, int64_t wPa
 }
 
 void CQuobrixDoc::ChangeStateLocked(unsigned state) {
+    if (m_nState != state) {
+        SetModifiedFlag();  // the file keeps the state
+    }
     m_nState = state;
     m_pendingNotes.push_back({WM_TASK_STATE, 0, LoadString(state)});
 }

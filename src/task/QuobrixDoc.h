@@ -60,7 +60,8 @@
 // Nestings (the lock on the left is held while the one on the right is
 // taken, never the other way round):
 //   m_csResults -> m_csSlots   the file-error pause; the end of a run closes
-//                              the result page in the same hold
+//                              the result page in the same hold; a row's URL
+//                              is completed in the hold that counts the row
 //   m_csSlots -> m_csUrls, m_csSites, m_csResolve
 //                              hand-out, site advance, start of a run
 //   m_csAuth -> m_csSlots, m_csSites, m_csResolve, m_csLookup
@@ -97,14 +98,19 @@ public:
     // Resets the properties and the run state; texts and lists stay.
     void DeleteContents();
     // A new, empty, unnamed task with default properties; the texts and lists
-    // of the previous task are cleared too.
+    // of the previous task are cleared too. The receivers are told (PublishTask).
     void OnNewDocument();
     // Opens a task file. On failure strError holds the message to show
-    // ("Unexpected file format." for a damaged file). What the file gives is
+    // ("Unexpected file format." for a damaged file) and the task that was
+    // open stays exactly as it was, unpublished. What the file gives is
     // input: an opened task is never running, the paths it writes to come
     // from the task folder, and its credential is bound to the host the
-    // sidecar names (or to none). The file is not written.
+    // sidecar names (or to none). The file is not written. An opened task
+    // is published.
     bool OnOpenDocument(const std::string& path, std::string& strError);
+    // Tells every receiver about the task that is open: the thread rows are
+    // reset, the state, sites left and link counts sent.
+    void PublishTask();
     // Saves the task (a consistent snapshot, also while workers run) through
     // a temporary file renamed into place, and the credential sidecar into
     // the task folder when that exists. A new task file is readable by its
@@ -129,6 +135,20 @@ public:
     // Both, for the wizard, which has its path from the Save As box.
     bool CreateNewTask(const CNewTaskRecord& record, const std::string& path,
                        uint32_t crDefaultLinkColor, std::string& strError);
+
+    // Save As (task/SaveTaskAs.cpp): the task is saved under path as a task
+    // of its own. Its folder is copied whole (result pages, stored pages and
+    // their header files, the credential sidecar, the e-mail list) to the
+    // folder of the new name, and its paths move there; the original's file
+    // and folder stay as they were. Refused while workers run or leave
+    // (IsTaskBusy), when the new folder would lie in the task's own folder,
+    // and when it exists and is not empty: two tasks never share a folder,
+    // and no folder is deleted. The task's own name, or a task without a
+    // folder: a plain save. On failure strError says why, what was copied is
+    // removed again, and the task keeps its name, folder and paths.
+    bool SaveTaskAs(const std::string& path, std::string& strError);
+    // Workers run, or a stop is still in progress.
+    bool IsTaskBusy() const;
 
     // Refuse while the task runs ("A search task is running, pause or stop it
     // first."); otherwise offer to save unsaved changes. True when the task
@@ -321,6 +341,8 @@ public:
     void StripPage(int slot);
     int CheckKeywords(int slot);
     void ExtractLinks(int slot);
+    // Appends the slot's row to the current result page and, in the same
+    // hold of m_csResults, completes the slot's URL (emptied and counted).
     void WriteResultEntry(int slot);
     void CloseResultFile();
     // The frame around a result page's rows, sent on a connection of the local server. 1 when
@@ -392,6 +414,9 @@ protected:
     // Writes all of a buffer to a stored copy or a result page; false with
     // errno when it could not. Tests override it to see a full disk.
     virtual bool WriteToFile(int fd, const char* data, size_t count);
+    // Copies one file of the task folder for Save As, with its permissions;
+    // false with errno. Tests override it to see a full disk.
+    virtual bool CopyTaskFile(const std::string& from, const std::string& to);
 
     // Points where threads meet: tests override AtRunStep to hold a thread
     // there. Called with no lock held.
@@ -406,6 +431,14 @@ protected:
     virtual void AtRunStep(RunStep step, int slot);
 
 private:
+    // Save As: the folder's contents copied; false with the reason.
+    bool CopyTaskFolder(const std::string& from, const std::string& to, std::string& strError);
+    // The task's folder and the paths in it move from one folder to another.
+    void RebaseTaskPaths(const std::string& from, const std::string& to);
+    // OnNewDocument without telling the receivers: a new task being built.
+    void ResetToNewDocument();
+    // The fields of a task file that was read whole become the task's.
+    void TakeFields(CTaskFields&& loaded);
     // After a task file was read (task/TaskLifecycle.cpp).
     void SettleOpenedTask(const std::string& path);
     void BindOpenedCredential();
@@ -429,8 +462,14 @@ private:
     bool StartRunLocked(bool bCommand);
     void PrepareRunLocked();
     void BoundResultCountersLocked(bool bFresh);
-    // A fresh start: the result pages numbered from 1 on go. Caller holds m_csResults.
-    void RemoveResultPagesAfterFirstLocked();
+    // The result pages numbered above page go. Caller holds m_csResults.
+    void RemoveResultPagesAfterLocked(int page);
+    // A resume: the pages hold no row after the position the record holds.
+    // The current page keeps its first m_nResultsInPage rows (one with fewer,
+    // a row lost to a write error, stays as it is) and the later pages go, so
+    // a task file saved while it ran lists no page twice when it resumes.
+    // Caller holds m_csResults.
+    void CutResultPagesLocked();
     void StopRunLocked(unsigned state);
     void EndRunLocked(bool bPausedAfterSite);
     void StartNextSiteLocked();

@@ -15,6 +15,19 @@ std::string SystemErrorText(const std::string& what, const std::string& path, in
 }  // namespace
 
 void CQuobrixDoc::OnNewDocument() {
+    ResetToNewDocument();
+    PublishTask();
+}
+
+void CQuobrixDoc::PublishTask() {
+    // The rows of the task that was open go, and every pane shows this one.
+    ResetThreadBar();
+    SetState(m_nState);
+    NotifySitesLeft();
+    NotifyLinkCounts();
+}
+
+void CQuobrixDoc::ResetToNewDocument() {
     DeleteContents();
     ResetDocument();
     SetSiteAuthorization("", "");
@@ -95,9 +108,13 @@ bool CQuobrixDoc::Serialize(CArchive& ar) {
     if (!loaded.SerializeFields(ar)) {
         return false;
     }
+    TakeFields(std::move(loaded));
+    return true;
+}
+
+void CQuobrixDoc::TakeFields(CTaskFields&& loaded) {
     std::lock_guard lock(m_csResults);  // the server reads the paths meanwhile
     static_cast<CTaskFields&>(*this) = std::move(loaded);
-    return true;
 }
 
 bool CQuobrixDoc::OnSaveDocument(const std::string& path, std::string& strError) {
@@ -115,6 +132,8 @@ bool CQuobrixDoc::OnSaveDocument(const std::string& path, std::string& strError)
         strError = SystemErrorText("Cannot save", taskDir + CCredentialSidecar::FILE_NAME, errno);
         return false;
     }
+    // Taken before the snapshot: whatever changes after it stays unsaved.
+    const unsigned changes = ChangeCount();
     // Stored into the file as it is written: the task is never held twice.
     // The file holds the site credential: owner-only, like the settings.
     const bool written = WriteFileAtomically(
@@ -129,22 +148,26 @@ bool CQuobrixDoc::OnSaveDocument(const std::string& path, std::string& strError)
         return false;
     }
     SetPathName(path);
-    SetModifiedFlag(false);
+    SetSavedChanges(changes);
     return true;
 }
 
 bool CQuobrixDoc::OnOpenDocument(const std::string& path, std::string& strError) {
-    DeleteContents();
+    // The file is read into a record of its own: a file that cannot be read
+    // leaves the task that is open exactly as it was.
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {
         strError = SystemErrorText("Cannot open", path, errno);
         return false;
     }
     CArchive ar(bytes);
-    if (!Serialize(ar)) {
+    CTaskFields loaded;
+    if (!loaded.SerializeFields(ar)) {
         strError = LoadString(IDS_UNEXPECTED_FILE_FORMAT);
         return false;
     }
+    DeleteContents();
+    TakeFields(std::move(loaded));
     SetPathName(path);
     SetModifiedFlag(false);
     SettleOpenedTask(path);
@@ -155,11 +178,7 @@ bool CQuobrixDoc::OnOpenDocument(const std::string& path, std::string& strError)
     BindOpenedCredential();
 
     NavigateToResults();
-    if (m_hWndMainFrame != nullptr) {
-        SetState(m_nState);
-        NotifySitesLeft();
-        NotifyLinkCounts();
-    }
+    PublishTask();
     return true;
 }
 

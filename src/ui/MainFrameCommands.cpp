@@ -1,5 +1,6 @@
 // The task's commands and Save / Save As, as the frame carries them out.
 #include "app/QuobrixApp.h"
+#include "common/StringTable.h"
 #include "task/QuobrixDoc.h"
 #include "ui/DocumentPrompts.h"
 #include "ui/MainFrame.h"
@@ -33,10 +34,23 @@ void CMainFrame::OnFileSave() {
 }
 
 void CMainFrame::OnFileSaveAs() {
-    const std::string path = CDocumentPrompts::AskTaskPath(this, m_doc.GetTitle());
-    if (!path.empty() && SaveTaskTo(path)) {
-        emit TaskFileSaved(QString::fromStdString(path));
+    // Refused before the name is asked for: the copy needs the workers gone.
+    if (m_doc.IsTaskBusy()) {
+        m_pPrompts->ShowMessage(LoadString(IDS_TASK_RUNNING), IDocumentPrompts::Icon::Error);
+        return;
     }
+    const std::string path = CDocumentPrompts::AskTaskPath(this, m_doc.GetTitle());
+    if (path.empty()) {
+        return;
+    }
+    // A copy of the task with a folder of its own.
+    std::string error;
+    if (!m_doc.SaveTaskAs(path, error)) {
+        m_pPrompts->ShowMessage(error, IDocumentPrompts::Icon::Error);
+        return;
+    }
+    UpdateTitle();
+    emit TaskFileSaved(QString::fromStdString(path));
 }
 
 bool CMainFrame::SaveTask() {

@@ -9,10 +9,12 @@
 #include <QJsonObject>
 #include <atomic>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "cli/CliRunner.h"
 #include "support/FixtureServer.h"
+#include "support/ResultPages.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 
@@ -189,4 +191,55 @@ TEST_F(CliRun, APendingCredentialPromptHoldsUpNeitherThePauseNorTheEnd) {
     EXPECT_LT(took, 10s) << "the time limit paused the task while the prompt waited";
     EXPECT_NE(ran.out.find("State: Paused"), std::string::npos) << ran.out;
     EXPECT_EQ(m_server.RequestCount(), 1u) << "no answer, no second request";
+}
+
+// Killed once it had gone on past its auto-save: the next run resumes from
+// the saved position and lists no page twice.
+TEST_F(CliRun, ARunKilledAfterAnAutoSaveListsNoPageTwiceWhenResumed) {
+    constexpr int kPages = 150;
+    std::string links;
+    for (int n = 1; n <= kPages; ++n) {
+        links += "<a href=\"p" + std::to_string(n) + ".html\">p</a> ";
+    }
+    m_server.Route("/", FixtureServer::Ok("<html>" + links + "</html>"));
+    // Half a second a page: the crawl still goes on after a minute, when the
+    // first auto-save comes.
+    FixtureServer::Response slow = FixtureServer::Ok("<html>apple</html>");
+    slow.delayBeforeAnswer = 500ms;
+    m_server.RoutePrefix("/p", slow);
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort() + "/", "--threads", "1",
+                   "--results-per-page", "10", "--auto-save", "1"})
+                  .status,
+              0);
+    const std::string created = ReadFileBytes(file);
+
+    int saved = -1;
+    const CliResult killed = RunCli(
+        {"run", file, "--quiet"}, m_config.Path(),
+        [&](pid_t pid) {
+            if (WaitFor([&] { return ReadFileBytes(file) != created; }, 90s)) {
+                const QJsonObject task = Show(file);
+                saved = task.value("m_nResultPage").toInt() * 10 +
+                        task.value("m_nResultsInPage").toInt();
+                WaitFor([&] { return ListedUrls(m_dir / "t/").size() >= size_t(saved + 3); }, 20s);
+            }
+            kill(pid, SIGKILL);
+        },
+        120s);
+    EXPECT_EQ(killed.signal, SIGKILL);
+    ASSERT_GT(saved, 0) << "no auto-save";
+    ASSERT_GE(ListedUrls(m_dir / "t/").size(), size_t(saved + 3)) << "no rows after it";
+
+    m_server.RoutePrefix("/p", FixtureServer::Ok("<html>apple</html>"));
+    const CliResult resumed = Run({"run", file, "--quiet"});
+    ASSERT_EQ(resumed.status, 0) << resumed.err;
+    const std::vector<std::string> urls = ListedUrls(m_dir / "t/");
+    EXPECT_EQ(urls.size(), size_t{kPages + 1});
+    EXPECT_EQ(std::set<std::string>(urls.begin(), urls.end()).size(), urls.size())
+        << "a page listed twice";
+    const QJsonObject task = Show(file);
+    EXPECT_EQ(task.value("m_nState").toInt(), 62471);
+    EXPECT_EQ(task.value("m_nResultPage").toInt() * 10 + task.value("m_nResultsInPage").toInt(),
+              kPages + 1);
 }

@@ -13,9 +13,9 @@
 extern char** environ;
 
 namespace {
-// Reads both pipes until they close, or kills the program after 60 s.
-void Collect(pid_t pid, int outFd, int errFd, CliResult& result) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+// Reads both pipes until they close, or kills the program after limit.
+void Collect(pid_t pid, int outFd, int errFd, CliResult& result, std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
     int open = 2;
@@ -50,7 +50,7 @@ void Collect(pid_t pid, int outFd, int errFd, CliResult& result) {
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome,
-                 const std::function<void(pid_t)>& during) {
+                 const std::function<void(pid_t)>& during, std::chrono::seconds limit) {
     CliResult result;
     int out[2];
     int err[2];
@@ -100,7 +100,7 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& config
     if (during) {
         helper = std::thread([&during, pid] { during(pid); });
     }
-    Collect(pid, out[0], err[0], result);
+    Collect(pid, out[0], err[0], result, limit);
     if (helper.joinable()) {
         helper.join();
     }

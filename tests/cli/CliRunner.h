@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ struct CliResult {
 };
 
 // during, when given, runs on a thread of its own while the program runs,
-// with the program's process id (to send it a signal, say).
+// with the program's process id (to send it a signal, say). A program still
+// running after limit is killed.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome,
-                 const std::function<void(pid_t)>& during = {});
+                 const std::function<void(pid_t)>& during = {},
+                 std::chrono::seconds limit = std::chrono::seconds(60));

@@ -234,20 +234,23 @@ TEST_F(ResultWriterTest, ARowThatFindsTheDiskFullPausesTheTaskAndIsCutOff) {
 // Counters read from a file are brought within bounds when a run starts, and
 // a resumed run appends to pages that hold rows already; a fresh start
 // begins page 0 anew.
-TEST_F(ResultWriterTest, CountersFromAFileAreBoundedAndAResumeNeverTruncates) {
+TEST_F(ResultWriterTest, CountersFromAFileAreBoundedAndAResumeCutsThePagesBackToThem) {
     struct Case {
         const char* name;
         unsigned nState;
-        int nPage, nInPage, nPerPage;           // as read from the file
+        int nPage, nInPage, nPerPage;              // as read from the file
         int nWantPage, nWantInPage, nWantPerPage;  // as the run starts
+        bool bPage3Stays;                          // below the current page, or the page itself
+        int nKeptRows;                             // of the current page's 3 rows
     };
     const Case cases[] = {
-        {"page below 0", IDS_STATE_PAUSED, -1, 0, 50, 0, 0, 50},
-        {"first row of a page that has rows", IDS_STATE_PAUSED, 0, 0, 50, 0, 0, 50},
-        {"last page number", IDS_STATE_PAUSED, INT_MAX, INT_MAX, 50, INT_MAX, 49, 50},
-        {"no rows per page", IDS_STATE_PAUSED, 2, 0, 0, 2, 0, 10},
-        {"too many rows per page", IDS_STATE_PAUSED, 1, 5000, 5000, 1, 999, 1000},
-        {"fresh start", IDS_STATE_FINISHED, 3, 7, 50, 0, 0, 50},
+        {"page below 0", IDS_STATE_PAUSED, -1, 0, 50, 0, 0, 50, false, 0},
+        {"first row of a page that has rows", IDS_STATE_PAUSED, 0, 0, 50, 0, 0, 50, false, 0},
+        {"last page number", IDS_STATE_PAUSED, INT_MAX, INT_MAX, 50, INT_MAX, 49, 50, true, 0},
+        {"no rows per page", IDS_STATE_PAUSED, 2, 0, 0, 2, 0, 10, false, 0},
+        {"too many rows per page", IDS_STATE_PAUSED, 1, 5000, 5000, 1, 999, 1000, false, 3},
+        {"rows after the position", IDS_STATE_PAUSED, 3, 2, 50, 3, 2, 50, true, 2},
+        {"fresh start", IDS_STATE_FINISHED, 3, 7, 50, 0, 0, 50, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -266,13 +269,13 @@ TEST_F(ResultWriterTest, CountersFromAFileAreBoundedAndAResumeNeverTruncates) {
         EXPECT_EQ(doc.m_nResultsInPage, c.nWantInPage);
         EXPECT_EQ(doc.m_nResultsPerPage, c.nWantPerPage);
         EXPECT_EQ(doc.m_strResultPagePath, path);
-        // A fresh start removes the earlier run's later pages: a resume appends.
-        EXPECT_EQ(Exists(dir / "ResultPage3.html"), c.nState == IDS_STATE_PAUSED);
+        // A fresh start removes the earlier run's later pages; a resume the
+        // pages after its position, and then appends.
+        EXPECT_EQ(Exists(dir / "ResultPage3.html"), c.bPage3Stays);
 
         doc.m_nState = IDS_STATE_SEEKING;
         Write(9);
-        const bool resumed = c.nState == IDS_STATE_PAUSED;
-        EXPECT_EQ(ReadFileBytes(path), (resumed && c.nWantPage <= 3 ? Rows(1, 3) : "") + Row(9));
+        EXPECT_EQ(ReadFileBytes(path), (c.nKeptRows > 0 ? Rows(1, c.nKeptRows) : "") + Row(9));
         EXPECT_GE(doc.m_nResultPage, c.nWantPage);  // never wraps
     }
 }

@@ -6,9 +6,13 @@
 #include "common/Base64.h"
 #include "common/Messages.h"
 #include "common/StringTable.h"
+#include "results/ResultRow.h"
+#include "support/FixtureServer.h"
 #include "support/RecordingTarget.h"
 #include "support/TaskFileBytes.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
+#include "task/Archive.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
@@ -37,6 +41,22 @@ std::string AuthHost(CQuobrixDoc& doc) {
 unsigned ModeOf(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : ~0u;
+}
+
+// Everything the task file would hold of the record.
+std::string FileBytesOf(CQuobrixDoc& doc) {
+    CArchive ar;
+    EXPECT_TRUE(doc.Serialize(ar));
+    return ar.Bytes();
+}
+
+std::string Rows(const std::string& base, int from, int to) {
+    std::string rows;
+    for (int n = from; n <= to; ++n) {
+        const std::string url = base + "/old" + std::to_string(n) + ".html";
+        rows += BuildResultRow(url, "", n, "T", "A");
+    }
+    return rows;
 }
 
 class ScriptedPrompts : public IDocumentPrompts {
@@ -337,7 +357,155 @@ TEST(OpenTask, FilesThatCannotBeReadGiveAMessage) {
     doc.m_nMaxThreads = 3;
     EXPECT_FALSE(doc.OnOpenDocument(dir / "short.qbx", error));
     EXPECT_EQ(error, "Unexpected file format.");
-    EXPECT_EQ(doc.m_nMaxThreads, 10);  // properties back at their defaults
+    EXPECT_EQ(doc.m_nMaxThreads, 3);  // the task that was open is kept
+}
+
+// A paused task with two result pages, properties of its own and a changed
+// record meets a missing and a damaged file: it stays as it was, is told
+// nothing new, and resumes where it paused.
+TEST(OpenTask, AFailedOpenKeepsTheTaskThatIsOpen) {
+    TempDir dir;
+    FixtureServer server;
+    server.SetDefault(FixtureServer::Ok("<html>next</html>"));
+    const std::string path = dir / "paused.qbx";
+    CQuobrixDoc doc;
+    std::string error;
+    CNewTaskRecord record = SiteRecord(server.HostPort() + "/", "next");
+    record.m_strAccount = "ann";
+    record.m_strPassword = "pw";
+    ASSERT_TRUE(doc.CreateNewTask(record, path, 1, error)) << error;
+    doc.m_nState = IDS_STATE_PAUSED;
+    doc.m_nResultsPerPage = 10;
+    doc.m_nResultPage = 1;
+    doc.m_nResultsInPage = 2;
+    doc.m_nMaxThreads = 2;
+    doc.m_nDepth = 4;
+    doc.m_nAbstractMaxLength = 200;
+    doc.m_arrUrls = {server.Url("/"), server.Url("/next.html")};
+    doc.m_nNextUrl = 2;
+    doc.m_strUrl[0] = server.Url("/next.html");
+    doc.m_nRequested[0] = 12;
+    doc.SetModifiedFlag();
+    const std::string page0 = Rows(server.Url(""), 1, 10);
+    const std::string page1 = Rows(server.Url(""), 11, 12);
+    WriteFileBytes(dir / "paused/ResultPage0.html", page0);
+    WriteFileBytes(dir / "paused/ResultPage1.html", page1);
+    const std::string before = FileBytesOf(doc);
+    RecordingTarget frame;
+    RecordingTarget bar;
+    doc.m_hWndMainFrame = &frame;
+    doc.m_hWndThreadBar = &bar;
+
+    WriteFileBytes(dir / "damaged.qbx", std::string("\x05hello", 6));
+    for (const char* name : {"missing.qbx", "damaged.qbx"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(doc.OnOpenDocument(dir / name, error));
+        EXPECT_EQ(FileBytesOf(doc), before);
+        EXPECT_EQ(doc.GetPathName(), path);
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(doc.m_nAbstractMaxLength, 200);
+        EXPECT_EQ(AuthHost(doc), server.HostPort());
+        EXPECT_TRUE(frame.Messages().empty()) << "nothing changed, nothing to tell";
+        EXPECT_TRUE(bar.Messages().empty());
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "paused/ResultPage0.html"), page0);
+    EXPECT_EQ(ReadFileBytes(dir / "paused/ResultPage1.html"), page1);
+
+    doc.OnTaskRun();
+    ASSERT_TRUE(WaitFor([&] { return doc.IsRunEnded(); }));
+    doc.JoinWorkers();
+    EXPECT_EQ(doc.m_nState, unsigned{IDS_STATE_FINISHED});
+    ASSERT_EQ(server.Requests().size(), 1u) << "resumed with the page it paused on";
+    EXPECT_EQ(server.Requests()[0].target, "/next.html");
+    EXPECT_EQ(doc.LinksRequested(), 13);
+    EXPECT_EQ(ReadFileBytes(dir / "paused/ResultPage0.html"), page0);
+    const std::string rows = ReadFileBytes(dir / "paused/ResultPage1.html");
+    EXPECT_EQ(rows.substr(0, page1.size()), page1);
+    EXPECT_NE(rows.find(server.Url("/next.html")), std::string::npos);
+}
+
+// The panes of the window show the task that is really open, never the one before.
+TEST(NewTask, NewAndOpenTellTheReceiversAboutTheTaskThatIsOpen) {
+    TempDir dir;
+    CQuobrixDoc doc;
+    doc.m_strCurrentSite = "example.com";
+    doc.m_arrSites = {"example.com", "other.example"};
+    doc.m_arrUrls = {"http://example.com/", "http://example.com/a.html"};
+    doc.m_nNextUrl = 1;
+    doc.m_nRequested[3] = 7;
+
+    struct Step {
+        const char* name;
+        std::function<void()> action;
+        std::string strState;
+        int64_t nSitesLeft, nQueued, nRequested;
+    };
+    HandMadeTask saved;
+    saved.state = IDS_STATE_PAUSED;
+    saved.urls = {"http://example.com/", "http://example.com/b.html", "http://example.com/c.html"};
+    WriteFileBytes(dir / "t.qbx", saved.Bytes());
+    std::string error;
+    const Step steps[] = {
+        {"new after a finished task", [&] { doc.OnNewDocument(); }, "Idle", 0, 0, 0},
+        {"open", [&] { EXPECT_TRUE(doc.OnOpenDocument(dir / "t.qbx", error)) << error; },
+         "Paused", 1, 2, 0},
+    };
+    doc.m_nState = IDS_STATE_FINISHED;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        RecordingTarget frame;
+        RecordingTarget bar;
+        doc.m_hWndMainFrame = &frame;
+        doc.m_hWndThreadBar = &bar;
+        step.action();
+        EXPECT_EQ(frame.Texts(WM_TASK_STATE), std::vector<std::string>{step.strState});
+        EXPECT_EQ(frame.Numbers(WM_SITES_LEFT), std::vector<int64_t>{step.nSitesLeft});
+        EXPECT_EQ(frame.Numbers(WM_LINKS_QUEUED), std::vector<int64_t>{step.nQueued});
+        EXPECT_EQ(frame.Numbers(WM_LINKS_REQUESTED), std::vector<int64_t>{step.nRequested});
+        ASSERT_EQ(bar.Messages().size(), 1u);
+        EXPECT_EQ(bar.Messages()[0].message, unsigned{WM_THREADS_RESET});
+        EXPECT_TRUE(bar.Messages()[0].posted);
+        doc.m_hWndMainFrame = nullptr;
+        doc.m_hWndThreadBar = nullptr;
+    }
+}
+
+// A run's progress is a change: closing after a save made while it ran
+// offers to save again, and a save clears only what it wrote.
+TEST(CloseTask, WhatARunChangesAfterASaveIsUnsaved) {
+    TempDir dir;
+    FixtureServer server;
+    FixtureServer::Response held;
+    held.silent = true;
+    server.SetDefault(held);
+    CQuobrixDoc doc;
+    std::string error;
+    ASSERT_TRUE(
+        doc.CreateNewTask(SiteRecord(server.HostPort() + "/", ""), dir / "t.qbx", 1, error));
+    doc.m_nTimeout = 0;  // the page waits for the test
+    doc.OnTaskRun();
+    ASSERT_TRUE(server.WaitForRequests(1));
+    ASSERT_TRUE(doc.OnSaveDocument(dir / "t.qbx", error)) << error;  // while it runs
+    EXPECT_FALSE(doc.IsModified()) << "nothing changed since";
+
+    // The page fails, and the run ends: a page requested, a state the file keeps.
+    doc.OnAbortRetrieval(0);
+    ASSERT_TRUE(WaitFor([&] { return doc.IsRunEnded(); }));
+    doc.JoinWorkers();
+    EXPECT_EQ(doc.m_nState, unsigned{IDS_STATE_FINISHED});
+    EXPECT_EQ(doc.LinksRequested(), 1);
+    EXPECT_TRUE(doc.IsModified());
+    ScriptedPrompts prompts;
+    prompts.m_answer = IDocumentPrompts::Answer::Cancel;
+    EXPECT_FALSE(doc.CanCloseFrame(prompts));
+    EXPECT_EQ(prompts.m_arrShown, std::vector<std::string>{"Save changes to t?"});
+
+    // A save takes the changes counted before its snapshot: one made after
+    // that is still to save.
+    const unsigned counted = doc.ChangeCount();
+    doc.SetModifiedFlag();
+    doc.SetSavedChanges(counted);
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST(Keywords, SplitAtPlusTrimmedWithoutEmptyPieces) {
