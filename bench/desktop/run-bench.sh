@@ -6,20 +6,23 @@
 # library), builds the bench and quobrix-cli, and runs the bench on a private
 # X server (Xvfb). A benchmark to run by hand, never part of make test.
 #
-#   bench/desktop/run-bench.sh [BUILD_DIR] [-- BENCH OPTIONS]
-#   bench/desktop/run-bench.sh build -- --rounds 3 --timeout 600 --keep
+#   bench/desktop/run-bench.sh [BUILD_DIR] [--] [BENCH OPTIONS]
+#   bench/desktop/run-bench.sh --rounds 3 --timeout 600 --keep
+#   bench/desktop/run-bench.sh --help     (the bench's options)
 #
 # BUILD_DIR defaults to build/ (configured here when it is not yet). The
-# bench exits 1 when a crawl did not finish or the stored files differ.
+# bench prints one table of both programs' seconds, the files each stored
+# and the key-press waits, and exits 1 when a crawl did not finish (or gave
+# up after --timeout, 300 s by default) or the stored files differ.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build"
-if [ $# -gt 0 ] && [ "$1" != "--" ]; then
+if [ $# -gt 0 ] && [[ "$1" != -* ]]; then
   build=$(realpath -m "$1")
   shift
 fi
-if [ $# -gt 0 ] && [ "$1" = "--" ]; then
+if [ "${1:-}" = "--" ]; then
   shift
 fi
 
