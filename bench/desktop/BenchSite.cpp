@@ -97,12 +97,14 @@ std::string MakeBigPage(CBenchRandom& random) {
     std::string html =
         "<!DOCTYPE html>\n<html><head><title>The big orchard page</title></head>\n<body>\n";
     const std::string end = "</body></html>\n";
-    while (html.size() + end.size() < CBenchSite::kBigPageBytes) {
+    constexpr size_t kParagraph = 1000;
+    constexpr size_t kLongestParagraph = kParagraph + 100;  // the last word and the link
+    while (html.size() + kLongestParagraph + end.size() < CBenchSite::kBigPageBytes) {
         html += "<p>";
-        AppendWords(html, random, 1000);
+        AppendWords(html, random, kParagraph);
         html += "<a href=\"" + std::string(CBenchSite::kBigPage) + "\">to the top</a></p>\n";
     }
-    html.resize(CBenchSite::kBigPageBytes - end.size(), ' ');
+    html.append(CBenchSite::kBigPageBytes - end.size() - html.size(), '\n');  // to the exact size
     return html + end;
 }
 

@@ -118,8 +118,9 @@ CDesktopRun RunDesktop(const std::string& strStorePath, const std::string& strTa
     probe.Start(bKeysThroughX && bActive);
     const auto started = Clock::now();
     pFrame->Action(ID_TASK_RUN)->trigger();
-    if (doc.m_nState != IDS_STATE_SEEKING) {
-        run.m_strError = "Run did not start the task (state \"" + LoadString(doc.m_nState) + "\")";
+    // A new task is Idle until Run starts it (a quick one may be over already).
+    if (doc.m_nState == IDS_STATE_IDLE) {
+        run.m_strError = "Run did not start the task";
     } else {
         WaitForTheEnd(*pApp, started, timeout, run);
     }
