@@ -58,7 +58,6 @@ bool PrepareEnvironment() {
            "--disable-gpu --disable-background-networking --disable-component-update "
            "--disable-sync",
            0);
-    setenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false", 0);  // its start-up report
     return true;
 }
 

@@ -37,6 +37,7 @@ cmake --build "$build" --target quobrix_desktop_bench quobrix-cli
 export QT_QPA_PLATFORM=xcb
 export QTWEBENGINE_DISABLE_SANDBOX=1
 export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --disable-background-networking --disable-component-update --disable-sync"
+export QT_LOGGING_RULES="${QT_LOGGING_RULES:-qt.webenginecontext=false}"  # its start-up report
 echo "uptime: $(uptime)"
 status=0
 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
