@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEventLoop>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -107,6 +108,11 @@ CDesktopRun RunDesktop(const std::string& strStorePath, const std::string& strTa
                       kShowMs)) {
         run.m_strError = "the main window was not shown";
         return run;
+    }
+    // The program shows itself maximised; a window manager would size it to
+    // the screen, and Xvfb has none.
+    if ((pFrame->windowState() & Qt::WindowMaximized) != 0 && pFrame->screen() != nullptr) {
+        pFrame->setGeometry(pFrame->screen()->availableGeometry());
     }
     // Keys through the X server reach the window that has the focus.
     pFrame->activateWindow();
