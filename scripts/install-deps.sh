@@ -1,7 +1,18 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever Quobrix needs to build, run and test that
 # is not on this machine yet. Safe to run again: present packages are skipped.
+#   scripts/install-deps.sh           what make run and make test need
+#   scripts/install-deps.sh --bench   also what the desktop benchmark needs
+#                                     (bench/desktop/run-bench.sh)
 set -euo pipefail
+
+bench=0
+for arg in "$@"; do
+  case "$arg" in
+    --bench) bench=1 ;;
+    *) echo "usage: $0 [--bench]" >&2; exit 2 ;;
+  esac
+done
 
 packages=(
   cmake
@@ -23,6 +34,11 @@ packages=(
   libclang-rt-14-dev
   chromium
 )
+# The benchmark serves its site with nginx and presses keys through the X
+# server's test extension.
+if [ "$bench" -eq 1 ]; then
+  packages+=(nginx-light libxtst-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -41,5 +57,13 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
+# A newly installed nginx would start as a system service on port 80: a
+# policy-rc.d that refuses every start keeps it from that while apt-get runs
+# (the benchmark starts its own nginx on a free loopback port).
+policy=/usr/sbin/policy-rc.d
+if [[ " ${missing[*]} " == *" nginx-light "* ]] && [ ! -e "$policy" ]; then
+  $sudo sh -c "printf '#!/bin/sh\nexit 101\n' > $policy && chmod 755 $policy"
+  trap '$sudo rm -f "$policy"' EXIT
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+// nginx serving one folder on 127.0.0.1, as a child of this process: its own
+// prefix folder (configuration, pid file, temporary folders, error log), in
+// the foreground ("daemon off"), on a port found free by binding port 0. It
+// is stopped when the object goes, and, should this process die first, by
+// the system (the child asks for SIGTERM at its parent's death).
+class CNginxServer {
+public:
+    // strBinary: the nginx program; strRoot: the folder served; strPrefix: a
+    // folder of its own, created when missing.
+    CNginxServer(std::string strBinary, std::string strRoot, std::string strPrefix);
+    ~CNginxServer();
+    CNginxServer(const CNginxServer&) = delete;
+    CNginxServer& operator=(const CNginxServer&) = delete;
+
+    // Starts it and waits, at most 10 s, until it serves "/". False, with
+    // strError (and the end of its error log), when it did not.
+    bool Start(std::string& strError);
+    // Ends it (SIGTERM, then SIGKILL after 5 s) and waits for it.
+    void Stop();
+
+    std::string HostPort() const;  // "127.0.0.1:40123"
+
+    // The nginx program: the one on PATH, or in /usr/sbin (not on every
+    // user's PATH). Empty when there is none.
+    static std::string Find();
+
+private:
+    bool WriteConfig(std::string& strError) const;
+    bool Launch(std::string& strError);
+    bool WaitUntilServing(std::string& strError);
+    std::string ErrorLogTail() const;
+
+    std::string m_strBinary;
+    std::string m_strRoot;
+    std::string m_strPrefix;
+    int m_nPort = 0;
+    pid_t m_pid = -1;
+};
