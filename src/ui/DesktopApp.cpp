@@ -17,6 +17,7 @@
 #include "ui/MainFrame.h"
 #include "ui/SharedFonts.h"
 #include "ui/SplashWnd.h"
+#include "ui/ViewGraphics.h"
 
 namespace {
 constexpr int kDefaultDpi = 96;
@@ -64,6 +65,7 @@ CDesktopApp::~CDesktopApp() {
 }
 
 bool CDesktopApp::Start() {
+    ChooseViewGraphics();
     CSplashWnd::EnableSplashScreen(m_options.m_bSplash);
     if (!InitSockets()) {
         return false;

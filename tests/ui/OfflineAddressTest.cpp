@@ -1,8 +1,10 @@
-// The address bar's Ctrl conversion and the window placement rules: pure
+// The address bar's Ctrl conversion, the window placement rules and the
+// choice of how the view draws: pure
 // functions, checked without a window.
 #include <QtTest>
 
 #include "ui/OfflineAddress.h"
+#include "ui/ViewGraphics.h"
 #include "ui/WindowPlacement.h"
 
 namespace {
@@ -18,6 +20,7 @@ private slots:
     void InitialGeometry();
     void KeepOnScreen_data();
     void KeepOnScreen();
+    void SoftwareRenderers();
     void ShowState_data();
     void ShowState();
 };
@@ -92,6 +95,19 @@ void COfflineAddressTest::KeepOnScreen() {
     // The primary screen, and a second one to its right.
     const QList<QRect> screens{QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
     QCOMPARE(::KeepOnScreen(window, screens), placed);
+}
+
+void COfflineAddressTest::SoftwareRenderers() {
+    for (const char* renderer : {"llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe",
+                                 "Software Rasterizer", "Mesa X11 swrast",
+                                 "Google SwiftShader"}) {
+        QVERIFY2(IsSoftwareRenderer(renderer), renderer);
+    }
+    for (const char* renderer : {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)",
+                                 "AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49)",
+                                 "NVIDIA GeForce GTX 1650/PCIe/SSE2", ""}) {
+        QVERIFY2(!IsSoftwareRenderer(renderer), renderer);
+    }
 }
 
 void COfflineAddressTest::ShowState_data() {
