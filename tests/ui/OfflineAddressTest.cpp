@@ -1,6 +1,5 @@
 // The address bar's Ctrl conversion, the window placement rules and the
-// choice of how the view draws: pure
-// functions, checked without a window.
+// choice of how the view draws: pure functions, checked without a window.
 #include <QtTest>
 
 #include "ui/OfflineAddress.h"
