@@ -215,25 +215,35 @@ void CQuobrixDoc::BoundResultCountersLocked(bool bFresh) {
         m_nResultPage = 0;
         m_nResultsInPage = 0;
         RemoveResultPagesAfterLocked(0);
+        ClearFirstResultPageLocked();
     } else {
         m_nResultPage = std::max<int>(m_nResultPage, 0);
         m_nResultsInPage = std::clamp<int>(m_nResultsInPage, 0, m_nResultsPerPage - 1);
         CutResultPagesLocked();
     }
     m_bAppendResultPages = !bFresh;
+    // A fresh start shows its empty first page at once (StartWorkers); a
+    // resume shows its page with its first row.
+    m_bRunShowedResults = bFresh;
     m_strResultPagePath = m_strTaskDir + "ResultPage" + std::to_string(m_nResultPage) + ".html";
 }
 
 void CQuobrixDoc::StartWorkers() {
     bool started;
+    bool fresh;
     {
         std::scoped_lock lock(m_csResults, m_csSlots);
+        fresh = m_nState != IDS_STATE_PAUSED && m_nState != IDS_STATE_SEEKING;
         started = StartRunLocked(true);
     }
     if (started) {
         SetModifiedFlag();
     }
     DeliverNotes();
+    if (started && fresh) {
+        // The rows of the run before go from the view at once.
+        NavigateToResults();
+    }
 }
 
 bool CQuobrixDoc::StartRunLocked(bool bCommand) {

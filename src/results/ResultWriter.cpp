@@ -33,11 +33,11 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
     }
 
     bool bNavigate = false;
+    int nShownPage = 0;
     {
         std::lock_guard lock(m_csResults);
         // A file error while running pauses the task here, so that no other
         // row is written before the pause, and it is reported once.
-        bool bPaused = false;
         if (m_nResultsInPage == 0) {
             if (m_hResultFile >= 0) {
                 close(m_hResultFile);  // the counters were reset under an open page
@@ -50,9 +50,8 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
             m_hResultFile =
                 open(m_strResultPagePath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | mode, 0666);
             if (m_hResultFile < 0) {
-                bPaused = PauseForFileError(errno, m_strResultPagePath);
+                PauseForFileError(errno, m_strResultPagePath);
             }
-            bNavigate = !bPaused && m_nResultPage == 0;  // the first row of a run shows the results
         } else if (m_hResultFile < 0 && m_nState == IDS_STATE_SEEKING) {
             // Resumed: the current page goes on where it stopped.
             m_hResultFile =
@@ -71,6 +70,12 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
                 if (error == ENOSPC || error == EDQUOT) {
                     PauseForFileError(error, m_strResultPagePath);
                 }
+            } else if (!m_bRunShowedResults) {
+                // The first row of a run, fresh or resumed, shows the page it
+                // went to, which then grows in the view as rows come.
+                m_bRunShowedResults = true;
+                bNavigate = true;
+                nShownPage = m_nResultPage;
             }
         }
         // A lost row still counts. ">=" so that a page whose limit was
@@ -93,7 +98,7 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
     }
     DeliverNotes();
     if (bNavigate) {
-        NavigateToResults();
+        NavigateToResultPage(nShownPage);
     }
 }
 
@@ -108,6 +113,17 @@ void CQuobrixDoc::RemoveResultPagesAfterLocked(int page) {
         const std::string path = m_strTaskDir + "ResultPage" + std::to_string(later) + ".html";
         if (unlink(path.c_str()) != 0) {
             return;  // the first missing page ends them
+        }
+    }
+}
+
+void CQuobrixDoc::ClearFirstResultPageLocked() {
+    // The first row of the run would empty it too, but the view shows the
+    // page as the run starts.
+    if (!m_strTaskDir.empty()) {
+        const std::string path = m_strTaskDir + "ResultPage0.html";
+        if (truncate(path.c_str(), 0) != 0) {
+            // A missing page is made by the first row.
         }
     }
 }

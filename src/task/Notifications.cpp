@@ -93,6 +93,15 @@ void CQuobrixDoc::NavigateToResults() {
     SendTo(m_hWndView, WM_NAVIGATE_VIEW, 0, LocalServerRoot());
 }
 
+void CQuobrixDoc::NavigateToResultPage(int page) {
+    if (page <= 0) {
+        NavigateToResults();
+        return;
+    }
+    SendTo(m_hWndView, WM_NAVIGATE_VIEW, 0,
+           LocalServerRoot() + "ResultPage" + std::to_string(page) + ".html");
+}
+
 std::string CQuobrixDoc::GetCurrentSite() {
     std::lock_guard lock(m_csSites);
     return m_strCurrentSite;

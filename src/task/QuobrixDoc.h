@@ -197,6 +197,8 @@ public:
     void ReportFileError(int error, const std::string& path);
     // Shows the local server's root in the browser view.
     void NavigateToResults();
+    // Shows result page N in the browser view: the root for page 0.
+    void NavigateToResultPage(int page);
     std::string LocalServerRoot() const;  // "http://127.0.0.1:PORT/"
     std::string GetCurrentSite();         // a copy, under m_csSites
     int LinksQueued();
@@ -374,6 +376,7 @@ public:
     SlotArray<AtomicValue<bool>> m_bSlotAborted;  // the fetch was aborted from outside
     int m_hResultFile = -1;
     bool m_bAppendResultPages = false;  // a resumed run never truncates a page; under m_csResults
+    bool m_bRunShowedResults = false;   // this run has shown its result page; under m_csResults
     std::string m_strAuthHost;          // the site m_strSiteAuthorization belongs to; "" = none
     std::string m_strWizardPrint;  // fingerprint of the task's own account; under m_csCredential
     CAppOptions m_options;
@@ -464,6 +467,8 @@ private:
     void BoundResultCountersLocked(bool bFresh);
     // The result pages numbered above page go. Caller holds m_csResults.
     void RemoveResultPagesAfterLocked(int page);
+    // A fresh start: the first page holds no row of the run before.
+    void ClearFirstResultPageLocked();
     // A resume: the pages hold no row after the position the record holds.
     // The current page keeps its first m_nResultsInPage rows (one with fewer,
     // a row lost to a write error, stays as it is) and the later pages go, so

@@ -339,3 +339,30 @@ TEST(SchedulerThreads, StartAndAbortManyTimesWithinATimeBudget) {
     }
     EXPECT_GE(rounds, 20);
 }
+
+// What the view is told: a fresh start shows its empty first page at once,
+// without the rows of the run before; the first row of a resumed run shows
+// the page it goes to again, so the view follows the run after a pause.
+TEST_F(EngineTest, EveryRunShowsTheResultPageItWritesTo) {
+    FixtureServer server;
+    FixtureServer::Response stuck;
+    stuck.silent = true;
+    server.SetDefault(stuck);
+    SiteTask(server);
+    doc().m_nServerPort = 4321;
+    WriteFileBytes(m_dir / "ResultPage0.html", "<tr>a row of the run before</tr>\r\n");
+    doc().m_nState = IDS_STATE_FINISHED;
+    doc().OnTaskRun();
+    ASSERT_TRUE(server.WaitForRequests(1));
+    EXPECT_EQ(ReadFileBytes(m_dir / "ResultPage0.html"), "");
+    EXPECT_EQ(m_view.Texts(WM_NAVIGATE_VIEW), std::vector<std::string>{"http://127.0.0.1:4321/"});
+
+    doc().OnTaskPause();
+    ASSERT_TRUE(WaitUntilEnded(5s));
+    doc().m_nResultPage = 2;  // as if the run had filled two pages
+    server.SetDefault(FixtureServer::Ok("<html><title>Back</title>back</html>"));
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(m_view.Texts(WM_NAVIGATE_VIEW),
+              (std::vector<std::string>{"http://127.0.0.1:4321/",
+                                        "http://127.0.0.1:4321/ResultPage2.html"}));
+}

@@ -148,7 +148,11 @@ TEST_F(ResultWriterTest, AResumedRunAppendsToTheCurrentPage) {
     Write(8);
     EXPECT_EQ(ReadFileBytes(dir / "ResultPage3.html"), Rows(1, 8));
     EXPECT_EQ(doc.m_nResultsInPage, 8);
-    EXPECT_TRUE(view.Messages().empty());  // only page 0's first row navigates
+    // The resumed run's first row shows the page it goes to, growing again.
+    EXPECT_EQ(view.Texts(WM_NAVIGATE_VIEW),
+              std::vector<std::string>{"http://127.0.0.1:4321/ResultPage3.html"});
+    Write(9);
+    EXPECT_EQ(view.Messages().size(), 1u);
     EXPECT_TRUE(frame.Messages().empty());
 }
 

@@ -165,13 +165,16 @@ void CDesktopEndToEndTest::RunPauseSaveReopenResume() {
     QVERIFY(pApp);
     QCOMPARE(StatePane(*pApp), QString("Paused"));
     Press(*pApp, Qt::Key_F6);
+    // The resumed run's first row shows its page again: the view follows the
+    // run to its end without a refresh.
+    const QStringList allRows =
+        firstRows + QStringList{QString::fromStdString(strBase + "c.html"),
+                                QString::fromStdString(strBase + "slow.html")};
+    QVERIFY2(WaitForRows(pApp->MainFrame()->View(), allRows, seen), qPrintable(seen.join(' ')));
     QTRY_COMPARE_WITH_TIMEOUT(StatePane(*pApp), QString("Finished"), kWaitMs);
 
     // Alt+Home shows every row, each page once.
     Press(*pApp, Qt::Key_Home, Qt::AltModifier);
-    const QStringList allRows =
-        firstRows + QStringList{QString::fromStdString(strBase + "c.html"),
-                                QString::fromStdString(strBase + "slow.html")};
     QVERIFY2(WaitForRows(pApp->MainFrame()->View(), allRows, seen), qPrintable(seen.join(' ')));
     QVERIFY(m_prompts.m_arrMessages.empty());
 }
