@@ -98,6 +98,10 @@ CMainFrame::~CMainFrame() {
 void CMainFrame::ShowFirstTime() {
     setWindowState(WindowStateForShowCmd(m_app.m_nCmdShow));
     show();
+    if (m_bShowFloatingBar) {
+        m_bShowFloatingBar = false;
+        m_pThreadBar->show();
+    }
 }
 
 INotifyTarget& CMainFrame::Target() {
@@ -146,6 +150,12 @@ void CMainFrame::restoreBarState() {
         addDockWidget(Qt::BottomDockWidgetArea, m_pThreadBar);
     }
     keepFloatingBarOnScreen();
+    // A floating bar shown before this window has a system window of its own
+    // would not stay above it: it comes with the first show.
+    if (m_pThreadBar->isFloating() && !m_pThreadBar->isHidden()) {
+        m_bShowFloatingBar = true;
+        m_pThreadBar->hide();
+    }
 }
 
 void CMainFrame::keepFloatingBarOnScreen() {

@@ -176,4 +176,5 @@ private:
     int m_nUpdateTimer = 0;   // command states and the busy state
     CAutoSave m_autoSave;
     bool m_bAddressTyped = false;  // Enter in the address bar, until the page has loaded
+    bool m_bShowFloatingBar = false;  // the restored floating thread bar waits for the first show
 };
