@@ -34,7 +34,7 @@ void CDesktopApp::OnFileNew() {
     }
     WaitForWorkersToReturn();
     m_pDoc->OnNewDocument();
-    m_pFrame->UpdateTitle();
+    m_pFrame->ShowNewTask();
     const std::string path = m_pPrompts->AskSavePath();
     if (!path.empty()) {
         CreateTask(wizard.Record(), path);

@@ -74,6 +74,8 @@ public:
     void SetRecentFiles(const QStringList& menuTexts);
     // The caption after the task's file changed: "shop - Quobrix".
     void UpdateTitle();
+    // A new task has shown nothing yet: an empty view and address bar.
+    void ShowNewTask();
 
     // Enables and checks the commands from the task and the view, and shows
     // the busy state while the task stops its workers. Runs after every

@@ -66,3 +66,9 @@ void CMainFrame::Navigate(const QString& address) {
         m_pView->Navigate(address);
     }
 }
+
+void CMainFrame::ShowNewTask() {
+    m_pView->ShowNothing();
+    m_pAddressBox->setEditText(QString());
+    UpdateTitle();
+}

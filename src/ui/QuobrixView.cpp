@@ -93,6 +93,12 @@ void CQuobrixView::OnTitleChanged(const QString& title) {
 void CQuobrixView::OnLoadFinished() {
     const QUrl url = m_pPage->url();
     if (IsBlank(url)) {
+        if (m_bForgetPages) {
+            // A new task: the pages of the task before are no place to go back to.
+            m_bForgetPages = false;
+            m_bShownAPage = false;
+            history()->clear();
+        }
         return;
     }
     if (!m_bShownAPage) {
@@ -101,6 +107,11 @@ void CQuobrixView::OnLoadFinished() {
         history()->clear();
     }
     emit PageCompleted(url.toString());
+}
+
+void CQuobrixView::ShowNothing() {
+    m_bForgetPages = true;
+    load(BlankPage());
 }
 
 void CQuobrixView::Navigate(const QString& address) {

@@ -28,6 +28,8 @@ public:
     // A navigation the program starts: never read from the cache. A typed
     // address without a scheme is taken as a web address ("example.com").
     void Navigate(const QString& address);
+    // The empty page of a task that has shown nothing yet, with no history.
+    void ShowNothing();
 
     bool CanGoBack() const { return m_bCanGoBack; }
     bool CanGoForward() const { return m_bCanGoForward; }
@@ -82,4 +84,5 @@ private:
     bool m_bCanGoForward = false;
     bool m_bPrinting = false;
     bool m_bShownAPage = false;  // a page other than the empty first one has loaded
+    bool m_bForgetPages = false;  // ShowNothing: the history goes once the empty page is in
 };

@@ -286,6 +286,13 @@ void CViewTest::HistoryEnablesBackAndForward() {
     QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 3, 20000);
     QCOMPARE(completed.last().first().toString(), strRoot + "ResultPage0.html");
     QTRY_VERIFY_WITH_TIMEOUT(!view.CanGoBack() && view.CanGoForward(), 20000);
+
+    // A new task: nothing shown, and no way back to the task before.
+    view.ShowNothing();
+    QTRY_VERIFY_WITH_TIMEOUT(view.url() == QUrl("about:blank") && !view.CanGoBack() &&
+                                 !view.CanGoForward(),
+                             20000);
+    QCOMPARE(completed.count(), 3);
 }
 
 void CViewTest::PagesKeepToTheirPlaces_data() {
