@@ -54,6 +54,7 @@ private slots:
     void NavigationFromAWorkerReachesTheView();
     void EnterInTheAddressBarShowsTheAddress_data();
     void EnterInTheAddressBarShowsTheAddress();
+    void TabGoesFromTheAddressBarToTheThreadList();
     void BusyDropsInputButNotDialogsOrNotifications();
     void TimerSavesAChangedTask();
     void CloseRefusedWhileRunning();
@@ -284,6 +285,21 @@ void CMainFrameTest::EnterInTheAddressBarShowsTheAddress() {
     QTRY_VERIFY_WITH_TIMEOUT(!navigations.isEmpty(), 20000);
     QCOMPARE(navigations.first().first().toString(), shown);
     QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 20000);
+}
+
+void CMainFrameTest::TabGoesFromTheAddressBarToTheThreadList() {
+    CThreadList* list = m_pFrame->ThreadList();
+    list->setCurrentItem(nullptr);
+    m_pFrame->activateWindow();
+    QTest::keyClick(m_pFrame.get(), Qt::Key_D, Qt::AltModifier);
+    QTRY_VERIFY(m_pFrame->AddressBox()->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_VERIFY2(list->hasFocus(), QApplication::focusWidget()->metaObject()->className());
+    // The row under the keyboard is shown, and the arrows move it.
+    QCOMPARE(list->currentItem(), list->topLevelItem(0));
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentItem(), list->topLevelItem(1));
+    QVERIFY(list->viewport()->rect().intersects(list->visualItemRect(list->currentItem())));
 }
 
 void CMainFrameTest::BusyDropsInputButNotDialogsOrNotifications() {
