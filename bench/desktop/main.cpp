@@ -24,8 +24,7 @@
 #include "DesktopRun.h"
 #include "NginxServer.h"
 #include "ResultTable.h"
-#include "common/StringTable.h"
-#include "ui/ProgramStyle.h"
+#include "ui/ApplicationSetup.h"
 
 namespace {
 constexpr int kExitFailed = 1;
@@ -227,12 +226,9 @@ int main(int argc, char* argv[]) {
         return kExitSetUp;
     }
     // As the desktop program's own main sets itself up.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    PrepareApplication();
     QApplication application(argc, argv);
-    QApplication::setStyle(new CProgramStyle);  // the application owns it
-    QApplication::setApplicationName(QString::fromStdString(LoadString(IDS_APP_TITLE)));
-    QApplication::setOrganizationName(QStringLiteral("Dunvespil"));
-    QApplication::setApplicationVersion(QStringLiteral("1.10"));
+    DescribeApplication();
 
     CBenchOptions options;
     if (!ParseOptions(application, options)) {

@@ -1,20 +1,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QIcon>
 
-#include "common/StringTable.h"
+#include "ui/ApplicationSetup.h"
 #include "ui/DesktopApp.h"
-#include "ui/ProgramStyle.h"
 
 namespace {
-QIcon ProgramIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        icon.addFile(QString::fromLatin1(":/ui/quobrix-%1.png").arg(size), QSize(size, size));
-    }
-    return icon;
-}
-
 // "quobrix [--no-splash] [--demo] [--demo-dir DIR] [FILE.qbx]"
 CStartupOptions ParseCommandLine(const QApplication& application) {
     QCommandLineParser parser;
@@ -45,15 +35,9 @@ CStartupOptions ParseCommandLine(const QApplication& application) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // The browser view shares its rendering context with the windows.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    PrepareApplication();
     QApplication application(argc, argv);
-    QApplication::setStyle(new CProgramStyle);  // the application owns it
-    QApplication::setApplicationName(QString::fromStdString(LoadString(IDS_APP_TITLE)));
-    QApplication::setOrganizationName(QStringLiteral("Dunvespil"));
-    QApplication::setApplicationVersion(QStringLiteral("1.10"));
-    QApplication::setWindowIcon(ProgramIcon());
-    QGuiApplication::setDesktopFileName(QStringLiteral("quobrix"));
+    DescribeApplication();
 
     CDesktopApp app(ParseCommandLine(application));
     if (!app.Start()) {
