@@ -309,8 +309,11 @@ void CMainFrameTest::BusyDropsInputButNotDialogsOrNotifications() {
     m_pFrame->UpdateCommandUI();
     QVERIFY(QApplication::overrideCursor() != nullptr);
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    // Compared with what the field held just before: a page that finished
+    // loading meanwhile may have put its address there.
+    QString before = address->text();
     QTest::keyClicks(address, "abc");
-    QCOMPARE(address->text(), QString());
+    QCOMPARE(address->text(), before);
 
     QDialog dialog(m_pFrame.get());
     auto* field = new QLineEdit(&dialog);
@@ -323,8 +326,9 @@ void CMainFrameTest::BusyDropsInputButNotDialogsOrNotifications() {
     // The last worker has gone: the next update ends the busy state.
     m_pDoc->m_bStop = false;
     QTRY_VERIFY(QApplication::overrideCursor() == nullptr);
+    before = address->text();
     QTest::keyClicks(address, "abc");
-    QCOMPARE(address->text(), QStringLiteral("abc"));
+    QCOMPARE(address->text(), before + QStringLiteral("abc"));
 }
 
 void CMainFrameTest::TimerSavesAChangedTask() {
