@@ -1,6 +1,7 @@
 #include "engine/PageStore.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "common/Sha256.h"
 #include "common/Text.h"
@@ -71,20 +72,26 @@ std::string MarkedName(std::string_view name, size_t limit) {
 bool NeedsMark(std::string_view name, size_t limit) {
     return name.size() > limit || EndsWithCompanionSuffix(name);
 }
-}  // namespace
 
-std::string UrlToLocalPath(const std::string& taskDir, std::string_view url) {
+// The URL's parts, unless it cannot be split or names something outside the
+// task directory.
+std::optional<CUrlParts> StorableParts(std::string_view url) {
     // A zero byte would cut the path short when handed to the system.
     if (url.find('\0') != std::string_view::npos) {
-        return {};
+        return std::nullopt;
     }
-    const std::optional<CUrlParts> parts = CrackUrl(url);
+    std::optional<CUrlParts> parts = CrackUrl(url);
     if (!parts || IsDotSegment(parts->m_strHost) ||
         parts->m_strHost.find('/') != std::string::npos || HasDotSegment(parts->m_strPath)) {
-        return {};
+        return std::nullopt;
     }
+    return parts;
+}
+
+// The stored copy's path below its site's folder: "/docs/a.html".
+std::string PathInSite(const CUrlParts& parts) {
     // The folders, "/" or "/docs/", each kept as a name of its own.
-    const std::string& urlPath = parts->m_strPath;
+    const std::string& urlPath = parts.m_strPath;
     const size_t nameBegin = urlPath.rfind('/') + 1;
     std::string folders = "/";
     for (size_t begin = 1; begin < nameBegin;) {
@@ -100,7 +107,7 @@ std::string UrlToLocalPath(const std::string& taskDir, std::string_view url) {
     if (name.empty()) {
         name = "index.html";
     }
-    for (const char ch : parts->m_strExtra) {
+    for (const char ch : parts.m_strExtra) {
         name += IsReplacedInExtra(ch) ? '-' : ch;
     }
     if (NeedsMark(name, kFileNameMax)) {
@@ -110,7 +117,36 @@ std::string UrlToLocalPath(const std::string& taskDir, std::string_view url) {
         const size_t room = URL_PART_MAX - std::min(folders.size(), URL_PART_MAX);
         name = MarkedName(name, std::clamp(room, kMarkSize, kFileNameMax));
     }
-    return taskDir + parts->m_strHost + folders + name;
+    return folders + name;
+}
+}  // namespace
+
+std::string SiteFolderName(const CUrlParts& parts) {
+    if (parts.m_nPort == DefaultPort(parts.m_strScheme)) {
+        return parts.m_strHost;
+    }
+    return parts.m_strHost + ":" + std::to_string(parts.m_nPort);
+}
+
+std::string UrlToLocalPath(const std::string& taskDir, std::string_view url) {
+    const std::optional<CUrlParts> parts = StorableParts(url);
+    if (!parts) {
+        return {};
+    }
+    return taskDir + SiteFolderName(*parts) + PathInSite(*parts);
+}
+
+std::string FindLocalPath(const std::string& taskDir, std::string_view url,
+                          const std::function<bool(const std::string& path)>& exists) {
+    const std::optional<CUrlParts> parts = StorableParts(url);
+    if (!parts) {
+        return {};
+    }
+    const std::string site = SiteFolderName(*parts);
+    if (site == parts->m_strHost || exists(taskDir + site)) {
+        return taskDir + site + PathInSite(*parts);
+    }
+    return taskDir + parts->m_strHost + PathInSite(*parts);
 }
 
 std::string CompanionPath(std::string_view storedPath) {

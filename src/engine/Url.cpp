@@ -5,7 +5,9 @@
 #include "common/Text.h"
 
 namespace {
+constexpr std::string_view HTTP = "http";
 constexpr std::string_view HTTP_SCHEME = "http://";
+constexpr int HTTP_PORT = 80;
 constexpr int PORT_MAX = 65535;
 
 // Digits only, 1..65535; leading zeros are allowed ("0080").
@@ -30,12 +32,17 @@ std::optional<int> ParsePort(std::string_view text) {
 }
 }  // namespace
 
+int DefaultPort(std::string_view scheme) {
+    return EqualsNoCase(scheme, HTTP) ? HTTP_PORT : 0;
+}
+
 std::optional<CHostPort> ParseHostText(std::string_view hostText) {
     const size_t at = hostText.rfind('@');
     if (at != std::string_view::npos) {
         hostText.remove_prefix(at + 1);
     }
     CHostPort result;
+    result.m_nPort = DefaultPort(HTTP);
     const size_t colon = hostText.find(':');
     if (colon != std::string_view::npos) {
         const std::optional<int> port = ParsePort(hostText.substr(colon + 1));

@@ -12,12 +12,17 @@
 // always built for.
 constexpr size_t URL_PART_MAX = 259;
 
+// The port a URL of a scheme goes to when it names none: 80 for "http", the
+// one scheme fetched; 0 for any other.
+int DefaultPort(std::string_view scheme);
+
 struct CUrlParts {
     std::string m_strHostText;  // as written after "http://": "user@Host:8080"
     std::string m_strHost;      // without account and port: "Host"
-    int m_nPort = 80;           // the port written in the URL, else 80
+    int m_nPort = 80;           // the port written in the URL, else the scheme's default
     std::string m_strPath;      // "/docs/a.html"; "/" when the URL has none
     std::string m_strExtra;     // "?id=5#top" from the first "?" or "#" on, or ""
+    std::string m_strScheme = "http";  // in lower case
 };
 
 // Splits an absolute http URL ("http://" compared without regard to case).
@@ -30,7 +35,7 @@ struct CHostPort {
     int m_nPort = 80;
 };
 
-// "user:pw@host:8080" -> name "host", port 8080; "host" -> port 80. The
-// account is everything up to the last "@". Nothing for an empty name or a
-// bad port.
+// "user:pw@host:8080" -> name "host", port 8080; "host" -> port 80, http's
+// default. The account is everything up to the last "@". Nothing for an empty
+// name or a bad port.
 std::optional<CHostPort> ParseHostText(std::string_view hostText);

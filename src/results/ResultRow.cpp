@@ -56,7 +56,13 @@ std::string ResultLocalLink(std::string_view localPath, std::string_view taskDir
     if (localPath.empty() || !localPath.starts_with(taskDir)) {
         return {};
     }
-    return std::string(localPath.substr(taskDir.size()));
+    const std::string_view link = localPath.substr(taskDir.size());
+    // A site on another port, "127.0.0.3:18085/a.html", would read as a scheme
+    // and its path: such a link begins at the server's root.
+    if (link.find(':') < link.find('/')) {
+        return "/" + std::string(link);
+    }
+    return std::string(link);
 }
 
 size_t ResultRowsLength(std::string_view page, int rows) {

@@ -13,9 +13,10 @@ std::string BuildResultRow(std::string_view url, std::string_view localLink, int
                            std::string_view title, std::string_view abstract);
 
 // The row's local link: the stored copy's path relative to the task
-// directory ("/t/shop/" + "127.0.0.1/docs/a.html" -> "127.0.0.1/docs/a.html").
-// Empty when the page has no stored path or it lies outside the task
-// directory.
+// directory ("/t/shop/" + "127.0.0.1/docs/a.html" -> "127.0.0.1/docs/a.html"),
+// root-relative for a site on another port, whose folder name holds a ":"
+// ("/127.0.0.1:8080/docs/a.html"). Empty when the page has no stored path or
+// it lies outside the task directory.
 std::string ResultLocalLink(std::string_view localPath, std::string_view taskDir);
 
 // The length of the first rows rows of a result page file's bytes; npos when

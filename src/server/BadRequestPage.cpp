@@ -4,8 +4,8 @@
 
 std::string BadRequestResponse(int port) {
     return "HTTP/1.0 400 Bad Request\r\nConnection: close\r\n" + OwnPagePolicyLine(port) +
-           "Content-Type: text/html\r\n\r\n"
-           "<html><head><title>HTTP 400 Bad Request</title></head><body>"
+           kOwnPageTypeLine +
+           "\r\n<html><head><title>HTTP 400 Bad Request</title></head><body>"
            "<h1>Bad Request</h1><p>Quobrix answers requests such as "
            "\"GET /ResultPage0.html HTTP/1.0\" only.</p></body></html>\r\n";
 }

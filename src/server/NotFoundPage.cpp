@@ -5,12 +5,11 @@
 #include "server/OwnPagePolicy.h"
 
 namespace {
-// Forty-two lines, each ending in CR LF, with the policy line of the server's
-// own pages after the third; the two "%d" take the port.
+// Forty-two lines, each ending in CR LF, with the type line of the server's
+// own pages third and their policy line after it; the two "%d" take the port.
 constexpr char kNotFoundHead[] =
     "HTTP/1.0 404 Object Not Found\r\n"
-    "Connection: close\r\n"
-    "Content-Type: text/html\r\n";
+    "Connection: close\r\n";
 constexpr char kNotFoundFormat[] =
     "\r\n"
     "<html>\r\n"
@@ -56,5 +55,5 @@ constexpr char kNotFoundFormat[] =
 std::string NotFoundResponse(int port) {
     char text[sizeof kNotFoundFormat + 32];
     std::snprintf(text, sizeof text, kNotFoundFormat, port, port);
-    return kNotFoundHead + OwnPagePolicyLine(port) + text;
+    return kNotFoundHead + std::string(kOwnPageTypeLine) + OwnPagePolicyLine(port) + text;
 }

@@ -10,6 +10,10 @@
 // page has a style block). Links and navigation are not affected.
 std::string OwnPagePolicyLine(int port);
 
+// The content type line, CR LF included, of every page the server makes
+// itself: their texts are UTF-8, and titles from the web must show as such.
+inline constexpr char kOwnPageTypeLine[] = "Content-Type: text/html; charset=utf-8\r\n";
+
 // The Content-Security-Policy header line, CR LF included, that goes with
 // every stored copy, HTML or not. Its scripts may run for offline reading,
 // but in a sandbox without "allow-same-origin", that is in an origin of their

@@ -268,14 +268,19 @@ CPageRewriter::ELink CPageRewriter::NewLinkOf(const std::string& combined,
     }
     const std::string& taskDir = m_settings.m_strTaskDir;
     const std::string stored = UrlToLocalPath(taskDir, combined);
+    // In a task stored before sites on other ports had folders of their own,
+    // the copy may lie in the host's folder; the link names the site all the
+    // same, so the page it leads to keeps its port for its own links.
+    const std::string found =
+        m_settings.m_fnExists ? FindLocalPath(taskDir, combined, m_settings.m_fnExists) : "";
     // The "#" is looked for below the task directory, whose own name may hold one.
-    const size_t hash = stored.find('#', std::min(taskDir.size(), stored.size()));
-    if (stored.empty() || !m_settings.m_fnExists ||
-        !m_settings.m_fnExists(stored.substr(0, hash))) {
+    const size_t hash = found.find('#', std::min(taskDir.size(), found.size()));
+    if (stored.empty() || found.empty() || !m_settings.m_fnExists(found.substr(0, hash))) {
         newLink = combined;
         return ELink::Remote;
     }
-    // Below the task directory, from the "/" that ends it: "/host/docs/a.html#part".
+    // Below the task directory, from the "/" that ends it: "/host/docs/a.html#part"
+    // or "/host:8080/docs/a.html" (root-relative: "host:8080" must not read as a scheme).
     // A backslash in a stored name goes as "%5C": browsers read a bare one as "/".
     newLink.clear();
     AppendReplacing(newLink, std::string_view(stored).substr(taskDir.empty() ? 0 : taskDir.size() - 1),

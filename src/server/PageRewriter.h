@@ -13,16 +13,17 @@ struct CRewriteSettings {
     std::string m_strTaskDir;  // ends with "/"
     bool m_bRecolorLinks = true;
     uint32_t m_crLinkColor = 0;  // 0x00BBGGRR
-    // Whether a stored copy exists at a path (the path already cut before its first "#").
-    // Called on the connection's thread while workers may be storing pages.
+    // Whether a stored copy (the path already cut before its first "#") or a site's folder
+    // exists at a path. Called on the connection's thread while workers may be storing pages.
     std::function<bool(const std::string& path)> m_fnExists;
 };
 
 // The rewriting of one stored page on its way to the browser view, chunk by
-// chunk: links to stored pages lead to the local server ("/host/docs/a.html"),
-// other links to their absolute address, "_blank" targets become "_self",
-// window-closing links are disarmed, and the text of links to stored pages is
-// wrapped in the task's link colour. Pure: it reads and sends nothing itself.
+// chunk: links to stored pages lead to the local server ("/host/docs/a.html",
+// "/host:8080/a.html"), other links to their absolute address, "_blank"
+// targets become "_self", window-closing links are disarmed, and the text of
+// links to stored pages is wrapped in the task's link colour. Pure: it reads
+// and sends nothing itself.
 // A page's bytes pass through unchanged where nothing is rewritten, zero bytes
 // included; once a chunk's text passes 64 KiB (hostile nesting), the rest of
 // that chunk goes out unchanged.

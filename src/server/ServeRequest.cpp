@@ -25,7 +25,6 @@ constexpr int kPollSliceMs = 100;  // how soon a stop is seen
 constexpr int kLivePollMs = 2000;  // a live result page looks for rows this often
 
 const char kSuccessLine[] = "HTTP/1.0 200 OK\r\nConnection: close\r\n";
-const char kHtmlType[] = "Content-Type: text/html\r\n\r\n";
 
 bool IsHtml(const std::string& contentTypeLine) {
     // After "Content-Type: "; case-sensitive, so "TEXT/HTML" is sent as it is.
@@ -81,7 +80,7 @@ void CQuobrixDoc::ServeRequest(CConnection& connection, const std::string& reque
             return;
         }
         // Result pages carry titles and links from the web: nothing in them may run.
-        if (connection.Send(kSuccessLine + OwnPagePolicyLine(port) + kHtmlType)) {
+        if (connection.Send(kSuccessLine + OwnPagePolicyLine(port) + kOwnPageTypeLine + "\r\n")) {
             StreamResultPage(connection, target.m_nPage, file);
         }
         close(file);

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "common/FileUtil.h"
 #include "common/Text.h"
 #include "engine/PageStore.h"
 #include "server/RequestParser.h"
@@ -38,7 +39,8 @@ bool IsInside(const std::string& taskDir, const std::string& path) {
 }
 
 std::optional<CStoredCopy> OpenNamed(const std::string& taskDir, const std::string& name) {
-    const std::string path = UrlToLocalPath(taskDir, "http://" + name);
+    // "host:8080/a.html" is the folder "host:8080", or "host" in a task stored before it.
+    const std::string path = FindLocalPath(taskDir, "http://" + name, PathExists);
     if (path.empty() || IsCompanionName(name) || IsCompanionName(path)) {
         return std::nullopt;
     }

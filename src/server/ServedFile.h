@@ -22,8 +22,10 @@ struct CStoredCopy {
 // path's first "/") names: the percent-decoded name is looked up first and,
 // when it names no copy, the name as sent (stored names may hold "%" as
 // written in their URL). A name of a host alone stands for its index.html.
-// Only regular files inside taskDir are found, and never a companion header
-// file (a name ending in ".Quobrix", in any case).
+// A site on another port has its own folder ("host:8080/a.html"), or, in a
+// task stored before that, shares the folder of its host. Only regular files
+// inside taskDir are found, and never a companion header file (a name ending
+// in ".Quobrix", in any case).
 std::optional<CStoredCopy> OpenStoredCopy(const std::string& taskDir, std::string_view name);
 
 // The content type line of a stored copy, blank line included: the first

@@ -1,3 +1,6 @@
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <set>
@@ -5,6 +8,7 @@
 #include "EngineFixture.h"
 #include "common/Messages.h"
 #include "engine/PageStore.h"
+#include "support/LoopbackClient.h"
 
 namespace {
 using Paths = std::set<std::string>;
@@ -176,11 +180,13 @@ TEST_F(EngineTest, LongNamesAreStoredWithTheirHeadersAndLinkedFromTheirRows) {
         SCOPED_TRACE(path.substr(0, 20));
         const std::string stored = doc().UrlToLocalPath(server.Url(path));
         ASSERT_FALSE(stored.empty());
-        const std::string link = stored.substr(m_dir.Path().size());
-        EXPECT_NE(rows.find("<a href=\"" + link + "\"><img src=\"local.jpg\""), std::string::npos);
+        // The site's folder is "127.0.0.1:PORT": the link begins at the server's root.
+        const std::string below = stored.substr(m_dir.Path().size());
+        EXPECT_NE(rows.find("<a href=\"/" + below + "\"><img src=\"local.jpg\""),
+                  std::string::npos);
         EXPECT_EQ(ReadFileBytes(stored), body);
         EXPECT_EQ(ReadFileBytes(stored + ".Quobrix").rfind("HTTP/1.0 200 OK\r\n", 0), 0u);
-        EXPECT_EQ(UrlToLocalPath(m_dir.Path(), "http://" + link), stored);
+        EXPECT_EQ(UrlToLocalPath(m_dir.Path(), "http://" + below), stored);
     }
 }
 
@@ -207,4 +213,76 @@ TEST_F(EngineTest, LinksAreRequestedEncodedAndTwoSpellingsFetchedOnce) {
     EXPECT_EQ(ReadFileBytes(doc().UrlToLocalPath(server.Url("/my page.html"))), "my page");
     EXPECT_EQ(ReadFileBytes(doc().UrlToLocalPath(server.Url("/caf\xC3\xA9.html"))), "the cafe");
     EXPECT_FALSE(std::filesystem::exists(doc().UrlToLocalPath(server.Url("/caf%C3%A9.html"))));
+}
+
+namespace {
+// The answer of the local server to a GET of path, read until it closes.
+std::string GetFromServer(int port, const std::string& path) {
+    const int sock = ConnectLoopback(port);
+    const std::string request =
+        "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n";
+    send(sock, request.data(), request.size(), MSG_NOSIGNAL);
+    std::string answer = ReadAnswer(sock);
+    close(sock);
+    return answer;
+}
+
+// The text between before and the next '"' of every place before occurs in.
+std::vector<std::string> Quoted(const std::string& text, const std::string& before) {
+    std::vector<std::string> found;
+    for (size_t at = text.find(before); at != std::string::npos; at = text.find(before, at + 1)) {
+        const size_t begin = at + before.size();
+        found.push_back(text.substr(begin, text.find('"', begin) - begin));
+    }
+    return found;
+}
+}  // namespace
+
+// Two sites on one address, on two ports, that link to each other, with the
+// same page names: each keeps a folder of its own, and each row's local link,
+// asked of the local server as a browser sends it, gives its own site's page.
+TEST_F(EngineTest, SitesOnTwoPortsOfOneAddressAreStoredApartAndServedFromTheirRows) {
+    FixtureServer first;
+    FixtureServer second;
+    for (FixtureServer* site : {&first, &second}) {
+        const FixtureServer* other = site == &first ? &second : &first;
+        site->Route(
+            "/", FixtureServer::Ok("index of " + site->HostPort() + " <a href=\"http://" +
+                                   other->HostPort() + "/\">other</a> <a href=\"a.html\">a</a>"));
+        site->Route("/a.html", FixtureServer::Ok("page a of " + site->HostPort()));
+    }
+    SiteTask(first);
+    ASSERT_TRUE(RunToEnd());
+    ASSERT_TRUE(doc().StartLocalServer());
+    const int port = doc().m_nServerPort;
+    EXPECT_EQ(ReadFileBytes(m_dir.Path() + first.HostPort() + "/a.html"),
+              "page a of " + first.HostPort());
+    EXPECT_EQ(ReadFileBytes(m_dir.Path() + second.HostPort() + "/a.html"),
+              "page a of " + second.HostPort());
+
+    const std::string rows = ReadFileBytes(m_dir.Path() + "ResultPage0.html");
+    const std::vector<std::string> urls = Quoted(rows, "<div align=\"center\"><a href=\"");
+    ASSERT_EQ(urls.size(), 8u) << rows;  // remote and local link of four rows
+    for (size_t row = 0; row < urls.size(); row += 2) {
+        const std::string& url = urls[row];
+        const std::string& link = urls[row + 1];
+        SCOPED_TRACE(url);
+        // "127.0.0.1:PORT/a.html" would be read as a scheme and its path.
+        ASSERT_EQ(link.rfind("/127.0.0.1:", 0), 0u) << link;
+        const std::string answer = GetFromServer(port, link);
+        ASSERT_EQ(answer.rfind("HTTP/1.0 200 OK\r\n", 0), 0u) << answer;
+        const FixtureServer& site =
+            url.find(first.HostPort()) != std::string::npos ? first : second;
+        const FixtureServer& other = &site == &first ? second : first;
+        const std::string body = answer.substr(answer.find("\r\n\r\n") + 4);
+        if (url.ends_with("/a.html")) {
+            EXPECT_EQ(body, "page a of " + site.HostPort());
+            continue;
+        }
+        // Both links of an index lead to stored pages, each in its own site's folder.
+        EXPECT_EQ(body.rfind("index of " + site.HostPort(), 0), 0u) << body;
+        EXPECT_NE(body.find("href=\"/" + other.HostPort() + "/index.html\""), std::string::npos)
+            << body;
+        EXPECT_NE(body.find("href=\"/" + site.HostPort() + "/a.html\""), std::string::npos) << body;
+    }
 }

@@ -17,7 +17,7 @@ TEST(PageStore, MapsUrlsIntoTheTaskDirectory) {
         {"http://host/docs/a.html", "host/docs/a.html"},
         {"http://host/docs/", "host/docs/index.html"},
         {"http://host/docs", "host/docs"},
-        {"http://host:8080/a.html", "host/a.html"},
+        {"http://host:8080/a.html", "host:8080/a.html"},
         {"http://user:pw@host/a.html", "host/a.html"},
         {"http://host/cgi/q.asp?id=5&p=a/b", "host/cgi/q.asp-id=5&p=a-b"},
         {"http://host/list/?page=2", "host/list/index.html-page=2"},
@@ -29,7 +29,44 @@ TEST(PageStore, MapsUrlsIntoTheTaskDirectory) {
     for (const auto& [url, stored] : cases) {
         EXPECT_EQ(UrlToLocalPath(D, url), D + stored) << url;
     }
-    EXPECT_EQ(UrlToLocalPath(D, "http://host:81/x"), UrlToLocalPath(D, "http://host/x"));
+}
+
+// A folder per site: the host alone on the default port, "host:port" on any other.
+TEST(PageStore, SitesOnOtherPortsHaveFoldersOfTheirOwn) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"http://host/a.html", "host/a.html"},
+        {"http://host:80/a.html", "host/a.html"},
+        {"http://host:0080/", "host/index.html"},
+        {"http://Shop.Example:8080/", "Shop.Example:8080/index.html"},
+        {"http://127.0.0.3:18084/a.html", "127.0.0.3:18084/a.html"},
+        {"http://127.0.0.3:18085/a.html", "127.0.0.3:18085/a.html"},
+        {"http://user:pw@127.0.0.3:18085/q?x:y", "127.0.0.3:18085/q-x-y"}};
+    for (const auto& [url, stored] : cases) {
+        EXPECT_EQ(UrlToLocalPath(D, url), D + stored) << url;
+        // The local server is asked for "/" + the path below the task directory.
+        EXPECT_EQ(UrlToLocalPath(D, "http://" + stored), D + stored) << url;
+    }
+}
+
+// A task stored when every port of a host shared the host's folder still
+// finds its copies there, until its site has a folder of its own.
+TEST(PageStore, AnEarlierTaskKeepsItsCopiesInTheHostsFolder) {
+    std::vector<std::string> asked;
+    const auto exists = [&](const std::string& path) {
+        asked.push_back(path);
+        return path == D + "new:8080";
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {"http://new:8080/a.html", D + "new:8080/a.html"},
+        {"http://old:8080/a.html", D + "old/a.html"},
+        {"http://old:80/a.html", D + "old/a.html"},
+        {"http://old/docs/", D + "old/docs/index.html"},
+        {"http://../x", ""}};
+    for (const auto& [url, found] : cases) {
+        EXPECT_EQ(FindLocalPath(D, url, exists), found) << url;
+    }
+    EXPECT_EQ(asked, (std::vector<std::string>{D + "new:8080", D + "old:8080"}))
+        << "only a site on another port is looked for";
 }
 
 TEST(PageStore, RefusesUrlsThatCouldLeaveTheTaskDirectory) {

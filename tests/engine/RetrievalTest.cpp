@@ -51,10 +51,10 @@ protected:
         return doc().RetrievePage(0);
     }
     std::string Stored(const FixtureServer& server, const std::string& path) {
-        return ReadFileBytes(m_dir.Path() + server.Address() + path);
+        return ReadFileBytes(m_dir.Path() + server.HostPort() + path);
     }
     bool StoredExists(const FixtureServer& server, const std::string& path) {
-        return std::filesystem::exists(m_dir.Path() + server.Address() + path);
+        return std::filesystem::exists(m_dir.Path() + server.HostPort() + path);
     }
 };
 
@@ -66,7 +66,7 @@ TEST_F(RetrievalTest, APageIsStoredWithItsHeaderAndKeptAsText) {
     EXPECT_EQ(doc().m_strPage[0], "<b>hi</b>!!");
     EXPECT_EQ(doc().m_strHeader[0], "http/1.0 200 ok\r\ncontent-type: text/html\r\ncontent-length: 11\r\n\r\n");
     EXPECT_FALSE(doc().m_bNotHtml[0]);
-    EXPECT_EQ(doc().m_strLocalPath[0], m_dir.Path() + "127.0.0.1/docs/a.html");
+    EXPECT_EQ(doc().m_strLocalPath[0], m_dir.Path() + server.HostPort() + "/docs/a.html");
     EXPECT_EQ(Stored(server, "/docs/a.html"), "<b>hi</b>!!");
     EXPECT_EQ(Stored(server, "/docs/a.html.Quobrix"), header);
     EXPECT_EQ(doc().m_nPageLength[0], 11);
@@ -187,7 +187,7 @@ TEST_F(RetrievalTest, ABodyWithoutLengthIsRefusedWhenItOutgrowsItsLimit) {
     EXPECT_EQ(Fetch(server, "/grow.html"), 3000);
 }
 
-TEST_F(RetrievalTest, AHostWithAPortIsReachedThereAndStoredWithoutIt) {
+TEST_F(RetrievalTest, AHostWithAPortIsReachedThereAndStoredInAFolderOfItsSite) {
     FixtureServer server;
     server.Route("/p.html", FixtureServer::Ok("port"));
     EXPECT_EQ(Fetch(server, "/p.html"), 4);
@@ -196,7 +196,8 @@ TEST_F(RetrievalTest, AHostWithAPortIsReachedThereAndStoredWithoutIt) {
     EXPECT_EQ(request.Header("Host"), server.HostPort());
     EXPECT_EQ(request.Header("Accept"), "*/*");
     EXPECT_EQ(request.Header("User-Agent"), "Mozilla/4.0 (compatible; MSIE 5.0; Windows 98)");
-    EXPECT_EQ(doc().m_strLocalPath[0], m_dir.Path() + "127.0.0.1/p.html");
+    EXPECT_EQ(doc().m_strLocalPath[0],
+              m_dir.Path() + "127.0.0.1:" + std::to_string(server.Port()) + "/p.html");
 }
 
 TEST_F(RetrievalTest, TheSiteCredentialGoesToItsOwnSiteOnly) {
@@ -286,7 +287,7 @@ TEST(DiskFull, PausesTheTaskOnceAndKeepsTheUrlsForTheResume) {
     EXPECT_EQ(doc.m_nState, unsigned{IDS_STATE_PAUSED});
     const std::vector<std::string> errors = frame.Texts(WM_FILE_ERROR);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].rfind(dir.Path() + "127.0.0.1/", 0), 0u);
+    EXPECT_EQ(errors[0].rfind(dir.Path() + server.HostPort() + "/", 0), 0u);
     EXPECT_EQ(frame.Messages().back().message, unsigned{WM_FILE_ERROR});
     EXPECT_EQ(frame.Messages().back().wParam, ENOSPC);
     EXPECT_EQ(doc.LinksRequested(), 0);
@@ -438,7 +439,7 @@ TEST(DiskFull, AWriteThatFindsTheDiskFullPausesAndKeepsNoHalfCopy) {
         ASSERT_TRUE(WaitFor([&] { return doc.IsRunEnded(); }));
         doc.JoinWorkers();
 
-        const std::string stored = dir.Path() + "127.0.0.1/a.html";
+        const std::string stored = dir.Path() + server.HostPort() + "/a.html";
         EXPECT_EQ(doc.m_nState, unsigned{IDS_STATE_PAUSED});
         EXPECT_EQ(frame.Texts(WM_TASK_STATE), (std::vector<std::string>{"Seeking...", "Paused"}));
         ASSERT_EQ(frame.Texts(WM_FILE_ERROR).size(), 1u);
@@ -480,7 +481,7 @@ TEST_F(RetrievalTest, AUrlNamedLikeAHeaderFileKeepsToItsOwnCopy) {
         const std::string q = doc().UrlToLocalPath(server.Url("/a.html.Quobrix"));
         EXPECT_EQ(ReadFileBytes(q), "page q");
         EXPECT_EQ(ReadFileBytes(q + ".Quobrix"), headerQ);
-        const std::string a = dir.Path() + "127.0.0.1/a.html";
+        const std::string a = dir.Path() + server.HostPort() + "/a.html";
         if (c.bSecondRefused) {
             EXPECT_FALSE(std::filesystem::exists(a));
             EXPECT_FALSE(std::filesystem::exists(a + ".Quobrix"));
@@ -507,8 +508,8 @@ TEST_F(RetrievalTest, APageThatCannotBeStoredHasNoHeaderFile) {
         SCOPED_TRACE(c.first);
         TempDir dir;
         doc().m_strTaskDir = dir.Path();
-        const std::string kept = dir.Path() + "127.0.0.1" + c.first;
-        const std::string lost = dir.Path() + "127.0.0.1" + c.second;
+        const std::string kept = dir.Path() + server.HostPort() + c.first;
+        const std::string lost = dir.Path() + server.HostPort() + c.second;
         EXPECT_GT(Fetch(server, c.first), 0);
         if (c.bStaleHeader) {
             WriteFileBytes(lost + ".Quobrix", Header(""));

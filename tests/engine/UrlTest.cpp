@@ -29,6 +29,14 @@ TEST(Url, SplitsHostPortPathAndExtra) {
     }
 }
 
+TEST(Url, ThePortOfAUrlWithoutOneIsItsSchemesDefault) {
+    EXPECT_EQ(DefaultPort("http"), 80);
+    EXPECT_EQ(DefaultPort("HTTP"), 80);
+    EXPECT_EQ(DefaultPort("ftp"), 0) << "not fetched";
+    EXPECT_EQ(CrackUrl("HTTP://host/")->m_strScheme, "http");
+    EXPECT_EQ(ParseHostText("host")->m_nPort, DefaultPort("http"));
+}
+
 TEST(Url, RefusesWhatCannotBeSplit) {
     const std::string longPart(260, 'a');
     const std::string refused[] = {"https://host/",

@@ -69,6 +69,10 @@ TEST(ResultRow, LocalLinkIsThePathInsideTheTaskDirectory) {
     const Case cases[] = {
         {"/t/shop/127.0.0.1/docs/a.html", "/t/shop/", "127.0.0.1/docs/a.html"},
         {"/t/shop/host/", "/t/shop/", "host/"},
+        // A site on another port: "127.0.0.3:18085/a.html" would read as a scheme.
+        {"/t/shop/127.0.0.3:18085/a.html", "/t/shop/", "/127.0.0.3:18085/a.html"},
+        {"/t/shop/Shop.Example:8080/docs/", "/t/shop/", "/Shop.Example:8080/docs/"},
+        {"/t/shop/host/a:b.html", "/t/shop/", "host/a:b.html"},
         {"", "/t/shop/", ""},                      // the page was not stored
         {"/t/other/host/a.html", "/t/shop/", ""},  // outside the task directory
         {"/t/sh", "/t/shop/", ""},                 // shorter than the directory

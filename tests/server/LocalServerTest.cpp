@@ -19,6 +19,7 @@
 #include "server/Connection.h"
 #include "server/LocalServer.h"
 #include "server/NotFoundPage.h"
+#include "support/LoopbackClient.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 #include "task/QuobrixDoc.h"
@@ -26,45 +27,9 @@
 namespace {
 using namespace std::chrono_literals;
 
-int Connect(int port) {
-    const int sock = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(sock);
-        return -1;
-    }
-    return sock;
-}
-
-// Reads until the server closes, or until the deadline; stops early once
-// until is found (when given).
-std::string ReadAnswer(int sock, std::chrono::milliseconds limit = 10s, const std::string& until = "") {
-    std::string answer;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    char buffer[8192];
-    while (std::chrono::steady_clock::now() < deadline) {
-        pollfd entry{sock, POLLIN, 0};
-        if (poll(&entry, 1, 50) <= 0) {
-            continue;
-        }
-        const ssize_t got = recv(sock, buffer, sizeof buffer, 0);
-        if (got <= 0) {
-            break;
-        }
-        answer.append(buffer, static_cast<size_t>(got));
-        if (!until.empty() && answer.find(until) != std::string::npos) {
-            break;
-        }
-    }
-    return answer;
-}
-
 // Sends request as it is and reads the answer.
 std::string Exchange(int port, const std::string& request) {
-    const int sock = Connect(port);
+    const int sock = ConnectLoopback(port);
     send(sock, request.data(), request.size(), MSG_NOSIGNAL);
     std::string answer = ReadAnswer(sock);
     close(sock);
@@ -84,6 +49,9 @@ std::string PolicyLine(int port) {
     return "Content-Security-Policy: default-src 'none'; img-src 'self' http://127.0.0.1:" +
            std::to_string(port) + "; style-src 'unsafe-inline'\r\n";
 }
+
+// The type of every page the server makes itself: its texts are UTF-8.
+const std::string kOwnType = "Content-Type: text/html; charset=utf-8\r\n";
 
 // How every stored copy's answer begins: it runs in a sandbox of its own.
 const std::string kStoredHead =
@@ -124,8 +92,7 @@ protected:
 TEST_F(LocalServerTest, TheNotFoundPageIsSentWholeWithThePort) {
     const std::string answer = Get(m_nPort, "/nowhere.example/missing.html");
     EXPECT_EQ(answer, NotFoundResponse(m_nPort));
-    EXPECT_EQ(answer.rfind("HTTP/1.0 404 Object Not Found\r\nConnection: close\r\n"
-                           "Content-Type: text/html\r\n" +
+    EXPECT_EQ(answer.rfind("HTTP/1.0 404 Object Not Found\r\nConnection: close\r\n" + kOwnType +
                                PolicyLine(m_nPort) + "\r\n<html>\r\n",
                            0),
               0u);
@@ -145,7 +112,7 @@ TEST_F(LocalServerTest, ResultPagesAreClassifiedByTheirExactNames) {
     WriteFileBytes(m_doc.m_strTaskDir + "ResultPage0.html", "<tr>row</tr>");
     const std::string root = Get(m_nPort, "/");
     EXPECT_EQ(root.rfind("HTTP/1.0 200 OK\r\nConnection: close\r\n" + PolicyLine(m_nPort) +
-                             "Content-Type: text/html\r\n\r\n",
+                             kOwnType + "\r\n",
                          0),
               0u);
     EXPECT_NE(root.find("<title>Seek Result - Page0</title>"), std::string::npos);
@@ -199,6 +166,9 @@ TEST_F(LocalServerTest, StoredCopiesGetTheirOwnContentTypeOrOneByExtension) {
               std::string::npos);
     EXPECT_NE(Get(m_nPort, "/host/plain").find("Context-Type: application/x-javascript"),
               std::string::npos);
+    // A stored page without a header keeps the type it always had.
+    Store("host/bare.html", "bare", "");
+    EXPECT_EQ(Get(m_nPort, "/host/bare.html"), kStoredHead + "Content-Type: text/html\r\n\r\nbare");
     // A folder address is its index.html; a directory itself is never sent.
     Store("host/docs/index.html", "index", "");
     EXPECT_EQ(Body(Get(m_nPort, "/host/docs/")), "index");
@@ -219,7 +189,7 @@ TEST_F(LocalServerTest, NothingOutsideTheTaskDirectoryIsServed) {
 
 TEST_F(LocalServerTest, RequestsAreReadWholeOrDropped) {
     Store("host/a.txt", "split", "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n");
-    int sock = Connect(m_nPort);
+    int sock = ConnectLoopback(m_nPort);
     send(sock, "GET /host/a.txt HTTP/1.0\r\n", 26, MSG_NOSIGNAL);
     std::this_thread::sleep_for(100ms);
     send(sock, "Accept: */*\r\n\r\n", 15, MSG_NOSIGNAL);
@@ -228,7 +198,7 @@ TEST_F(LocalServerTest, RequestsAreReadWholeOrDropped) {
 
     // A request that never ends its header: closed without an answer.
     const std::string endless = "GET /x HTTP/1.0\r\nX: " + std::string(70 * 1024, 'a');
-    sock = Connect(m_nPort);
+    sock = ConnectLoopback(m_nPort);
     send(sock, endless.data(), endless.size(), MSG_NOSIGNAL);
     EXPECT_EQ(ReadAnswer(sock), "");
     close(sock);
@@ -237,7 +207,7 @@ TEST_F(LocalServerTest, RequestsAreReadWholeOrDropped) {
 TEST_F(LocalServerTest, SilentClientsDoNotDelayOtherRequests) {
     std::vector<int> silent;
     for (int i = 0; i < 40; ++i) {
-        silent.push_back(Connect(m_nPort));
+        silent.push_back(ConnectLoopback(m_nPort));
     }
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(Get(m_nPort, "/missing/x.html"), NotFoundResponse(m_nPort));
@@ -251,7 +221,7 @@ TEST_F(LocalServerTest, ThePageBeingWrittenIsStreamedUntilTheTaskStops) {
     const std::string file = m_doc.m_strTaskDir + "ResultPage0.html";
     WriteFileBytes(file, "<tr>first</tr>");
     m_doc.m_nState = IDS_STATE_SEEKING;
-    const int sock = Connect(m_nPort);
+    const int sock = ConnectLoopback(m_nPort);
     send(sock, "GET / HTTP/1.0\r\n\r\n", 18, MSG_NOSIGNAL);
     std::string answer = ReadAnswer(sock, 5s, "</table>");
     EXPECT_NE(answer.find("<tr>first</tr></table>"), std::string::npos) << "the table stands closed";
@@ -276,14 +246,14 @@ TEST_F(LocalServerTest, ThePageBeingWrittenIsStreamedUntilTheTaskStops) {
 TEST_F(LocalServerTest, StoppingTheServerEndsLiveStreamsPromptly) {
     WriteFileBytes(m_doc.m_strTaskDir + "ResultPage0.html", "<tr>row</tr>");
     m_doc.m_nState = IDS_STATE_SEEKING;
-    const int sock = Connect(m_nPort);
+    const int sock = ConnectLoopback(m_nPort);
     send(sock, "GET / HTTP/1.0\r\n\r\n", 18, MSG_NOSIGNAL);
     ReadAnswer(sock, 5s, "</table>");
     const auto started = std::chrono::steady_clock::now();
     m_doc.StopLocalServer();
     EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
     close(sock);
-    EXPECT_EQ(Connect(m_nPort), -1);
+    EXPECT_EQ(ConnectLoopback(m_nPort), -1);
 }
 
 TEST_F(LocalServerTest, OnlyRequestsForTheServersOwnHostAreAnswered) {
@@ -310,7 +280,7 @@ TEST_F(LocalServerTest, OnlyRequestsForTheServersOwnHostAreAnswered) {
             continue;
         }
         EXPECT_EQ(answer.rfind("HTTP/1.0 403 Forbidden\r\nConnection: close\r\n" +
-                                   PolicyLine(m_nPort) + "Content-Type: text/html\r\n\r\n",
+                                   PolicyLine(m_nPort) + kOwnType + "\r\n",
                                0),
                   0u)
             << line;
@@ -393,6 +363,48 @@ TEST_F(LocalServerTest, AHostWithoutItsSlashIsItsIndexPage) {
     EXPECT_EQ(Get(m_nPort, "/nohost"), NotFoundResponse(m_nPort));
 }
 
+TEST_F(LocalServerTest, SitesOnOtherPortsAreServedFromFoldersOfTheirOwn) {
+    const std::string html = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
+    Store("127.0.0.3:18084/index.html",
+          "<a href=\"b.html\">B</a> <a href=\"c.html\">C</a> "
+          "<a href=\"http://127.0.0.3:18085/\">D</a>",
+          html);
+    Store("127.0.0.3:18084/b.html", "b of 18084", "");
+    Store("127.0.0.3:18085/index.html", "index of 18085", "");
+    Store("127.0.0.3/index.html", "index of 80", "");
+    const std::pair<const char*, const char*> found[] = {
+        {"/127.0.0.3:18085/index.html", "index of 18085"},
+        {"/127.0.0.3:18085", "index of 18085"},
+        {"/127.0.0.3:18085/", "index of 18085"},
+        {"/127.0.0.3/", "index of 80"},
+        {"/127.0.0.3:80/", "index of 80"},
+        {"/127.0.0.3:18084/b.html", "b of 18084"},
+    };
+    for (const auto& [path, body] : found) {
+        EXPECT_EQ(Body(Get(m_nPort, path)), body) << path;
+    }
+    EXPECT_EQ(Get(m_nPort, "/127.0.0.3:18085/b.html"), NotFoundResponse(m_nPort));
+    // Links to the site's stored pages and to the other site's lead to their
+    // folders; a link to a page not retrieved keeps its port on the web.
+    EXPECT_EQ(Body(Get(m_nPort, "/127.0.0.3:18084/")),
+              "<a href=\"/127.0.0.3:18084/b.html\"><font color=\"#00FF00\">B</font></a> "
+              "<a href=\"http://127.0.0.3:18084/c.html\">C</a> "
+              "<a href=\"/127.0.0.3:18085/index.html\"><font color=\"#00FF00\">D</font></a>");
+}
+
+// Before sites on other ports had folders of their own, every port of a host
+// was stored in the host's folder, and the rows linked there.
+TEST_F(LocalServerTest, AnEarlierTaskIsServedFromTheHostsFolder) {
+    Store("old.example/index.html", "<a href=\"b.html\">B</a> <a href=\"c.html\">C</a>",
+          "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n");
+    Store("old.example/b.html", "b", "");
+    EXPECT_EQ(Body(Get(m_nPort, "/old.example/b.html")), "b");
+    EXPECT_EQ(Body(Get(m_nPort, "/old.example:8080/b.html")), "b");
+    EXPECT_EQ(Body(Get(m_nPort, "/old.example:8080/")),
+              "<a href=\"/old.example:8080/b.html\"><font color=\"#00FF00\">B</font></a> "
+              "<a href=\"http://old.example:8080/c.html\">C</a>");
+}
+
 TEST_F(LocalServerTest, SpecialFilesAreNeverOpened) {
     Store("host/page.txt", "page", "");
     ASSERT_EQ(mkfifo((m_doc.m_strTaskDir + "host/page.txt.Quobrix").c_str(), 0600), 0);
@@ -415,9 +427,8 @@ TEST_F(LocalServerTest, LineFeedsEndLinesAndMalformedRequestsGetABadRequestPage)
     EXPECT_EQ(Exchange(m_nPort, "GET /host/a.txt HTTP/1.0\nHost: evil.example:" + port + "\n\n")
                   .rfind("HTTP/1.0 403 Forbidden\r\n", 0),
               0u);
-    const std::string badStart =
-        "HTTP/1.0 400 Bad Request\r\nConnection: close\r\n" + PolicyLine(m_nPort) +
-        "Content-Type: text/html\r\n\r\n<html>";
+    const std::string badStart = "HTTP/1.0 400 Bad Request\r\nConnection: close\r\n" +
+                                 PolicyLine(m_nPort) + kOwnType + "\r\n<html>";
     for (const char* request : {"GET /host/a.txt\r\n\r\n", "GET /x\n\n", "GARBAGE\r\n\r\n",
                                 "GET  HTTP/1.0\r\n\r\n", "GET host/a.txt HTTP/1.0\r\n\r\n", "\r\n\r\n"}) {
         const std::string answer = Exchange(m_nPort, request);
@@ -430,7 +441,7 @@ TEST_F(LocalServerTest, SlowClientsDoNotHoldUpOtherRequests) {
     // More connections than the server has threads, each with half a request.
     std::vector<int> slow;
     for (int i = 0; i < 100; ++i) {
-        slow.push_back(Connect(m_nPort));
+        slow.push_back(ConnectLoopback(m_nPort));
         ASSERT_GE(slow.back(), 0);
         send(slow.back(), "GET / HTTP/1.0\r\n", 16, MSG_NOSIGNAL);
     }
@@ -446,11 +457,11 @@ TEST_F(LocalServerTest, StopEndsWithinASecondWhateverTheClientsDo) {
     Store("host/big.bin", std::string(32 * 1024 * 1024, 'b'), "");
     std::vector<int> slow;
     for (int i = 0; i < 100; ++i) {
-        slow.push_back(Connect(m_nPort));
+        slow.push_back(ConnectLoopback(m_nPort));
         send(slow.back(), "G", 1, MSG_NOSIGNAL);
     }
     // A reader that takes the first bytes of a large answer and then stops reading.
-    const int reader = Connect(m_nPort);
+    const int reader = ConnectLoopback(m_nPort);
     const std::string request = "GET /host/big.bin HTTP/1.0\r\n\r\n";
     send(reader, request.data(), request.size(), MSG_NOSIGNAL);
     EXPECT_NE(ReadAnswer(reader, 10s, "bbbb").find("bbbb"), std::string::npos);
@@ -474,9 +485,9 @@ TEST(LocalServerListener, RequestsAndAnswersHaveTimeLimits) {
     });
     server.SetTimeLimits(300ms, 500ms);
     ASSERT_TRUE(server.Start(0));
-    const int silent = Connect(server.Port());
+    const int silent = ConnectLoopback(server.Port());
     send(silent, "GET /", 5, MSG_NOSIGNAL);
-    const int reader = Connect(server.Port());
+    const int reader = ConnectLoopback(server.Port());
     send(reader, "GET /big HTTP/1.0\r\n\r\n", 21, MSG_NOSIGNAL);
     // The silent client is closed unanswered; the answer nobody reads is cut.
     char byte = 0;

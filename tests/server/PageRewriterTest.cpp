@@ -18,8 +18,11 @@
 using namespace std::literals;
 
 namespace {
-const std::set<std::string> kStored = {"/t/host/docs/b.html", "/t/host/docs/s.gif",
-                                       "/t/host/docs/back\\slash.html"};
+// Stored copies, and the folder of a site on another port ("old:8080" has
+// none: its copies are in "old", as an earlier task kept them).
+const std::set<std::string> kStored = {"/t/host/docs/b.html",           "/t/host/docs/s.gif",
+                                       "/t/host/docs/back\\slash.html", "/t/host:8080",
+                                       "/t/host:8080/docs/b.html",      "/t/old/docs/b.html"};
 
 CRewriteSettings Settings(bool recolor = true, uint32_t color = 0x0000FF00) {
     CRewriteSettings settings;
@@ -100,6 +103,29 @@ TEST(PageRewriter, RewritesLinksAsTheStoreDecides) {
          R"(<img src="http://host/docs/c.gif" background="bg.gif">)"},
         {"href=c.html>", R"(href="http://host/docs/c.html">)"},  // no "<": the tag starts at 0
     });
+}
+
+TEST(PageRewriter, SitesOnOtherPortsKeepTheirPorts) {
+    const struct {
+        std::string_view requestPath, page, expected;
+    } cases[] = {
+        {"/host:8080/docs/a.html", R"(<a href="b.html">B</a>)",
+         R"(<a href="/host:8080/docs/b.html">{c}B{/c}</a>)"},
+        {"/host:8080/docs/a.html", R"(<a href="c.html">C</a>)",
+         R"(<a href="http://host:8080/docs/c.html">C</a>)"},
+        {"/host:8080/docs/a.html", R"(<a href="http://host:80/docs/b.html">B</a>)",
+         R"(<a href="/host/docs/b.html">{c}B{/c}</a>)"},
+        {"/host/docs/a.html", R"(<a href="http://host:8080/docs/b.html">B</a>)",
+         R"(<a href="/host:8080/docs/b.html">{c}B{/c}</a>)"},
+        // An earlier task's copy, found in the host's folder, linked with its port.
+        {"/old:8080/docs/a.html", R"(<a href="b.html">B</a>)",
+         R"(<a href="/old:8080/docs/b.html">{c}B{/c}</a>)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Rewrite(c.page, Settings(), std::string(c.requestPath)),
+                  Colored(std::string(c.expected)))
+            << c.requestPath << " " << c.page;
+    }
 }
 
 TEST(PageRewriter, ValueForms) {
