@@ -121,7 +121,13 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
          "<a href=\"missing.html\">gone</a> <a href=\"https://example.invalid/x\">web</a> "
          "<a href=hostile.html>h</a> <a href=q\"/data-injected=1/x>q</a> <a href=spy.html>s</a>");
     page("/a.html", "Apple cider.");
-    page("/b.html", "Pear.");
+    // A title in UTF-8, which the result page must show as such.
+    FixtureServer::Response pear = FixtureServer::Ok(
+        "<html><head><title>Gr\xC3\xBC\xC3\x9F"
+        "e aus Z\xC3\xBCrich</title></head><body>Pear.</body></html>",
+        "text/html; charset=utf-8");
+    pear.delayBeforeAnswer = 300ms;
+    site.Route("/b.html", pear);
     // Page content that would be markup in the result page if let through.
     site.Route(
         "/hostile.html",
@@ -133,13 +139,16 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
     page("/spy.html",
          "Spy cider.<script>"
          "function grab(u) { try { var x = new XMLHttpRequest(); x.open('GET', u, false); x.send();"
-         " return 'read ' + x.status + ' ' + x.responseText.length; } catch (e) { return 'blocked'; } }"
+         " return 'read ' + x.status + ' ' + x.responseText.length; } catch (e) { return "
+         "'blocked'; } }"
          "var b = document.body; b.setAttribute('data-ran', 'yes');"
          "b.setAttribute('data-other', grab('/other.example/secret.html'));"
          "b.setAttribute('data-header', grab('/other.example/secret.html.Quobrix'));"
          "b.setAttribute('data-results', grab('/ResultPage0.html'));"
-         "b.setAttribute('data-same', grab('/127.0.0.1/a.html'));"
-         "</script>");
+         "b.setAttribute('data-same', grab('/" +
+             site.HostPort() +
+             "/a.html'));"
+             "</script>");
 
     CQuobrixDoc doc;
     doc.m_strTaskDir = dir.Path();
@@ -164,9 +173,14 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
     browser.join();
     EXPECT_NE(live.find("<title>Seek Result - Page0</title>"), std::string::npos) << live;
     EXPECT_EQ(Count(live, "src=\"remote.jpg\""), 6u) << "one row per page: /, a, b, hostile, q, spy";
-    const std::string localLink = "href=\"127.0.0.1/a.html\"";
+    // The site's folder is "127.0.0.1:PORT": its rows link from the server's root.
+    const std::string localLink = "href=\"/" + site.HostPort() + "/a.html\"";
     EXPECT_NE(live.find(localLink), std::string::npos) << live;
     EXPECT_NE(live.find("<font color=\"#FF0000\">Cider</font>"), std::string::npos);
+    EXPECT_NE(live.find(">Gr\xC3\xBC\xC3\x9F"
+                        "e aus Z\xC3\xBCrich</font>"),
+              std::string::npos)
+        << live;
     // A hostile title shows as text, a quote in a link stays in the link, and
     // no script runs; the page's own images and frame are not blocked.
     EXPECT_NE(live.find("&lt;img src=x onerror=document.body.setAttribute('data-pwned',1)&gt;"),
@@ -179,10 +193,14 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
 
     // A stored page: retrieved links lead back to the local server, coloured;
     // others to the web; new windows open in place.
-    const std::string stored = RenderedDom(root + "127.0.0.1/index.html", dir.Path() + "profile2");
-    EXPECT_NE(stored.find("href=\"/127.0.0.1/a.html\" target=\"_self\""), std::string::npos) << stored;
+    const std::string stored =
+        RenderedDom(root + site.HostPort() + "/index.html", dir.Path() + "profile2");
+    EXPECT_NE(stored.find("href=\"/" + site.HostPort() + "/a.html\" target=\"_self\""),
+              std::string::npos)
+        << stored;
     EXPECT_NE(stored.find("<font color=\"#00FF00\">a</font>"), std::string::npos) << stored;
-    EXPECT_NE(stored.find("href=\"http://127.0.0.1/missing.html\""), std::string::npos) << stored;
+    EXPECT_NE(stored.find("href=\"" + site.Url("/missing.html") + "\""), std::string::npos)
+        << stored;
     EXPECT_NE(stored.find("href=\"https://example.invalid/x\""), std::string::npos) << stored;
 
     // A stored page's script runs, but in an origin of its own: it reads
@@ -192,7 +210,8 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
     WriteFileBytes(dir.Path() + "other.example/secret.html", "<p>secret</p>");
     WriteFileBytes(dir.Path() + "other.example/secret.html.Quobrix",
                    "HTTP/1.0 200 OK\r\nSet-Cookie: session=secret\r\n\r\n");
-    const std::string spy = RenderedDom(root + "127.0.0.1/spy.html", dir.Path() + "profile4");
+    const std::string spy =
+        RenderedDom(root + site.HostPort() + "/spy.html", dir.Path() + "profile4");
     EXPECT_NE(spy.find("data-ran=\"yes\""), std::string::npos) << spy;
     for (const char* attribute : {"data-other", "data-header", "data-results", "data-same"}) {
         EXPECT_NE(spy.find(std::string(attribute) + "=\"blocked\""), std::string::npos)
@@ -201,8 +220,8 @@ TEST(Browser, ResultPagesAndStoredPagesRenderFromTheLocalServer) {
 
     // A page that was never retrieved: the 404 page.
     std::string missingConsole;
-    const std::string missing =
-        RenderedDom(root + "127.0.0.1/missing.html", dir.Path() + "profile3", &missingConsole);
+    const std::string missing = RenderedDom(root + site.HostPort() + "/missing.html",
+                                            dir.Path() + "profile3", &missingConsole);
     EXPECT_NE(missing.find("<title>HTTP 404 Not Found</title>"), std::string::npos) << missing;
     EXPECT_NE(missing.find("The page cannot be found"), std::string::npos);
     EXPECT_EQ(missingConsole.find("Content Security Policy"), std::string::npos) << missingConsole;

@@ -54,8 +54,10 @@ TEST_F(CliRun, RunsATaskToItsEndAndSavesIt) {
     const QJsonObject task = Show(file);
     EXPECT_EQ(task.value("m_nState").toInt(), 62471);
     EXPECT_EQ(task.value("slots").toArray()[0].toObject().value("m_nRequested").toInt(), 1);
-    EXPECT_EQ(ReadFileBytes(m_dir / "t/127.0.0.1/start.html"), "<html>start</html>");
-    EXPECT_TRUE(std::filesystem::exists(m_dir / "t/127.0.0.1/start.html.Quobrix"));
+    EXPECT_EQ(ReadFileBytes(m_dir / ("t/" + m_server.HostPort() + "/start.html")),
+              "<html>start</html>");
+    EXPECT_TRUE(
+        std::filesystem::exists(m_dir / ("t/" + m_server.HostPort() + "/start.html.Quobrix")));
 }
 
 TEST_F(CliRun, AnInterruptPausesSavesAndTheNextRunFetchesTheUrlAgain) {

@@ -96,7 +96,7 @@ TEST_F(SaveTaskAsTest, TheCopyRunsInAFolderOfItsOwn) {
     MakeFinishedTask();
     const std::map<std::string, std::string> folder = FolderBytes(m_dir / "orig");
     ASSERT_TRUE(folder.count("ResultPage0.html") && folder.count(".QuobrixAuth") &&
-                folder.count("127.0.0.1/a.html.Quobrix"));
+                folder.count(m_server.HostPort() + "/a.html.Quobrix"));
     const std::string file = ReadFileBytes(m_orig);
 
     std::string error;
@@ -117,7 +117,8 @@ TEST_F(SaveTaskAsTest, TheCopyRunsInAFolderOfItsOwn) {
     m_server.Route("/a.html", FixtureServer::Ok("<html>apple, changed</html>"));
     RunToEnd();
     EXPECT_EQ(m_server.RequestCount(), 4u);
-    EXPECT_EQ(ReadFileBytes(m_dir / "copy/127.0.0.1/a.html"), "<html>apple, changed</html>");
+    EXPECT_EQ(ReadFileBytes(m_dir / ("copy/" + m_server.HostPort() + "/a.html")),
+              "<html>apple, changed</html>");
     EXPECT_EQ(FolderBytes(m_dir / "orig"), folder);
     EXPECT_EQ(ReadFileBytes(m_orig), file);
 

@@ -41,6 +41,17 @@ void COfflineAddressTest::Conversion_data() {
                                            << "http://127.0.0.1:4000/x.example/index.html";
     QTest::newRow("another port is converted") << "http://127.0.0.1:5000/"
                                                << "http://127.0.0.1:4000/127.0.0.1:5000/index.html";
+    QTest::newRow("a site on another port") << "http://127.0.0.3:18085/a.html"
+                                            << "http://127.0.0.1:4000/127.0.0.3:18085/a.html";
+    QTest::newRow("a named site on another port")
+        << "Shop.Example:8080"
+        << "http://127.0.0.1:4000/Shop.Example:8080/index.html";
+    QTest::newRow("the default port goes") << "http://Shop.Example:80/docs/"
+                                           << "http://127.0.0.1:4000/Shop.Example/docs/index.html";
+    QTest::newRow("the default port, written long") << "127.0.0.3:0080"
+                                                    << "http://127.0.0.1:4000/127.0.0.3/index.html";
+    QTest::newRow("an account stays") << "http://ann@shop.example:80/a.html"
+                                      << "http://127.0.0.1:4000/ann@shop.example/a.html";
     QTest::newRow("nothing after the scheme") << "http://" << "";
 }
 

@@ -15,6 +15,7 @@
 #include "app/SettingsStore.h"
 #include "common/FileUtil.h"
 #include "common/Messages.h"
+#include "results/ResultRow.h"
 #include "support/FixtureServer.h"
 #include "support/TempDir.h"
 #include "task/QuobrixDoc.h"
@@ -117,6 +118,7 @@ private slots:
     void PagesKeepToTheirPlaces();
     void StoredCopyStaysUntilTheUserClicks();
     void LivePageGetsNoDialogsPermissionsOrDownloads();
+    void ResultRowsShowInUtf8AndLeadToTheirOwnSites();
 
 private:
     std::unique_ptr<TempDir> m_pDir;
@@ -224,6 +226,10 @@ void CViewTest::GoToDialogsNavigateOnTheLocalServer_data() {
                             << "http://127.0.0.1:%1/example.com/docs/index.html";
     QTest::newRow("file name") << false << "http://example.com/docs/a.html"
                                << "http://127.0.0.1:%1/example.com/docs/a.html";
+    QTest::newRow("another port") << false << "http://127.0.0.3:18085/a.html"
+                                  << "http://127.0.0.1:%1/127.0.0.3:18085/a.html";
+    QTest::newRow("the default port") << false << "http://example.com:80/docs/"
+                                      << "http://127.0.0.1:%1/example.com/docs/index.html";
 }
 
 // The address shows before the page loads; the task's own server answers.
@@ -457,6 +463,43 @@ void CViewTest::LivePageGetsNoDialogsPermissionsOrDownloads() {
     QCOMPARE(RequestedBesides(other, {"/clicked"}), QStringList());
     QCOMPARE(dialogs.m_arrTitles, QStringList());
     QVERIFY(std::filesystem::is_empty(strDownloads));
+}
+
+// A row of a site on another port: its title in UTF-8 shows as written, and
+// its local link, as the view reads it, leads to that site's stored copy.
+void CViewTest::ResultRowsShowInUtf8AndLeadToTheirOwnSites() {
+    m_pDoc->m_strTaskDir = *m_pDir / "task/";
+    const std::string strUrl = "http://127.0.0.3:18085/a.html";
+    const std::string strStored = m_pDoc->UrlToLocalPath(strUrl);
+    MakeDirectoriesAlong(strStored);
+    WriteFileBytes(strStored, "<html><body>the copy of 18085</body></html>");
+    const QString strTitle = QStringLiteral("Gr\u00FC\u00DFe aus Z\u00FCrich");
+    WriteFileBytes(m_pDoc->m_strTaskDir + "ResultPage0.html",
+                   BuildResultRow(strUrl, ResultLocalLink(strStored, m_pDoc->m_strTaskDir), 3,
+                                  strTitle.toStdString(), "abstract"));
+    CQuobrixView view(*m_pDoc, *m_pApp);
+    QSignalSpy completed(&view, &CQuobrixView::PageCompleted);
+    const QString strRoot = QString::fromStdString(m_pDoc->LocalServerRoot());
+    view.Navigate(strRoot);
+    QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 1, 20000);
+
+    QString strText;
+    view.page()->toPlainText([&](const QString& text) { strText = text; });
+    QTRY_VERIFY_WITH_TIMEOUT(!strText.isEmpty(), 20000);
+    QVERIFY2(strText.contains(strTitle), qPrintable(strText));
+    QString strLink;
+    view.page()->runJavaScript(
+        QStringLiteral("document.querySelector('img[src=\"local.jpg\"]').parentNode.href"),
+        [&](const QVariant& link) { strLink = link.toString(); });
+    QTRY_VERIFY_WITH_TIMEOUT(!strLink.isEmpty(), 20000);
+    QCOMPARE(strLink, strRoot + "127.0.0.3:18085/a.html");
+
+    view.Navigate(strLink);
+    QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 2, 20000);
+    strText.clear();
+    view.page()->toPlainText([&](const QString& text) { strText = text; });
+    QTRY_VERIFY_WITH_TIMEOUT(!strText.isEmpty(), 20000);
+    QCOMPARE(strText, QStringLiteral("the copy of 18085"));
 }
 
 QTEST_MAIN(CViewTest)
