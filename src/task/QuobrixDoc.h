@@ -142,9 +142,11 @@ public:
     // their header files, the credential sidecar, the e-mail list) to the
     // folder of the new name, and its paths move there; the original's file
     // and folder stay as they were. Refused while workers run or leave
-    // (IsTaskBusy), when the new folder would lie in the task's own folder,
-    // and when it exists and is not empty: two tasks never share a folder,
-    // and no folder is deleted. The task's own name, or a task without a
+    // (IsTaskBusy), when another program has the task of the new name (in a
+    // record that locks its tasks, whose lock moves to the new name), when
+    // the new folder would lie in the task's own folder, and when it exists
+    // and is not empty: two tasks never share a folder, and no folder is
+    // deleted. The task's own name, or a task without a
     // folder: a plain save. On failure strError says why, what was copied is
     // removed again, and the task keeps its name, folder and paths.
     bool SaveTaskAs(const std::string& path, std::string& strError);

@@ -164,9 +164,8 @@ void CTaskLock::ReadHolder(int file) {
     for (int attempt = 0; attempt < kHolderReadTries; ++attempt) {
         char buffer[kMaxHolderText];
         const ssize_t got = pread(file, buffer, sizeof buffer, 0);
-        if (got > 0 &&
-            ParseHolder(std::string_view(buffer, static_cast<size_t>(got)), m_nHolderPid,
-                        m_strHolderProgram)) {
+        if (got > 0 && ParseHolder(std::string_view(buffer, static_cast<size_t>(got)), m_nHolderPid,
+                                   m_strHolderProgram)) {
             return;
         }
         std::this_thread::sleep_for(kHolderReadPause);

@@ -67,8 +67,8 @@ private:
     Step TryOnce(const std::string& lockPath, const std::string& strUse, bool& bResult);
     void ReadHolder(int file);
 
-    int m_hFile = -1;             // the locked file's descriptor, -1 when none held
-    std::string m_strLockPath;    // its path, while held
+    int m_hFile = -1;           // the locked file's descriptor, -1 when none held
+    std::string m_strLockPath;  // its path, while held
     std::string m_strHolderProgram;
     int m_nHolderPid = 0;
 };
