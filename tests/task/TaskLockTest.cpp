@@ -182,20 +182,6 @@ TEST_F(TaskLockTest, WhereNoLockCanBeHadTheTaskIsUsedWithoutOne) {
     EXPECT_EQ(ReadFileBytes(m_dir / "target"), "kept");  // never written through a link
 }
 
-TEST_F(TaskLockTest, AMovedLockIsHeldByItsNewOwnerAndAnAssignedOneLetsGoOfItsOwn) {
-    CTaskLock first;
-    ASSERT_TRUE(first.Acquire(m_task));
-    CTaskLock moved(std::move(first));
-    EXPECT_FALSE(first.IsHeld());  // NOLINT(bugprone-use-after-move): moved from, on purpose
-    EXPECT_TRUE(moved.IsFor(m_task));
-
-    CTaskLock other;
-    ASSERT_TRUE(other.Acquire(m_dir / "real/other.qbx"));
-    moved = std::move(other);
-    EXPECT_TRUE(moved.IsFor(m_dir / "real/other.qbx"));
-    EXPECT_FALSE(fs::exists(m_dir / "real/.shop.qbx.lock"));
-}
-
 // The record of a front end that keeps its task open: Save As takes the new
 // name before it copies, and lets the old one go after.
 TEST_F(TaskLockTest, SaveAsMovesTheLockAndIsRefusedATaskHeldElsewhere) {
