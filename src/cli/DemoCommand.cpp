@@ -40,6 +40,7 @@ public:
         const std::string folder = AbsolutePath(m_strDir.empty() ? DefaultDemoFolder() : m_strDir);
         const std::string path = folder + "/demo.qbx";
         MakeDirectoriesAlong(path);
+        const CTaskLock taskLock = LockTaskOrFail(path, "demo");
         const CNewTaskRecord record = web.TaskRecord();
 
         CQuobrixApp app;

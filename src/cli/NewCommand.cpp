@@ -47,6 +47,7 @@ public:
         if (PathExists(path) && !m_bForce) {
             throw CCliError(path + " exists; give --force to replace it");
         }
+        const CTaskLock taskLock = LockTaskOrFail(path, "new");
 
         CQuobrixApp options;
         options.LoadOptions();

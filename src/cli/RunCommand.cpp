@@ -33,6 +33,7 @@ public:
             throw CCliError(error);
         }
         const std::string path = AbsolutePath(m_strFile);
+        const CTaskLock taskLock = LockTaskOrFail(path, "run");
         CQuobrixApp app;
         app.LoadOptions();
         CQuobrixDoc doc;

@@ -29,6 +29,7 @@ public:
             throw CCliError(error);
         }
         const std::string path = AbsolutePath(m_strFile);
+        const CTaskLock taskLock = LockTaskOrFail(path, "set");
         CQuobrixDoc doc;
         OpenTaskOrFail(doc, path);
 

@@ -26,3 +26,11 @@ std::string AbsolutePath(const std::string& path) {
     // the link's target, not "a/x".
     return ec ? path : absolute.string();
 }
+
+CTaskLock LockTaskOrFail(const std::string& path, const std::string& strUse) {
+    CTaskLock lock;
+    if (!lock.Acquire(path, strUse)) {
+        throw CCliError(lock.RefusalMessage(path), EXIT_BAD_INPUT);
+    }
+    return lock;
+}

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "task/TaskLock.h"
+
 class CQuobrixDoc;
 
 // Opens a task file as the desktop's Open does; a file that cannot be read
@@ -14,3 +16,8 @@ void SaveTaskOrFail(CQuobrixDoc& doc, const std::string& path);
 // The absolute form of a path the user typed, without resolving links and
 // without folding "..", so that it names what the system would open.
 std::string AbsolutePath(const std::string& path);
+
+// The task's lock for this command (strUse: "run"), held until the returned
+// lock goes. A task that another program has ends the command with the
+// message that names it.
+CTaskLock LockTaskOrFail(const std::string& path, const std::string& strUse);

@@ -21,6 +21,7 @@
 #include "task/DocumentPrompts.h"
 #include "task/NewTaskRecord.h"
 #include "task/TaskFields.h"
+#include "task/TaskLock.h"
 
 // The task record: one search task's definition, properties, derived paths,
 // complete crawl state, worker slots and the locks the workers share. There
@@ -141,14 +142,32 @@ public:
     // their header files, the credential sidecar, the e-mail list) to the
     // folder of the new name, and its paths move there; the original's file
     // and folder stay as they were. Refused while workers run or leave
-    // (IsTaskBusy), when the new folder would lie in the task's own folder,
-    // and when it exists and is not empty: two tasks never share a folder,
-    // and no folder is deleted. The task's own name, or a task without a
+    // (IsTaskBusy), when another program has the task of the new name (in a
+    // record that locks its tasks, whose lock moves to the new name), when
+    // the new folder would lie in the task's own folder, and when it exists
+    // and is not empty: two tasks never share a folder, and no folder is
+    // deleted. The task's own name, or a task without a
     // folder: a plain save. On failure strError says why, what was copied is
     // removed again, and the task keeps its name, folder and paths.
     bool SaveTaskAs(const std::string& path, std::string& strError);
     // Workers run, or a stop is still in progress.
     bool IsTaskBusy() const;
+
+    // --- The lock of the task that is open (task/TaskLifecycle.cpp), for a
+    // front end that keeps its task open (the desktop) and sets
+    // m_bLockTasks; quobrix-cli's commands hold theirs themselves. Save As
+    // takes the new name's lock before it copies and lets the old one go
+    // once saved.
+
+    // The lock of the task file at path, into lock. True with lock left
+    // empty when this record holds that lock already or does not lock its
+    // tasks; false, with the refusal in strError, when another program has it.
+    bool LockTaskFile(const std::string& path, CTaskLock& lock, std::string& strError) const;
+    // The task at path is the one open now: lock (from LockTaskFile) is held
+    // in place of the one before, unless that one is path's own.
+    void KeepTaskLock(const std::string& path, CTaskLock&& lock);
+    // The task was closed: its lock goes.
+    void ReleaseTaskLock();
 
     // Refuse while the task runs ("A search task is running, pause or stop it
     // first."); otherwise offer to save unsaved changes. True when the task
@@ -364,6 +383,8 @@ public:
     AtomicValue<int> m_nMaxSites{100000};
 
     AtomicValue<bool> m_bKeywordsChanged{false};
+    bool m_bLockTasks = false;  // the record holds the lock of the task it has open
+    CTaskLock m_taskLock;       // that lock; GUI thread only
     AtomicValue<bool> m_bStop{false};
     AtomicValue<bool> m_bSkipSite{false};
     AtomicValue<bool> m_bResolved{false};
@@ -434,6 +455,8 @@ protected:
     virtual void AtRunStep(RunStep step, int slot);
 
 private:
+    // Save As once the new name is locked: the copy and the save.
+    bool SaveUnderNewName(const std::string& path, std::string& strError);
     // Save As: the folder's contents copied; false with the reason.
     bool CopyTaskFolder(const std::string& from, const std::string& to, std::string& strError);
     // The task's folder and the paths in it move from one folder to another.

@@ -127,6 +127,17 @@ bool CQuobrixDoc::SaveTaskAs(const std::string& path, std::string& strError) {
         strError = LoadString(IDS_TASK_RUNNING);
         return false;
     }
+    // The new name is ours before anything is copied there; the old one is
+    // let go only once the task is saved under the new.
+    CTaskLock lock;
+    if (!LockTaskFile(path, lock, strError) || !SaveUnderNewName(path, strError)) {
+        return false;
+    }
+    KeepTaskLock(path, std::move(lock));
+    return true;
+}
+
+bool CQuobrixDoc::SaveUnderNewName(const std::string& path, std::string& strError) {
     const std::string oldPath = GetPathName();
     const std::string oldDir = GetTaskDir();
     // Its own file, under whatever spelling: a plain save that keeps the name.

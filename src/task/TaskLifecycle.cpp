@@ -250,3 +250,26 @@ bool CQuobrixDoc::SaveModified(IDocumentPrompts& prompts) {
 bool CQuobrixDoc::CanCloseFrame(IDocumentPrompts& prompts) {
     return SaveModified(prompts);
 }
+
+bool CQuobrixDoc::LockTaskFile(const std::string& path, CTaskLock& lock,
+                               std::string& strError) const {
+    // Its own task again (the desktop re-opening it) is no second holder.
+    if (!m_bLockTasks || m_taskLock.IsFor(path)) {
+        return true;
+    }
+    if (lock.Acquire(path)) {
+        return true;
+    }
+    strError = lock.RefusalMessage(path);
+    return false;
+}
+
+void CQuobrixDoc::KeepTaskLock(const std::string& path, CTaskLock&& lock) {
+    if (!m_taskLock.IsFor(path)) {
+        m_taskLock = std::move(lock);
+    }
+}
+
+void CQuobrixDoc::ReleaseTaskLock() {
+    m_taskLock.Release();
+}

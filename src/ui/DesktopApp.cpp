@@ -39,6 +39,10 @@ bool WorkersReturned(CQuobrixDoc& doc) {
            std::all_of(doc.m_arrRetired.begin(), doc.m_arrRetired.end(), returned);
 }
 
+std::string AbsoluteTaskPath(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+}
+
 CStartupOptions TestOptions(const std::string& strStorePath, const std::string& strTaskFile) {
     CStartupOptions options;
     options.m_strStorePath = strStorePath;
@@ -78,6 +82,7 @@ bool CDesktopApp::Start() {
 
     m_pDoc = std::make_unique<CQuobrixDoc>();
     m_pDoc->SetAppOptions(m_app);
+    m_pDoc->m_bLockTasks = true;  // the task that is open is ours alone
     if (!m_pDoc->StartLocalServer()) {
         std::cerr << "quobrix: cannot serve the results on 127.0.0.1" << std::endl;
     }
@@ -143,12 +148,16 @@ bool CDesktopApp::CreateFirstTask() {
     if (m_options.m_bDemo) {
         return StartDemo();
     }
-    if (m_options.m_strTaskFile.empty()) {
-        m_pDoc->OnNewDocument();
-        m_pFrame->UpdateTitle();
-        return true;
+    const std::string path = AbsoluteTaskPath(m_options.m_strTaskFile);
+    CTaskLock lock;
+    if (!m_options.m_strTaskFile.empty() && LockTask(path, lock)) {
+        return OpenLockedTask(path, std::move(lock));
     }
-    return OpenDocumentFile(m_options.m_strTaskFile);
+    // No task named, or one in another program's hands (a message said so):
+    // the program starts with a new task.
+    m_pDoc->OnNewDocument();
+    m_pFrame->UpdateTitle();
+    return true;
 }
 
 void CDesktopApp::BindTaskToFrame() {
@@ -177,6 +186,7 @@ void CDesktopApp::ConnectCommands() {
     });
     connect(frame, &CMainFrame::Closing, this, [this] {
         m_recentFiles.Save(QString::fromStdString(m_app.Store().Path()));
+        m_pDoc->ReleaseTaskLock();  // the task is closed with the window
     });
     connect(frame, &CMainFrame::TaskStateChanged, this, &CDesktopApp::OnTaskStateChanged);
 }
@@ -189,20 +199,40 @@ void CDesktopApp::UpdateRecentFiles() {
     m_pFrame->SetRecentFiles(texts);
 }
 
+bool CDesktopApp::LockTask(const std::string& path, CTaskLock& lock) {
+    std::string error;
+    if (m_pDoc->LockTaskFile(path, lock, error)) {
+        return true;
+    }
+    m_pPrompts->ShowMessage(error, IDocumentPrompts::Icon::Error);
+    return false;
+}
+
 bool CDesktopApp::OpenDocumentFile(const std::string& path) {
+    // Refused before any question about the task that is open.
+    const std::string name = AbsoluteTaskPath(path);
+    CTaskLock lock;
+    if (!LockTask(name, lock)) {
+        return false;
+    }
+    return OpenLockedTask(name, std::move(lock));
+}
+
+bool CDesktopApp::OpenLockedTask(const std::string& path, CTaskLock&& lock) {
     if (!m_pDoc->SaveModified(*m_pPrompts)) {
         return false;
     }
     WaitForWorkersToReturn();
-    const QString name = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+    const QString name = QString::fromStdString(path);
     std::string error;
-    if (!m_pDoc->OnOpenDocument(name.toStdString(), error)) {
+    if (!m_pDoc->OnOpenDocument(path, error)) {
         m_pPrompts->ShowMessage(error, IDocumentPrompts::Icon::Error);
         m_recentFiles.Remove(name);
         UpdateRecentFiles();
         m_pFrame->UpdateTitle();
         return false;
     }
+    m_pDoc->KeepTaskLock(path, std::move(lock));
     m_recentFiles.Add(name);
     UpdateRecentFiles();
     m_pFrame->UpdateTitle();
@@ -210,7 +240,8 @@ bool CDesktopApp::OpenDocumentFile(const std::string& path) {
 }
 
 bool CDesktopApp::CreateTask(const CNewTaskRecord& record, const std::string& path) {
-    if (!m_pDoc->SaveModified(*m_pPrompts)) {
+    CTaskLock lock;
+    if (!LockTask(path, lock) || !m_pDoc->SaveModified(*m_pPrompts)) {
         return false;
     }
     WaitForWorkersToReturn();
@@ -218,9 +249,11 @@ bool CDesktopApp::CreateTask(const CNewTaskRecord& record, const std::string& pa
     const bool bCreated = m_pDoc->CreateNewTask(record, path, m_app.m_crRetrievedLinks, error);
     m_pFrame->UpdateTitle();
     if (!bCreated) {
+        m_pDoc->ReleaseTaskLock();  // the task that was open is gone
         m_pPrompts->ShowMessage(error, IDocumentPrompts::Icon::Error);
         return false;
     }
+    m_pDoc->KeepTaskLock(path, std::move(lock));
     // Unsaved from here on, so that closing without a save still offers one.
     m_pDoc->SetModifiedFlag();
     m_recentFiles.Add(QString::fromStdString(path));

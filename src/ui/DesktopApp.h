@@ -13,6 +13,7 @@ class CDemoWeb;
 class CDocumentPrompts;
 class CMainFrame;
 class CQuobrixDoc;
+class CTaskLock;
 class IDocumentPrompts;
 struct CNewTaskRecord;
 
@@ -56,12 +57,14 @@ public:
     void SetPrompts(IDocumentPrompts& prompts);
 
     // Opens a task file in place of the current task, after offering to save
-    // the current one. False when it was refused or could not be read.
+    // the current one. False when it was refused or could not be read. A
+    // task that another program has is refused at once, with a message
+    // naming it; the open task stays, and keeps its lock.
     bool OpenDocumentFile(const std::string& path);
     // Hands a new task's definition to the task record, saved at path: the
     // wizard's result, or the demo's. The task is marked modified, so its
     // auto-save interval and link colour reach its file. False when refused
-    // or not saved.
+    // (also when another program has the task at path) or not saved.
     bool CreateTask(const CNewTaskRecord& record, const std::string& path);
 
 public slots:
@@ -78,6 +81,11 @@ private:
     bool InitSockets();
     void CreateFonts();
     bool CreateFirstTask();
+    // The task's lock for the desktop; a task that another program has is
+    // refused with the message that names it.
+    bool LockTask(const std::string& path, CTaskLock& lock);
+    // OpenDocumentFile with the task's lock taken.
+    bool OpenLockedTask(const std::string& path, CTaskLock&& lock);
     void BindTaskToFrame();
     void ConnectCommands();
     void UpdateRecentFiles();

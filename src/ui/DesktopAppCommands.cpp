@@ -34,6 +34,7 @@ void CDesktopApp::OnFileNew() {
     }
     WaitForWorkersToReturn();
     m_pDoc->OnNewDocument();
+    m_pDoc->ReleaseTaskLock();  // the task that was open is closed
     m_pFrame->ShowNewTask();
     const std::string path = m_pPrompts->AskSavePath();
     if (!path.empty()) {
