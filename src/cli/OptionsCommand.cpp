@@ -80,8 +80,7 @@ public:
                                    "Proxy port, 0 to 65535 (default " +
                                        std::to_string(defaults.m_nProxyPort) + ")")
                       ->type_name("N");
-        m_pUser = command
-                      ->add_option("--proxy-user", m_strUser, "Proxy account (default: none)")
+        m_pUser = command->add_option("--proxy-user", m_strUser, "Proxy account (default: none)")
                       ->type_name("NAME");
         m_pPassword = command->add_option("--proxy-password", m_strPassword, "Proxy password")
                           ->type_name("TEXT");

@@ -207,8 +207,8 @@ std::string FormatHtmlColor(unsigned color) {
 void CPropertyOptions::Register(CLI::App& command) {
     for (const Property& property : Properties()) {
         static const std::map<Kind, const char*> typeNames = {
-            {Kind::Number, "N"},        {Kind::Seconds, "SECONDS"}, {Kind::Flag, "0|1"},
-            {Kind::Limit, "K"},         {Kind::Color, "#RRGGBB"},   {Kind::Refused, "N"}};
+            {Kind::Number, "N"}, {Kind::Seconds, "SECONDS"}, {Kind::Flag, "0|1"},
+            {Kind::Limit, "K"},  {Kind::Color, "#RRGGBB"},   {Kind::Refused, "N"}};
         m_options[property.option] =
             command.add_option(property.option, m_values[property.option], HelpText(property))
                 ->type_name(typeNames.at(property.kind))

@@ -19,9 +19,10 @@ public:
         command->add_option("file", m_strFile, "The task file (FILE.qbx)")
             ->required()
             ->type_name("FILE");
-        command->add_option("--max-seconds", m_nMaxSeconds,
-                            "Pause the task after this many seconds and save it;\n"
-                            "0 = no limit (default 0)")
+        command
+            ->add_option("--max-seconds", m_nMaxSeconds,
+                         "Pause the task after this many seconds and save it;\n"
+                         "0 = no limit (default 0)")
             ->type_name("SECONDS")
             ->check(WholeNumber(0, INT_MAX));
         CLI::Option* quiet = command->add_flag("--quiet", m_bQuiet, "Print only errors");

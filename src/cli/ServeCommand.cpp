@@ -15,13 +15,13 @@ void StartServingOrFail(CQuobrixDoc& doc, int port) {
     if (!doc.StartLocalServer(port)) {
         const int error = errno;
         if (error == EADDRINUSE && port != 0) {
-            throw CCliError("cannot serve on 127.0.0.1: port " + std::to_string(port) +
-                                " is already in use",
-                            EXIT_FAILED);
+            throw CCliError(
+                "cannot serve on 127.0.0.1: port " + std::to_string(port) + " is already in use",
+                EXIT_FAILED);
         }
-        throw CCliError("cannot listen on 127.0.0.1 port " + std::to_string(port) + ": " +
-                            std::strerror(error),
-                        EXIT_FAILED);
+        throw CCliError(
+            "cannot listen on 127.0.0.1 port " + std::to_string(port) + ": " + std::strerror(error),
+            EXIT_FAILED);
     }
     // The first line is the root address alone: scripts read it.
     std::cout << doc.LocalServerRoot() << std::endl;

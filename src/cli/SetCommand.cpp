@@ -25,8 +25,8 @@ public:
         command->add_option("file", m_strFile, "The task file (FILE.qbx)")
             ->required()
             ->type_name("FILE");
-        m_pKeywords = command->add_option("--keywords", m_strKeywords, KEYWORDS_HELP)
-                          ->type_name("TEXT");
+        m_pKeywords =
+            command->add_option("--keywords", m_strKeywords, KEYWORDS_HELP)->type_name("TEXT");
         m_pMatchCase =
             command->add_flag("--match-case", m_bMatchCase, "Match the keywords in their case");
         m_pNoMatchCase = command->add_flag("--no-match-case", m_bNoMatchCase,

@@ -41,9 +41,8 @@ int StoredPages(const std::string& taskDir) {
         if (!site->is_directory(siteError) || site->is_symlink(siteError)) {
             continue;
         }
-        for (fs::recursive_directory_iterator file(site->path(),
-                                                   fs::directory_options::skip_permission_denied,
-                                                   siteError),
+        for (fs::recursive_directory_iterator
+                 file(site->path(), fs::directory_options::skip_permission_denied, siteError),
              last;
              !siteError && file != last; file.increment(siteError)) {
             std::error_code fileError;
@@ -60,8 +59,8 @@ int StoredPages(const std::string& taskDir) {
 int ResultRows(const std::string& taskDir) {
     int rows = 0;
     std::string bytes;
-    for (int page = 0; ReadWholeFile(taskDir + "ResultPage" + std::to_string(page) + ".html", bytes);
-         ++page) {
+    for (int page = 0;
+         ReadWholeFile(taskDir + "ResultPage" + std::to_string(page) + ".html", bytes); ++page) {
         rows += ResultRowCount(bytes);
     }
     return rows;

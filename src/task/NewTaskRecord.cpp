@@ -19,7 +19,9 @@ std::string_view SchemeOf(std::string_view text) {
         return {};
     }
     const std::string_view name = text.substr(0, mark);
-    const auto letter = [](char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); };
+    const auto letter = [](char ch) {
+        return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+    };
     if (!letter(name.front())) {
         return {};
     }
@@ -58,7 +60,8 @@ std::string CrawlAddressProblem(const std::string& typed) {
     const std::string_view scheme = SchemeOf(rest);
     if (!scheme.empty()) {
         if (!IsCrawledScheme(scheme)) {
-            return std::string(scheme) + ":// addresses cannot be searched; give an http:// address";
+            return std::string(scheme) +
+                   ":// addresses cannot be searched; give an http:// address";
         }
         rest.remove_prefix(scheme.size() + 3);
     }

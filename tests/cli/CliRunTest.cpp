@@ -259,17 +259,19 @@ TEST_F(CliRun, StatusSummarisesAFinishedTaskAndChangesNothing) {
     const CliResult status = Run({"status", file});
     ASSERT_EQ(status.status, 0) << status.err;
     // Four files stored, the image among them; three pages analysed and listed.
-    EXPECT_EQ(status.out, "Task: " + file + "\n" +
-                              "Search: the web site " + m_server.HostPort() +
-                              "/ and the web sites linked to it\n"
-                              "Keywords: apple\n"
-                              "Task state: Finished (the next run starts it afresh)\n"
-                              "Sites left: 0\n"
-                              "Links queued: 0\n"
-                              "Links requested: 4\n"
-                              "Task folder: " + m_dir / "t/" + "\n" +
-                              "Pages stored: 4\n"
-                              "Result rows: 3\n");
+    const std::string expected = "Task: " + file + "\nSearch: the web site " + m_server.HostPort() +
+                                 "/ and the web sites linked to it"
+                                 "\nKeywords: apple"
+                                 "\nTask state: Finished (the next run starts it afresh)"
+                                 "\nSites left: 0"
+                                 "\nLinks queued: 0"
+                                 "\nLinks requested: 4"
+                                 "\nTask folder: " +
+                                 m_dir.Path() +
+                                 "t/"
+                                 "\nPages stored: 4"
+                                 "\nResult rows: 3\n";
+    EXPECT_EQ(status.out, expected);
     EXPECT_EQ(ReadFileBytes(file), saved);
 }
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,7 +130,8 @@ TEST_F(CliTask, BadArgumentsEndWithStatusTwoAndOneLine) {
         {{"run", file, "--max-seconds", "-3"}, "--max-seconds: Please enter a positive integer."},
         {{"run", file, "--max-seconds", "99999999999"},
          "--max-seconds: Please enter an integer between 0 and 2147483647."},
-        {{"serve", file, "--port", "70000"}, "--port: Please enter an integer between 0 and 65535."},
+        {{"serve", file, "--port", "70000"},
+         "--port: Please enter an integer between 0 and 65535."},
         {{"frobnicate"}, "frobnicate"},
     };
     for (const auto& [args, message] : cases) {
@@ -223,9 +224,9 @@ TEST_F(CliTask, SetChangesPropertiesAsTheSheetDoes) {
 TEST_F(CliTask, SetSaysWhatItChangedAndRefusesToChangeNothing) {
     const std::string file = m_dir / "t.qbx";
     ASSERT_EQ(Run({"new", file, "--site", "a.example", "--keywords", "old"}).status, 0);
-    const CliResult changed = Run({"set", file, "--keywords", " river ", "--match-case", "--threads",
-                                   "4", "--timeout", "45", "--link-color", "#FF8000", "--depth",
-                                   "0"});
+    const CliResult changed =
+        Run({"set", file, "--keywords", " river ", "--match-case", "--threads", "4", "--timeout",
+             "45", "--link-color", "#FF8000", "--depth", "0"});
     ASSERT_EQ(changed.status, 0) << changed.err;
     EXPECT_EQ(changed.out,
               "keywords: \"old\" -> \"river\"\n"
@@ -265,8 +266,8 @@ TEST_F(CliTask, ServeRefusesATaskWithoutItsFolderAndAPortInUse) {
     const CliResult inUse = Run({"serve", file, "--port", port});
     close(taken);
     EXPECT_EQ(inUse.status, 1);
-    EXPECT_EQ(inUse.err, "quobrix-cli: cannot serve on 127.0.0.1: port " + port +
-                             " is already in use\n");
+    EXPECT_EQ(inUse.err,
+              "quobrix-cli: cannot serve on 127.0.0.1: port " + port + " is already in use\n");
     EXPECT_EQ(inUse.out, "");
 
     std::filesystem::remove_all(m_dir / "t");

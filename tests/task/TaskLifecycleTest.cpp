@@ -111,9 +111,8 @@ TEST(NewTask, AddressesACrawlCannotFetchAreNamed) {
 
 TEST(NewTask, ATaskFileNameWithoutExtensionGetsOne) {
     const std::pair<const char*, const char*> cases[] = {
-        {"/t/shop", "/t/shop.qbx"},     {"/t/.shop", "/t/.shop.qbx"},
-        {"/t.d/shop", "/t.d/shop.qbx"}, {"shop", "shop.qbx"},
-        {"/t/shop.old", "/t/shop.old"}, {"/t/shop.qbx", "/t/shop.qbx"},
+        {"/t/shop", "/t/shop.qbx"}, {"/t/.shop", "/t/.shop.qbx"},   {"/t.d/shop", "/t.d/shop.qbx"},
+        {"shop", "shop.qbx"},       {"/t/shop.old", "/t/shop.old"}, {"/t/shop.qbx", "/t/shop.qbx"},
     };
     for (const auto& [typed, path] : cases) {
         EXPECT_EQ(WithTaskExtension(typed), path) << typed;
