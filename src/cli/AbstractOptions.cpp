@@ -22,12 +22,14 @@ void CAbstractOptions::Register(CLI::App& command) {
                        ->group("Abstract");
     m_pStart = command
                    .add_option("--abstract-start", m_strStart,
-                               "Where an abstract without a keyword starts: beginning, middle or end")
+                               "Where an abstract without a keyword starts: beginning, middle\n"
+                               "or end (default beginning)")
                    ->type_name("WHERE")
                    ->group("Abstract");
     m_pOffset = command
                     .add_option("--abstract-offset", m_strOffset,
-                                "Offset of that starting point, in characters (default 0)")
+                                "Offset of that starting point in characters, may be negative\n"
+                                "(default 0)")
                     ->type_name("N")
                     ->group("Abstract");
 }

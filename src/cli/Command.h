@@ -35,6 +35,7 @@ public:
 
 std::unique_ptr<ICliCommand> AddNewCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddShowCommand(CLI::App& app);
+std::unique_ptr<ICliCommand> AddStatusCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddSetCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddOptionsCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddRunCommand(CLI::App& app);

@@ -194,6 +194,12 @@ int64_t CConsoleFrontEnd::OnAuthorize(const std::string& url) {
     if (password) {
         Prompt("Do not prompt next time? [y/N] ");
         again = ReadLine(true, stopped);
+        if (!again && !stopped()) {
+            // The input ended (Ctrl+D) at the last question: its default,
+            // "no", and the account just typed stands.
+            Prompt("\n");
+            again = std::string();
+        }
     }
     if (!again) {
         if (!stopped()) {

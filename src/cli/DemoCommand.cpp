@@ -17,8 +17,10 @@ public:
     explicit CDemoCommand(CLI::App& app) {
         CLI::App* command = app.add_subcommand(
             "demo", "Serve the demo web on loopback and crawl it with a new task");
-        command->add_option("--dir", m_strDir, "Folder for the demo task (default: a new one "
-                                               "under ~/.cache/quobrix)");
+        command
+            ->add_option("--dir", m_strDir,
+                         "Folder for the demo task (default: a new one under ~/.cache/quobrix)")
+            ->type_name("DIR");
         command->add_flag("--quiet", m_bQuiet, "Print only errors and where the results are");
         m_abstract.Register(*command);
         command->add_flag("--serve", m_bServe,

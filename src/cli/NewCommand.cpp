@@ -9,6 +9,7 @@
 #include "common/DeferredSignals.h"
 #include "common/FileUtil.h"
 #include "common/StringTable.h"
+#include "common/Text.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
@@ -17,19 +18,33 @@ public:
     explicit CNewCommand(CLI::App& app) {
         CLI::App* command = app.add_subcommand(
             "new", "Create a search task, as the new task wizard does, and save it");
-        command->add_option("file", m_strFile, "The task file to create (FILE.qbx)")->required();
-        CLI::Option* site = command->add_option(
-            "--site", m_strSite, "Search this web site and the web sites linked to it");
+        command
+            ->add_option("file", m_strFile,
+                         "The task file to create; \".qbx\" is added to a name without one")
+            ->required()
+            ->type_name("FILE");
+        CLI::Option* site = command
+                                ->add_option("--site", m_strSite,
+                                             "Search this web site and the web sites linked to "
+                                             "it:\nhost[:port][/path], with or without http://")
+                                ->type_name("ADDRESS");
         CLI::Option* range =
-            command->add_option("--range", m_arrRange, "Search the web servers of an IPv4 range")
+            command
+                ->add_option("--range", m_arrRange,
+                             "Search the web servers of an IPv4 address range, such as\n"
+                             "10.0.0.1 10.0.0.254 (either order)")
                 ->expected(2)
                 ->type_name("FIRST LAST");
         site->excludes(range);
-        command->add_option("--keywords", m_strKeywords, "Keywords separated by \"+\"");
-        command->add_flag("--match-case", m_bMatchCase, "Match case");
-        command->add_option("--account", m_strAccount, "Account for the web site");
-        command->add_option("--password", m_strPassword, "Password for the web site");
+        command->add_option("--keywords", m_strKeywords, KEYWORDS_HELP)->type_name("TEXT");
+        command->add_flag("--match-case", m_bMatchCase,
+                          "Match the keywords in their case (default: any case)");
+        command->add_option("--account", m_strAccount, "Account for the web site (default: none)")
+            ->type_name("NAME");
+        command->add_option("--password", m_strPassword, "Password for the web site")
+            ->type_name("TEXT");
         command->add_flag("--force", m_bForce, "Replace an existing task file");
+        command->footer(KEYWORDS_FOOTER);
         m_properties.Register(*command);
         m_pSite = site;
         m_pRange = range;
@@ -38,12 +53,12 @@ public:
     }
 
     int Run() override {
+        const std::string path = AbsolutePath(TaskFileName());
         CNewTaskRecord record = Record();
         std::string error;
         if (!m_properties.Validate(error)) {
             throw CCliError(error);
         }
-        const std::string path = AbsolutePath(m_strFile);
         if (PathExists(path) && !m_bForce) {
             throw CCliError(path + " exists; give --force to replace it");
         }
@@ -69,6 +84,21 @@ public:
     }
 
 private:
+    // The task file's name as given, with ".qbx" added when it has no
+    // extension: a file "shop" would need a folder "shop" beside it.
+    std::string TaskFileName() const {
+        if (m_strFile.empty()) {
+            throw CCliError("give the name of the task file to create, such as shop.qbx");
+        }
+        const std::string name = FileNameOf(m_strFile);
+        if (name.empty() || name == "." || name == "..") {
+            throw CCliError(m_strFile +
+                            " names a folder; give the name of the task file to create, such as " +
+                            (name.empty() ? m_strFile : m_strFile + "/") + "shop.qbx");
+        }
+        return WithTaskExtension(m_strFile);
+    }
+
     CNewTaskRecord Record() const {
         if (m_pSite->count() == 0 && m_pRange->count() == 0) {
             throw CCliError("give --site ADDRESS or --range FIRST LAST");
@@ -82,6 +112,10 @@ private:
             const std::optional<std::string> address = NormalizeInternetAddress(m_strSite);
             if (!address) {
                 throw CCliError(LoadString(IDS_ADDRESS_REQUIRED));
+            }
+            const std::string problem = CrawlAddressProblem(m_strSite);
+            if (!problem.empty()) {
+                throw CCliError("--site: " + problem);
             }
             record.m_strStartAddress = *address;
             record.m_strEndAddress = *address;

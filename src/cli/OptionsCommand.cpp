@@ -64,12 +64,31 @@ public:
     explicit COptionsCommand(CLI::App& app) {
         CLI::App* command = app.add_subcommand(
             "options", "Set application options (proxy, agent) and print them all");
-        m_pUseProxy = command->add_option("--use-proxy", m_strUseProxy, "Use the HTTP proxy (0|1)");
-        m_pAddress = command->add_option("--proxy-address", m_strAddress, "Proxy host or address");
-        m_pPort = command->add_option("--proxy-port", m_strPort, "Proxy port");
-        m_pUser = command->add_option("--proxy-user", m_strUser, "Proxy account");
-        m_pPassword = command->add_option("--proxy-password", m_strPassword, "Proxy password");
-        m_pAgent = command->add_option("--agent", m_strAgent, "User-Agent text of every request");
+        // The defaults are those of a settings store that holds none yet.
+        const CAppOptions defaults;
+        m_pUseProxy = command
+                          ->add_option("--use-proxy", m_strUseProxy,
+                                       std::string("Use the HTTP proxy (default ") +
+                                           (defaults.m_bUseProxy ? "1" : "0") + ")")
+                          ->type_name("0|1");
+        m_pAddress = command
+                         ->add_option("--proxy-address", m_strAddress,
+                                      "Proxy host name or address (default: none)")
+                         ->type_name("HOST");
+        m_pPort = command
+                      ->add_option("--proxy-port", m_strPort,
+                                   "Proxy port, 0 to 65535 (default " +
+                                       std::to_string(defaults.m_nProxyPort) + ")")
+                      ->type_name("N");
+        m_pUser = command->add_option("--proxy-user", m_strUser, "Proxy account (default: none)")
+                      ->type_name("NAME");
+        m_pPassword = command->add_option("--proxy-password", m_strPassword, "Proxy password")
+                          ->type_name("TEXT");
+        m_pAgent = command
+                       ->add_option("--agent", m_strAgent,
+                                    "User-Agent text of every request\n(default \"" +
+                                        defaults.m_strAgent + "\")")
+                       ->type_name("TEXT");
     }
 
     int Run() override {

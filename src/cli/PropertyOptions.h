@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -24,7 +25,12 @@ public:
     bool Validate(std::string& error) const;
 
     // Stores the given values into the task (timeout in seconds x 1000).
-    void ApplyTo(CQuobrixDoc& doc) const;
+    // pChanges, when given, gets one line for every value that changed, in
+    // the options' own form: "threads: 10 -> 4", "timeout: 60 -> 45".
+    void ApplyTo(CQuobrixDoc& doc, std::vector<std::string>* pChanges = nullptr) const;
+
+    // True when any of the options was given.
+    bool AnyGiven() const;
 
 private:
     bool Given(const std::string& option) const;
@@ -35,3 +41,9 @@ private:
 
 // "#RRGGBB" -> 0x00BBGGRR; false when the text is not of that form.
 bool ParseHtmlColor(const std::string& text, unsigned& color);
+// 0x00BBGGRR -> "#RRGGBB"; the top byte is not shown.
+std::string FormatHtmlColor(unsigned color);
+
+// The help of --keywords and the footer that says what makes a page match.
+extern const char* const KEYWORDS_HELP;
+extern const char* const KEYWORDS_FOOTER;

@@ -1,8 +1,11 @@
 #include <CLI/CLI.hpp>
 
+#include <climits>
+
 #include "app/QuobrixApp.h"
 #include "cli/AbstractOptions.h"
 #include "cli/Command.h"
+#include "cli/OptionChecks.h"
 #include "cli/TaskFileAccess.h"
 #include "cli/TaskRunner.h"
 #include "task/QuobrixDoc.h"
@@ -13,10 +16,15 @@ public:
     explicit CRunCommand(CLI::App& app) {
         CLI::App* command = app.add_subcommand(
             "run", "Start or resume a task and crawl until it is finished or paused");
-        command->add_option("file", m_strFile, "The task file (FILE.qbx)")->required();
-        command->add_option("--max-seconds", m_nMaxSeconds,
-                            "Pause the task after this many seconds and save it")
-            ->check(CLI::NonNegativeNumber);
+        command->add_option("file", m_strFile, "The task file (FILE.qbx)")
+            ->required()
+            ->type_name("FILE");
+        command
+            ->add_option("--max-seconds", m_nMaxSeconds,
+                         "Pause the task after this many seconds and save it;\n"
+                         "0 = no limit (default 0)")
+            ->type_name("SECONDS")
+            ->check(WholeNumber(0, INT_MAX));
         CLI::Option* quiet = command->add_flag("--quiet", m_bQuiet, "Print only errors");
         CLI::Option* verbose =
             command->add_flag("--verbose", m_bVerbose, "Print every progress line of every thread");

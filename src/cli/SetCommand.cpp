@@ -6,21 +6,34 @@
 #include "cli/PropertyOptions.h"
 #include "cli/TaskFileAccess.h"
 #include "common/DeferredSignals.h"
+#include "common/Text.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
+// "keywords: \"old\" -> \"new\"": quoted, so that empty keywords and spaces show.
+std::string QuotedChange(const char* name, const std::string& before, const std::string& after) {
+    return std::string(name) + ": \"" + before + "\" -> \"" + after + "\"";
+}
+
 class CSetCommand : public ICliCommand {
 public:
     explicit CSetCommand(CLI::App& app) {
         CLI::App* command = app.add_subcommand(
-            "set", "Change a task's keywords and properties, as the Task options sheet does");
-        command->add_option("file", m_strFile, "The task file (FILE.qbx)")->required();
+            "set",
+            "Change a task's keywords and properties, as the Task options sheet does, and\n"
+            "print each change; what is not given keeps its value");
+        command->add_option("file", m_strFile, "The task file (FILE.qbx)")
+            ->required()
+            ->type_name("FILE");
         m_pKeywords =
-            command->add_option("--keywords", m_strKeywords, "Keywords separated by \"+\"");
-        m_pMatchCase = command->add_flag("--match-case", m_bMatchCase, "Match case");
-        m_pNoMatchCase = command->add_flag("--no-match-case", m_bNoMatchCase, "Do not match case");
+            command->add_option("--keywords", m_strKeywords, KEYWORDS_HELP)->type_name("TEXT");
+        m_pMatchCase =
+            command->add_flag("--match-case", m_bMatchCase, "Match the keywords in their case");
+        m_pNoMatchCase = command->add_flag("--no-match-case", m_bNoMatchCase,
+                                           "Match the keywords in any case (the default)");
         m_pMatchCase->excludes(m_pNoMatchCase);
         m_properties.Register(*command);
+        command->footer(KEYWORDS_FOOTER);
     }
 
     int Run() override {
@@ -35,25 +48,45 @@ public:
 
         // Like the sheet's OK: the keywords are stored again and marked
         // changed whether or not they changed.
-        std::string keywords;
+        std::string oldKeywords;
         {
             std::lock_guard lock(doc.m_csKeywords);
-            keywords = doc.m_strKeywords;
+            oldKeywords = doc.m_strKeywords;
         }
-        if (m_pKeywords->count() > 0) {
-            keywords = m_strKeywords;
-        }
-        bool matchCase = doc.m_bMatchCase;
+        const std::string keywords = m_pKeywords->count() > 0 ? Trim(m_strKeywords) : oldKeywords;
+        const bool oldMatchCase = doc.m_bMatchCase;
+        bool matchCase = oldMatchCase;
         if (m_pMatchCase->count() > 0) {
             matchCase = true;
         } else if (m_pNoMatchCase->count() > 0) {
             matchCase = false;
         }
+        std::vector<std::string> changes;
+        if (keywords != oldKeywords) {
+            changes.push_back(QuotedChange("keywords", oldKeywords, keywords));
+        }
+        if (matchCase != oldMatchCase) {
+            changes.push_back(std::string("match-case: ") + (oldMatchCase ? "1" : "0") + " -> " +
+                              (matchCase ? "1" : "0"));
+        }
         doc.SetKeywords(keywords, matchCase);
-        m_properties.ApplyTo(doc);
-        // No other thread runs here: an interrupt waits for the save to end.
-        CDeferredSignals deferred;
-        SaveTaskOrFail(doc, path);
+        m_properties.ApplyTo(doc, &changes);
+        if (changes.empty()) {
+            // Nothing is saved: the file stays exactly as it was.
+            const bool given = m_properties.AnyGiven() || m_pKeywords->count() > 0 ||
+                               m_pMatchCase->count() > 0 || m_pNoMatchCase->count() > 0;
+            throw CCliError(given ? "nothing changed: the task already has these values"
+                                  : "nothing to change: give the keywords or properties to set "
+                                    "(quobrix-cli set --help)");
+        }
+        {
+            // No other thread runs here: an interrupt waits for the save to end.
+            CDeferredSignals deferred;
+            SaveTaskOrFail(doc, path);
+        }
+        for (const std::string& change : changes) {
+            std::cout << change << "\n";
+        }
         return EXIT_OK;
     }
 

@@ -12,8 +12,10 @@ class CShowCommand : public ICliCommand {
 public:
     explicit CShowCommand(CLI::App& app) {
         CLI::App* command = app.add_subcommand(
-            "show", "Open a task file and print its fields as one JSON object");
-        command->add_option("file", m_strFile, "The task file (FILE.qbx)")->required();
+            "show", "Open a task file and print its fields as one JSON object, for scripts");
+        command->add_option("file", m_strFile, "The task file (FILE.qbx)")
+            ->required()
+            ->type_name("FILE");
     }
 
     int Run() override {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "common/StringTable.h"
 
 namespace {
 std::string OneLine(std::string text) {
@@ -26,6 +27,9 @@ int main(int argc, char** argv) {
                  "application options. See 'quobrix-cli COMMAND --help'."};
     app.name("quobrix-cli");
     app.require_subcommand(1);
+    // The desktop's About box says the same.
+    app.set_version_flag("--version", LoadString(IDS_APP_TITLE) + " " + LoadString(IDS_VERSION),
+                         "Print the version and exit");
 
     std::vector<std::pair<CLI::App*, std::unique_ptr<ICliCommand>>> commands;
     auto add = [&](std::unique_ptr<ICliCommand> (*adder)(CLI::App&)) {
@@ -35,24 +39,29 @@ int main(int argc, char** argv) {
     };
     add(AddNewCommand);
     add(AddShowCommand);
+    add(AddStatusCommand);
     add(AddSetCommand);
     add(AddOptionsCommand);
     add(AddRunCommand);
     add(AddDemoCommand);
     add(AddServeCommand);
 
+    // Nothing asked: what can be asked.
+    if (argc < 2) {
+        std::cout << app.help();
+        return EXIT_OK;
+    }
     try {
-        const auto known = [&](const std::string& name) {
-            for (const auto& entry : commands) {
-                if (entry.first->get_name() == name) {
-                    return true;
-                }
-            }
-            return false;
-        };
-        if (argc > 1 && argv[1][0] != '-' && !known(argv[1])) {
-            throw CCliError(std::string("unknown command '") + argv[1] +
-                            "'; the commands are new, show, set, options, run, demo and serve");
+        std::string names;
+        bool known = false;
+        for (size_t i = 0; i < commands.size(); ++i) {
+            const std::string& name = commands[i].first->get_name();
+            known = known || name == argv[1];
+            names += (i == 0 ? "" : i + 1 == commands.size() ? " and " : ", ") + name;
+        }
+        if (argv[1][0] != '-' && !known) {
+            throw CCliError(std::string("unknown command '") + argv[1] + "'; the commands are " +
+                            names);
         }
         app.parse(argc, argv);
         for (auto& [subcommand, command] : commands) {
@@ -61,10 +70,8 @@ int main(int argc, char** argv) {
             }
         }
         return EXIT_BAD_INPUT;
-    } catch (const CLI::CallForHelp& help) {
-        return app.exit(help);
-    } catch (const CLI::CallForAllHelp& help) {
-        return app.exit(help);
+    } catch (const CLI::Success& answer) {
+        return app.exit(answer);  // --help or --version
     } catch (const CLI::ParseError& error) {
         std::cerr << "quobrix-cli: " << OneLine(error.what()) << "\n";
         return EXIT_BAD_INPUT;

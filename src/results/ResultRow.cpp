@@ -79,3 +79,12 @@ size_t ResultRowsLength(std::string_view page, int rows) {
     }
     return length;
 }
+
+int ResultRowCount(std::string_view page) {
+    int rows = 0;
+    for (size_t end = page.find(kRowEnd); end != std::string_view::npos;
+         end = page.find(kRowEnd, end + kRowEnd.size())) {
+        ++rows;
+    }
+    return rows;
+}

@@ -22,3 +22,7 @@ std::string ResultLocalLink(std::string_view localPath, std::string_view taskDir
 // The length of the first rows rows of a result page file's bytes; npos when
 // it holds fewer whole rows.
 size_t ResultRowsLength(std::string_view page, int rows);
+
+// The number of whole rows in a result page file's bytes; a row cut short
+// (a write that was interrupted) does not count.
+int ResultRowCount(std::string_view page);

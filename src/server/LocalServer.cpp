@@ -61,8 +61,10 @@ bool CLocalServer::Start(int port, const std::string& address) {
     if (!loopback || bind(m_sockListen, reinterpret_cast<sockaddr*>(&bound), sizeof bound) != 0 ||
         getsockname(m_sockListen, reinterpret_cast<sockaddr*>(&bound), &length) != 0 ||
         listen(m_sockListen, kListenBacklog) != 0) {
+        const int error = loopback ? errno : EADDRNOTAVAIL;
         close(m_sockListen);
         m_sockListen = -1;
+        errno = error;
         return false;
     }
     m_nPort = ntohs(bound.sin_port);

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -40,7 +41,9 @@ bool CQuobrixDoc::StartLocalServer(int port) {
             ServeRequest(connection, request);
         });
     if (!m_pServer->Start(port)) {
+        const int error = errno;  // the caller tells why ("port 8080 is already in use")
         m_pServer.reset();
+        errno = error;
         return false;
     }
     m_sockServer = m_pServer->ListeningSocket();

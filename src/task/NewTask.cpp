@@ -74,7 +74,7 @@ void CQuobrixDoc::BuildNewTask(const CNewTaskRecord& record, const std::string& 
     PrepareRun();
     m_strTaskTitle = GetTitle();
     BuildTaskPaths();
-    m_nAutoSaveMinutes = 3;
+    m_nAutoSaveMinutes = NEW_TASK_AUTO_SAVE_MINUTES;
     m_crLinkColor = crDefaultLinkColor;
 }
 

@@ -346,7 +346,7 @@ public:
     // --- Local web server (server/)
 
     // Starts the loopback server (127.0.0.1, port 0: the system chooses);
-    // false when it cannot listen. m_nServerPort holds its port.
+    // false, errno set, when it cannot listen. m_nServerPort holds its port.
     bool StartLocalServer(int port = 0);
     // Ends live streams and waits for every connection thread.
     void StopLocalServer();

@@ -1,11 +1,11 @@
 #include "ui/DocumentPrompts.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 
 #include "common/StringTable.h"
 #include "task/Document.h"
+#include "task/NewTaskRecord.h"
 
 namespace {
 QString Text(unsigned id) {
@@ -55,11 +55,10 @@ std::string CDocumentPrompts::AskSavePath() {
 }
 
 std::string CDocumentPrompts::AskTaskPath(QWidget* parent, const std::string& suggested) {
-    QString path = QFileDialog::getSaveFileName(parent, Text(IDS_SAVE_AS_TITLE),
-                                                QString::fromStdString(suggested) + ".qbx",
-                                                TaskFileFilter());
-    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".qbx");
-    }
-    return path.toStdString();
+    const QString path =
+        QFileDialog::getSaveFileName(parent, Text(IDS_SAVE_AS_TITLE),
+                                     QString::fromStdString(suggested) + ".qbx", TaskFileFilter());
+    // A name without extension gets one, as in quobrix-cli: the task folder
+    // takes the name without it.
+    return path.isEmpty() ? std::string() : WithTaskExtension(path.toStdString());
 }

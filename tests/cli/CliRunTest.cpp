@@ -40,6 +40,40 @@ protected:
     TempDir m_dir;
     FixtureServer m_server;
 };
+
+// While it lives, this process's standard input (which the programs it
+// starts inherit) is a pseudo-terminal; what is typed goes in at its other end.
+class TerminalInput {
+public:
+    TerminalInput() {
+        m_master = posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_GE(m_master, 0);
+        EXPECT_EQ(grantpt(m_master), 0);
+        EXPECT_EQ(unlockpt(m_master), 0);
+        m_terminal = open(ptsname(m_master), O_RDWR | O_NOCTTY);
+        EXPECT_GE(m_terminal, 0);
+        m_savedInput = dup(STDIN_FILENO);
+        dup2(m_terminal, STDIN_FILENO);
+    }
+    ~TerminalInput() {
+        dup2(m_savedInput, STDIN_FILENO);
+        close(m_savedInput);
+        close(m_terminal);
+        close(m_master);
+    }
+    TerminalInput(const TerminalInput&) = delete;
+    TerminalInput& operator=(const TerminalInput&) = delete;
+
+    // Keys as typed: "\n" ends a line, "\x04" (Ctrl+D) at a line's start ends the input.
+    void Type(const std::string& keys) {
+        EXPECT_EQ(write(m_master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
+
+private:
+    int m_master = -1;
+    int m_terminal = -1;
+    int m_savedInput = -1;
+};
 }  // namespace
 
 TEST_F(CliRun, RunsATaskToItsEndAndSavesIt) {
@@ -163,36 +197,84 @@ TEST_F(CliRun, APendingCredentialPromptHoldsUpNeitherThePauseNorTheEnd) {
     ASSERT_EQ(Run({"set", file, "--prompt-auth", "1"}).status, 0);
 
     // The program's input is a terminal nobody types on.
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
-    ASSERT_GE(terminal, 0);
-    const int savedInput = dup(STDIN_FILENO);
-    dup2(terminal, STDIN_FILENO);
-    // A prompt still waiting after a long while gets its answer, so the run ends.
-    std::atomic<bool> ended{false};
-    std::thread typist([&] {
-        if (!WaitFor([&] { return ended.load(); }, 20s)) {
-            EXPECT_EQ(write(master, "ann\npw\nn\n", 10), 10);
-        }
-    });
-    const auto before = std::chrono::steady_clock::now();
-    const CliResult ran = Run({"run", file, "--max-seconds", "1"});
-    const auto took = std::chrono::steady_clock::now() - before;
-    ended = true;
-    typist.join();
-    dup2(savedInput, STDIN_FILENO);
-    close(savedInput);
-    close(terminal);
-    close(master);
+    CliResult ran;
+    std::chrono::steady_clock::duration took{};
+    {
+        TerminalInput input;
+        // A prompt still waiting after a long while gets its answer, so the run ends.
+        std::atomic<bool> ended{false};
+        std::thread typist([&] {
+            if (!WaitFor([&] { return ended.load(); }, 20s)) {
+                input.Type("ann\npw\nn\n");
+            }
+        });
+        const auto before = std::chrono::steady_clock::now();
+        ran = Run({"run", file, "--max-seconds", "1"});
+        took = std::chrono::steady_clock::now() - before;
+        ended = true;
+        typist.join();
+    }
 
     EXPECT_EQ(ran.status, 0) << ran.err;
     EXPECT_NE(ran.err.find("Account: "), std::string::npos) << ran.err;
     EXPECT_LT(took, 10s) << "the time limit paused the task while the prompt waited";
     EXPECT_NE(ran.out.find("State: Paused"), std::string::npos) << ran.out;
     EXPECT_EQ(m_server.RequestCount(), 1u) << "no answer, no second request";
+}
+
+TEST_F(CliRun, CtrlDAtTheLastQuestionKeepsTheAccountJustTyped) {
+    FixtureServer::Response guarded = FixtureServer::Ok("<html>inside</html>");
+    guarded.requiredAuthorization = "YW5uOnB3";
+    m_server.SetDefault(guarded);
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort()}).status, 0);
+    ASSERT_EQ(Run({"set", file, "--prompt-auth", "1"}).status, 0);
+
+    CliResult ran;
+    {
+        TerminalInput input;
+        input.Type("ann\npw\n\x04");  // Ctrl+D at "Do not prompt next time?"
+        ran = Run({"run", file, "--max-seconds", "30"});
+    }
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_NE(ran.err.find("Do not prompt next time?"), std::string::npos) << ran.err;
+    ASSERT_EQ(m_server.RequestCount(), 2u) << "the page is asked again, with the account";
+    EXPECT_EQ(m_server.Requests()[1].Header("Authorization"), "Basic YW5uOnB3");
+    const QJsonObject task = Show(file);
+    EXPECT_EQ(task.value("m_nState").toInt(), 62471);
+    EXPECT_EQ(task.value("m_strSiteAuthorization").toString(), "YW5uOnB3");
+    EXPECT_TRUE(task.value("m_bPromptAuth").toBool()) << "\"no\": the next run asks again";
+}
+
+TEST_F(CliRun, StatusSummarisesAFinishedTaskAndChangesNothing) {
+    m_server.Route("/", FixtureServer::Ok("<html><a href=\"a.html\">a</a> <a href=\"b.txt\">b</a> "
+                                          "<img src=\"c.png\"></html>"));
+    m_server.Route("/a.html", FixtureServer::Ok("<html>apple</html>"));
+    m_server.Route("/b.txt", FixtureServer::Ok("pear", "text/plain"));
+    m_server.Route("/c.png", FixtureServer::Ok("PNG", "image/png"));
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort() + "/", "--keywords", "apple"}).status,
+              0);
+    ASSERT_EQ(Run({"run", file, "--quiet"}).status, 0);
+    const std::string saved = ReadFileBytes(file);
+
+    const CliResult status = Run({"status", file});
+    ASSERT_EQ(status.status, 0) << status.err;
+    // Four files stored, the image among them; three pages analysed and listed.
+    const std::string expected = "Task: " + file + "\nSearch: the web site " + m_server.HostPort() +
+                                 "/ and the web sites linked to it"
+                                 "\nKeywords: apple"
+                                 "\nTask state: Finished (the next run starts it afresh)"
+                                 "\nSites left: 0"
+                                 "\nLinks queued: 0"
+                                 "\nLinks requested: 4"
+                                 "\nTask folder: " +
+                                 m_dir.Path() +
+                                 "t/"
+                                 "\nPages stored: 4"
+                                 "\nResult rows: 3\n";
+    EXPECT_EQ(status.out, expected);
+    EXPECT_EQ(ReadFileBytes(file), saved);
 }
 
 // Killed once it had gone on past its auto-save: the next run resumes from

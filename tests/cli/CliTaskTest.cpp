@@ -1,7 +1,11 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -114,8 +118,21 @@ TEST_F(CliTask, BadArgumentsEndWithStatusTwoAndOneLine) {
          "--text-max-k: Please enter a positive integer."},
         {{"new", file, "--site", "a.example", "--abstract-max-length", "200"}, "abstract"},
         {{"new", file, "--site", "a.example", "--password", "pw"}, "--account"},
+        {{"new", file, "--site", "ftp://a.example/"},
+         "--site: ftp:// addresses cannot be searched; give an http:// address"},
+        {{"new", file, "--site", "a.example:70000/"},
+         "--site: the port \"70000\" is not a number from 1 to 65535"},
+        {{"new", file, "--site", "a.example:http"},
+         "--site: the port \"http\" is not a number from 1 to 65535"},
+        {{"new", file, "--site", "http://:8080/"}, "--site: the address has no host name"},
+        {{"new", "", "--site", "a.example"}, "give the name of the task file to create"},
+        {{"new", m_dir.Path(), "--site", "a.example"}, "names a folder"},
+        {{"run", file, "--max-seconds", "-3"}, "--max-seconds: Please enter a positive integer."},
+        {{"run", file, "--max-seconds", "99999999999"},
+         "--max-seconds: Please enter an integer between 0 and 2147483647."},
+        {{"serve", file, "--port", "70000"},
+         "--port: Please enter an integer between 0 and 65535."},
         {{"frobnicate"}, "frobnicate"},
-        {{}, ""},
     };
     for (const auto& [args, message] : cases) {
         const CliResult result = Run(args);
@@ -123,6 +140,46 @@ TEST_F(CliTask, BadArgumentsEndWithStatusTwoAndOneLine) {
         EXPECT_TRUE(OneLine(result.err)) << result.err;
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
         EXPECT_FALSE(std::filesystem::exists(file)) << "nothing is created on bad input";
+    }
+}
+
+TEST_F(CliTask, NewGivesANameWithoutExtensionItsOwn) {
+    // A file "shop" beside a folder "shop" cannot be: the task is shop.qbx.
+    const CliResult made = Run({"new", m_dir / "shop", "--site", "a.example"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_NE(made.out.find(m_dir / "shop.qbx"), std::string::npos) << made.out;
+    EXPECT_EQ(Str(Show(m_dir / "shop.qbx"), "m_strTaskDir"), m_dir / "shop/");
+    EXPECT_TRUE(std::filesystem::is_regular_file(m_dir / "shop/ResultPage0.html"));
+}
+
+TEST_F(CliTask, TheProgramSaysWhatItIsAndHowToUseIt) {
+    const CliResult version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "Quobrix Version 1.10(Build 628)\n");
+
+    const CliResult bare = Run({});
+    EXPECT_EQ(bare.status, 0) << bare.err;
+    EXPECT_NE(bare.out.find("Usage: quobrix-cli"), std::string::npos) << bare.out;
+    EXPECT_NE(bare.out.find("status"), std::string::npos) << bare.out;
+    EXPECT_EQ(bare.err, "");
+
+    // Defaults, value forms and what a keyword matches.
+    const std::pair<std::vector<std::string>, std::vector<std::string>> helps[] = {
+        {{"new", "--help"},
+         {"--timeout SECONDS", "(default 60)", "--results-per-page N", "(default 50)",
+          "--auto-save N", "(default 3)", "--prompt-auth 0|1", "(default 0)", "at first #00FF00",
+          "any one of them", "inside a longer word"}},
+        {{"set", "--help"}, {"--threads N", "(default 10)", "keeps its value", "any one of them"}},
+        {{"run", "--help"}, {"--max-seconds SECONDS", "0 = no limit"}},
+        {{"serve", "--help"}, {"--port N"}},
+        {{"options", "--help"}, {"--use-proxy 0|1", "--proxy-port N", "(default 0)"}},
+    };
+    for (const auto& [args, texts] : helps) {
+        const CliResult help = Run(args);
+        EXPECT_EQ(help.status, 0) << args[0];
+        for (const std::string& text : texts) {
+            EXPECT_NE(help.out.find(text), std::string::npos) << args[0] << ": " << text;
+        }
     }
 }
 
@@ -162,6 +219,63 @@ TEST_F(CliTask, SetChangesPropertiesAsTheSheetDoes) {
 
     ASSERT_EQ(Run({"set", file, "--no-match-case"}).status, 0);
     EXPECT_FALSE(Show(file).value("m_bMatchCase").toBool());
+}
+
+TEST_F(CliTask, SetSaysWhatItChangedAndRefusesToChangeNothing) {
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", "a.example", "--keywords", "old"}).status, 0);
+    const CliResult changed =
+        Run({"set", file, "--keywords", " river ", "--match-case", "--threads", "4", "--timeout",
+             "45", "--link-color", "#FF8000", "--depth", "0"});
+    ASSERT_EQ(changed.status, 0) << changed.err;
+    EXPECT_EQ(changed.out,
+              "keywords: \"old\" -> \"river\"\n"
+              "match-case: 0 -> 1\n"
+              "link-color: #00FF00 -> #FF8000\n"
+              "timeout: 60 -> 45\n"
+              "threads: 10 -> 4\n");
+
+    const std::string saved = ReadFileBytes(file);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"set", file, "--threads", "4", "--keywords", "river"},
+          std::vector<std::string>{"set", file}}) {
+        const CliResult same = Run(args);
+        EXPECT_EQ(same.status, 2) << args.size();
+        EXPECT_TRUE(OneLine(same.err)) << same.err;
+        EXPECT_NE(same.err.find("nothing"), std::string::npos) << same.err;
+        EXPECT_EQ(same.out, "");
+    }
+    EXPECT_EQ(ReadFileBytes(file), saved) << "nothing changed, nothing saved";
+}
+
+TEST_F(CliTask, ServeRefusesATaskWithoutItsFolderAndAPortInUse) {
+    const std::string file = m_dir / "t.qbx";
+    ASSERT_EQ(Run({"new", file, "--site", "a.example"}).status, 0);
+
+    // A port another program listens on.
+    const int taken = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(taken, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(taken, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(taken, 1), 0);
+    ASSERT_EQ(getsockname(taken, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string port = std::to_string(ntohs(address.sin_port));
+    const CliResult inUse = Run({"serve", file, "--port", port});
+    close(taken);
+    EXPECT_EQ(inUse.status, 1);
+    EXPECT_EQ(inUse.err,
+              "quobrix-cli: cannot serve on 127.0.0.1: port " + port + " is already in use\n");
+    EXPECT_EQ(inUse.out, "");
+
+    std::filesystem::remove_all(m_dir / "t");
+    const CliResult missing = Run({"serve", file});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "quobrix-cli: the task folder " + m_dir / "t/" +
+                               " is missing: there is nothing to serve\n");
+    EXPECT_EQ(missing.out, "");
 }
 
 TEST_F(CliTask, ShowReadsHandWrittenFilesAndEscapesBytesThatAreNotUtf8) {

@@ -82,3 +82,16 @@ TEST(ResultRow, LocalLinkIsThePathInsideTheTaskDirectory) {
         EXPECT_EQ(ResultLocalLink(c.localPath, c.taskDir), c.link) << c.localPath;
     }
 }
+
+TEST(ResultRow, RowsAreCountedWholeOnly) {
+    const std::string row = BuildResultRow("http://h/a.html", "h/a.html", 5, "A", "text");
+    const std::pair<std::string, int> cases[] = {
+        {"", 0},
+        {row, 1},
+        {row + row + row, 3},
+        {row + row.substr(0, row.size() - 3), 1},  // the last row cut short
+    };
+    for (const auto& [page, rows] : cases) {
+        EXPECT_EQ(ResultRowCount(page), rows) << page.size();
+    }
+}

@@ -88,6 +88,37 @@ TEST(NewTask, TypedAddressesAreNormalised) {
     EXPECT_FALSE(OrderAddressRange("10.0.0.300", "10.0.0.5").has_value());
 }
 
+TEST(NewTask, AddressesACrawlCannotFetchAreNamed) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"example.com/dir/", ""},
+        {" HTTP://user@Example.COM:8080/x ", ""},
+        {"127.0.0.1:65535", ""},
+        {"a.example/path?u=ftp://b", ""},
+        {"ftp://a.example/", "ftp:// addresses cannot be searched; give an http:// address"},
+        {"HTTPS://a.example/", "HTTPS:// addresses cannot be searched; give an http:// address"},
+        {"http://ftp://a.example", "the address holds a second scheme, \"ftp://\""},
+        {"a.example:0/", "the port \"0\" is not a number from 1 to 65535"},
+        {"a.example:65536", "the port \"65536\" is not a number from 1 to 65535"},
+        {"a.example:80a", "the port \"80a\" is not a number from 1 to 65535"},
+        {"a.example:/", "the port \"\" is not a number from 1 to 65535"},
+        {"http://:8080/x", "the address has no host name"},
+        {"ann@/x", "the address has no host name"},
+    };
+    for (const auto& [typed, problem] : cases) {
+        EXPECT_EQ(CrawlAddressProblem(typed), problem) << typed;
+    }
+}
+
+TEST(NewTask, ATaskFileNameWithoutExtensionGetsOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/t/shop", "/t/shop.qbx"}, {"/t/.shop", "/t/.shop.qbx"},   {"/t.d/shop", "/t.d/shop.qbx"},
+        {"shop", "shop.qbx"},       {"/t/shop.old", "/t/shop.old"}, {"/t/shop.qbx", "/t/shop.qbx"},
+    };
+    for (const auto& [typed, path] : cases) {
+        EXPECT_EQ(WithTaskExtension(typed), path) << typed;
+    }
+}
+
 TEST(NewTask, SiteTaskIsPreparedSavedAndGetsItsFirstResultPage) {
     TempDir dir;
     const std::string path = dir / "tasks/shop.old.qbx";
