@@ -8,11 +8,17 @@
 
 void CMainFrame::OnTaskRun() {
     m_doc.OnTaskRun();
+    if (m_doc.IsRunning()) {
+        NoteRunStarted();
+    }
     UpdateCommandUI();
 }
 
 void CMainFrame::OnTaskPause() {
     m_doc.OnTaskPause();
+    if (m_doc.IsRunning()) {
+        NoteRunStarted();  // it resumed
+    }
     UpdateCommandUI();
 }
 
