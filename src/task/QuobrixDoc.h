@@ -71,7 +71,7 @@
 //                              the 401 retry
 //   m_csLookup -> m_csResolve, m_csSites
 //                              a lookup reads the site and publishes its answer
-//   any of them -> the four leaves
+//   any of them -> the leaves
 // A save (Serialize) takes the shared locks all at once, then each slot's
 // text lock alone.
 //
