@@ -1,12 +1,6 @@
 // What a run tells about the pages it could not retrieve, how its exit
 // status tells finished from paused, and a run whose output is closed.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,99 +12,8 @@
 #include "support/ResultPages.h"
 #include "support/TempDir.h"
 
-extern char** environ;
-
 namespace {
 using namespace std::chrono_literals;
-
-// Runs quobrix-cli with its standard output a pipe that this end closes as
-// soon as what it read holds closeAfter. The program's status, or -1 when it
-// was ended by a signal (then signal holds it).
-struct ClosedOutputRun {
-    int status = -1;
-    int signal = 0;
-    std::string out;  // what was read before the pipe was closed
-    std::string err;
-};
-
-ClosedOutputRun RunWithOutputClosed(const std::vector<std::string>& args, const std::string& configHome,
-                                    const std::string& closeAfter) {
-    ClosedOutputRun result;
-    int out[2];
-    int err[2];
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
-        return result;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    std::vector<std::string> env = {"XDG_CONFIG_HOME=" + configHome, "HOME=" + configHome,
-                                    "PATH=/usr/bin:/bin"};
-    std::vector<char*> envp;
-    for (std::string& entry : env) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
-    std::string program = QUOBRIX_CLI_PATH;
-    std::vector<std::string> copies = args;
-    std::vector<char*> argv = {program.data()};
-    for (std::string& arg : copies) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    close(err[1]);
-    if (spawned != 0) {
-        close(out[0]);
-        close(err[0]);
-        return result;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    int open = 2;
-    while (open > 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            break;
-        }
-        if (poll(fds, 2, 200) <= 0) {
-            continue;
-        }
-        for (pollfd& fd : fds) {
-            if (fd.fd < 0 || (fd.revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
-                continue;
-            }
-            char buffer[4096];
-            const ssize_t got = read(fd.fd, buffer, sizeof buffer);
-            std::string& sink = fd.fd == out[0] ? result.out : result.err;
-            if (got > 0) {
-                sink.append(buffer, static_cast<size_t>(got));
-            }
-            if (got <= 0 || (fd.fd == out[0] && result.out.find(closeAfter) != std::string::npos)) {
-                close(fd.fd);  // the reader goes away, as head(1) does
-                fd.fd = -1;
-                --open;
-            }
-        }
-    }
-    for (const pollfd& fd : fds) {
-        if (fd.fd >= 0) {
-            close(fd.fd);
-        }
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) {
-        result.status = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.signal = WTERMSIG(status);
-    }
-    return result;
-}
 
 class CliFailures : public ::testing::Test {
 protected:
@@ -211,8 +114,8 @@ TEST_F(CliFailures, AClosedOutputPausesAndSavesTheRun) {
     const std::string file = m_dir / "t.qbx";
     ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort() + "/"}).status, 0);
 
-    const ClosedOutputRun closed =
-        RunWithOutputClosed({"run", file, "--verbose"}, m_config.Path(), "2 links requested");
+    const CliResult closed =
+        RunCli({"run", file, "--verbose"}, m_config.Path(), {}, 60s, "2 links requested");
     EXPECT_EQ(closed.signal, 0) << "ended by signal " << closed.signal;
     EXPECT_EQ(closed.status, 4) << closed.out << closed.err;
     EXPECT_NE(closed.err.find("the output was closed; the task is Paused and saved"), std::string::npos)

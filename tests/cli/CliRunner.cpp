@@ -14,7 +14,8 @@ extern char** environ;
 
 namespace {
 // Reads both pipes until they close, or kills the program after limit.
-void Collect(pid_t pid, int outFd, int errFd, CliResult& result, std::chrono::seconds limit) {
+void Collect(pid_t pid, int outFd, int errFd, CliResult& result, std::chrono::seconds limit,
+             const std::string& closeOutputAfter) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
@@ -33,7 +34,9 @@ void Collect(pid_t pid, int outFd, int errFd, CliResult& result, std::chrono::se
                 const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
                 if (got > 0) {
                     sinks[i]->append(buffer, static_cast<size_t>(got));
-                } else {
+                }
+                if (got <= 0 || (i == 0 && !closeOutputAfter.empty() &&
+                                 result.out.find(closeOutputAfter) != std::string::npos)) {
                     close(fds[i].fd);
                     fds[i].fd = -1;
                     --open;
@@ -50,7 +53,8 @@ void Collect(pid_t pid, int outFd, int errFd, CliResult& result, std::chrono::se
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome,
-                 const std::function<void(pid_t)>& during, std::chrono::seconds limit) {
+                 const std::function<void(pid_t)>& during, std::chrono::seconds limit,
+                 const std::string& closeOutputAfter) {
     CliResult result;
     int out[2];
     int err[2];
@@ -100,7 +104,7 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& config
     if (during) {
         helper = std::thread([&during, pid] { during(pid); });
     }
-    Collect(pid, out[0], err[0], result, limit);
+    Collect(pid, out[0], err[0], result, limit, closeOutputAfter);
     if (helper.joinable()) {
         helper.join();
     }

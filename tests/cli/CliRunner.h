@@ -18,7 +18,10 @@ struct CliResult {
 
 // during, when given, runs on a thread of its own while the program runs,
 // with the program's process id (to send it a signal, say). A program still
-// running after limit is killed.
+// running after limit is killed. closeOutputAfter, when given: the reader of
+// the program's standard output goes away (as head(1) does) once what it
+// read holds that text.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome,
                  const std::function<void(pid_t)>& during = {},
-                 std::chrono::seconds limit = std::chrono::seconds(60));
+                 std::chrono::seconds limit = std::chrono::seconds(60),
+                 const std::string& closeOutputAfter = "");
