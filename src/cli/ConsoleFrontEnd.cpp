@@ -144,7 +144,8 @@ void CConsoleFrontEnd::OnThreadStatus(int slot, int phase, const std::string& te
         return;
     }
     m_lastThreadLine[slot] = now;
-    PrintLocked(std::string("[") + (slot + 1 < 10 ? " " : "") + std::to_string(slot + 1) + "] " + text);
+    PrintLocked(std::string("[") + (slot + 1 < 10 ? " " : "") + std::to_string(slot + 1) + "] " +
+                text);
 }
 
 void CConsoleFrontEnd::OnPageFailed(int64_t wParam, const std::string& url) {
@@ -160,8 +161,7 @@ void CConsoleFrontEnd::OnPageFailed(int64_t wParam, const std::string& url) {
 void CConsoleFrontEnd::OnOutagePaused(int64_t wParam, const std::string& where) {
     std::lock_guard lock(m_lock);
     m_bOutagePause = true;
-    std::cerr << "quobrix-cli: "
-              << FormatOutagePause(FailureOfParam(wParam), where) << std::endl;
+    std::cerr << "quobrix-cli: " << FormatOutagePause(FailureOfParam(wParam), where) << std::endl;
 }
 
 void CConsoleFrontEnd::PrintLocked(const std::string& line) {

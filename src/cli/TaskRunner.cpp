@@ -87,7 +87,8 @@ int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
                   << " links requested; saved to " << doc.GetPathName() << "; results in "
                   << doc.m_strTaskDir << std::endl;
     }
-    if (status == EXIT_NOTHING_RETRIEVED && options.m_verbosity == CConsoleFrontEnd::Verbosity::Quiet) {
+    if (status == EXIT_NOTHING_RETRIEVED &&
+        options.m_verbosity == CConsoleFrontEnd::Verbosity::Quiet) {
         std::cerr << "quobrix-cli: " << summary << std::endl;  // quiet, but this is a failure
     }
     if (options.m_bServeAfter && !CInterruptGuard::Interrupted() && console.FileError() == 0 &&

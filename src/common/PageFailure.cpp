@@ -75,7 +75,8 @@ std::optional<CPageFailure> ParseFailureToken(std::string_view token) {
     if (token.starts_with(kHttp)) {
         const std::string_view digits = token.substr(kHttp.size());
         int status = 0;
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), status);
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), status);
         if (error == std::errc() && end == digits.data() + digits.size() && !digits.empty() &&
             status >= 0 && status <= kMaxStatus) {
             return CPageFailure{FailureReason::HttpStatus, status};
@@ -110,7 +111,8 @@ CPageFailure FailureOfError(int error, bool bConnecting, bool bProxy) {
             return {bProxy ? FailureReason::ProxyRefused : FailureReason::Refused, 0};
         case ENETUNREACH:
         case ENETDOWN:
-            return {bProxy ? FailureReason::ProxyUnreachable : FailureReason::NetworkUnreachable, 0};
+            return {bProxy ? FailureReason::ProxyUnreachable : FailureReason::NetworkUnreachable,
+                    0};
         case EHOSTUNREACH:
         case EHOSTDOWN:
             return {bProxy ? FailureReason::ProxyUnreachable : FailureReason::HostUnreachable, 0};
@@ -120,8 +122,9 @@ CPageFailure FailureOfError(int error, bool bConnecting, bool bProxy) {
 }
 
 bool IsNetworkOutage(FailureReason reason) {
-    return reason == FailureReason::NetworkUnreachable || reason == FailureReason::ProxyNotResolved ||
-           reason == FailureReason::ProxyRefused || reason == FailureReason::ProxyUnreachable;
+    return reason == FailureReason::NetworkUnreachable ||
+           reason == FailureReason::ProxyNotResolved || reason == FailureReason::ProxyRefused ||
+           reason == FailureReason::ProxyUnreachable;
 }
 
 bool IsOutage(FailureReason reason, bool bSiteMode) {
@@ -136,8 +139,10 @@ bool IsOutage(FailureReason reason, bool bSiteMode) {
 }
 
 int64_t FailureParam(int slot, const CPageFailure& failure) {
-    const int status = failure.m_nStatus < 0 || failure.m_nStatus > kMaxStatus ? 0 : failure.m_nStatus;
-    return int64_t{status} * 65536 + int64_t{slot & 0xFF} * 256 + static_cast<int>(failure.m_reason);
+    const int status =
+        failure.m_nStatus < 0 || failure.m_nStatus > kMaxStatus ? 0 : failure.m_nStatus;
+    return int64_t{status} * 65536 + int64_t{slot & 0xFF} * 256 +
+           static_cast<int>(failure.m_reason);
 }
 
 int SlotOfFailureParam(int64_t wParam) {
@@ -169,4 +174,3 @@ std::vector<std::pair<CPageFailure, int>> CFailureTally::ByCount() const {
                      [](const auto& a, const auto& b) { return a.second > b.second; });
     return counts;
 }
-

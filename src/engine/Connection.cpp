@@ -67,8 +67,8 @@ CPageFailure CQuobrixDoc::LookupFailure() {
         return {FailureReason::NotResolved, 0};
     }
     // "http://https://host/" gives the site "https:": another scheme.
-    const bool bScheme = !site.empty() && site.back() == ':' &&
-                         site.find_first_of("/.@") == std::string::npos;
+    const bool bScheme =
+        !site.empty() && site.back() == ':' && site.find_first_of("/.@") == std::string::npos;
     return {bScheme ? FailureReason::NotHttp : FailureReason::BadAddress, 0};
 }
 

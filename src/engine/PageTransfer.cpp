@@ -109,7 +109,8 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
         return Fail(FailureReason::ProxyAuth);
     }
     if (status != 200) {
-        return Fail(FailureReason::HttpStatus, status);  // redirects included: they are not followed
+        return Fail(FailureReason::HttpStatus,
+                    status);  // redirects included: they are not followed
     }
 
     m_strHeaderLower = ToLowerAscii(header);

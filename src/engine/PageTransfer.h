@@ -59,5 +59,5 @@ private:
     uint64_t m_nBodyBytes = 0;
     int m_fd = -1;                  // the stored file
     std::string m_strStoredPath;
-    CPageFailure m_failure;         // why it failed, when it did
+    CPageFailure m_failure;  // why it failed, when it did
 };

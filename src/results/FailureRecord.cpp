@@ -38,7 +38,8 @@ std::optional<CFailureEntry> ParseFailureRecordLine(std::string_view line) {
     if (second == std::string_view::npos || !IsTime(line.substr(0, first))) {
         return std::nullopt;
     }
-    const std::optional<CPageFailure> failure = ParseFailureToken(line.substr(first + 1, second - first - 1));
+    const std::optional<CPageFailure> failure =
+        ParseFailureToken(line.substr(first + 1, second - first - 1));
     const std::string_view url = line.substr(second + 1);
     if (!failure || url.empty()) {
         return std::nullopt;
@@ -49,8 +50,10 @@ std::optional<CFailureEntry> ParseFailureRecordLine(std::string_view line) {
 std::vector<CFailureEntry> ParseFailureRecord(std::string_view bytes) {
     std::vector<CFailureEntry> entries;
     size_t start = 0;
-    for (size_t end = bytes.find('\n'); end != std::string_view::npos; end = bytes.find('\n', start)) {
-        if (std::optional<CFailureEntry> entry = ParseFailureRecordLine(bytes.substr(start, end - start))) {
+    for (size_t end = bytes.find('\n'); end != std::string_view::npos;
+         end = bytes.find('\n', start)) {
+        if (std::optional<CFailureEntry> entry =
+                ParseFailureRecordLine(bytes.substr(start, end - start))) {
             entries.push_back(std::move(*entry));
         }
         start = end + 1;

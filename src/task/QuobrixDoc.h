@@ -13,8 +13,8 @@
 
 #include "common/AppOptions.h"
 #include "common/AtomicValue.h"
-#include "common/NotifyTarget.h"
 #include "common/ListIndex.h"
+#include "common/NotifyTarget.h"
 #include "common/PageFailure.h"
 #include "common/SendAll.h"
 #include "common/ThreadHandle.h"

@@ -187,6 +187,6 @@ private:
     CAutoSave m_autoSave;
     bool m_bAddressTyped = false;  // Enter in the address bar, until the page has loaded
     bool m_bShowFloatingBar = false;  // the restored floating thread bar waits for the first show
-    bool m_bRunSeen = false;  // a run started since the last summary
-    QString m_strOutage;      // why the run paused, when an outage paused it
+    bool m_bRunSeen = false;          // a run started since the last summary
+    QString m_strOutage;              // why the run paused, when an outage paused it
 };

@@ -46,15 +46,16 @@ void CMainFrame::NoteRunStarted() {
 void CMainFrame::ShowRunSummary() {
     m_bRunSeen = false;
     const QString summary = QString::fromStdString(m_doc.FailureSummary());
-    m_pStatusPanes->SetText(PANE_PROMPT,
-                            m_strOutage.isEmpty() ? summary : m_strOutage + QStringLiteral("  ") + summary);
+    m_pStatusPanes->SetText(PANE_PROMPT, m_strOutage.isEmpty()
+                                             ? summary
+                                             : m_strOutage + QStringLiteral("  ") + summary);
 }
 
 void CMainFrame::OnPageFailed(const QString& url, const QString& reason) {
     if (m_bRunSeen && m_doc.IsRunning()) {
-        m_pStatusPanes->SetText(PANE_PROMPT, QString::fromStdString(FormatString(
-                                                 IDS_NOT_RETRIEVED_LINE,
-                                                 {url.toStdString(), reason.toStdString()})));
+        m_pStatusPanes->SetText(
+            PANE_PROMPT, QString::fromStdString(FormatString(
+                             IDS_NOT_RETRIEVED_LINE, {url.toStdString(), reason.toStdString()})));
     }
 }
 

@@ -71,13 +71,35 @@ TEST_F(CliFailures, TheExitStatusTellsHowTheRunEnded) {
         std::string says;  // on standard output, or on standard error with --quiet
     };
     const Case cases[] = {
-        {"finished", m_server.HostPort() + "/alone.html", {}, {}, 0, "No page failed\nTask Finished"},
-        {"finished without a page", refused, {}, {}, 5, "No page was retrieved: 1 connection refused"},
-        {"the same, quiet", refused, {}, {"--quiet"}, 5,
+        {"finished",
+         m_server.HostPort() + "/alone.html",
+         {},
+         {},
+         0,
+         "No page failed\nTask Finished"},
+        {"finished without a page",
+         refused,
+         {},
+         {},
+         5,
+         "No page was retrieved: 1 connection refused"},
+        {"the same, quiet",
+         refused,
+         {},
+         {"--quiet"},
+         5,
          "quobrix-cli: No page was retrieved: 1 connection refused\n"},
-        {"paused by the time limit", m_server.HostPort() + "/silent.html", {}, {"--max-seconds", "1"},
-         4, "Task Paused"},
-        {"paused after its site", m_server.HostPort() + "/", {"--pause-after-site", "1"}, {}, 4,
+        {"paused by the time limit",
+         m_server.HostPort() + "/silent.html",
+         {},
+         {"--max-seconds", "1"},
+         4,
+         "Task Paused"},
+        {"paused after its site",
+         m_server.HostPort() + "/",
+         {"--pause-after-site", "1"},
+         {},
+         4,
          "Task Paused"},
     };
     for (const Case& test : cases) {
@@ -94,7 +116,8 @@ TEST_F(CliFailures, TheExitStatusTellsHowTheRunEnded) {
         const CliResult ran = Run(run);
         EXPECT_EQ(ran.status, test.status) << ran.out << ran.err;
         const bool quiet = !test.runOptions.empty() && test.runOptions[0] == "--quiet";
-        EXPECT_NE((quiet ? ran.err : ran.out).find(test.says), std::string::npos) << ran.out << ran.err;
+        EXPECT_NE((quiet ? ran.err : ran.out).find(test.says), std::string::npos)
+            << ran.out << ran.err;
     }
 }
 
@@ -118,7 +141,8 @@ TEST_F(CliFailures, AClosedOutputPausesAndSavesTheRun) {
         RunCli({"run", file, "--verbose"}, m_config.Path(), {}, 60s, "2 links requested");
     EXPECT_EQ(closed.signal, 0) << "ended by signal " << closed.signal;
     EXPECT_EQ(closed.status, 4) << closed.out << closed.err;
-    EXPECT_NE(closed.err.find("the output was closed; the task is Paused and saved"), std::string::npos)
+    EXPECT_NE(closed.err.find("the output was closed; the task is Paused and saved"),
+              std::string::npos)
         << closed.err;
     const QJsonObject task = Show(file);
     EXPECT_EQ(task.value("m_nState").toInt(), 62468);
@@ -133,7 +157,8 @@ TEST_F(CliFailures, AClosedOutputPausesAndSavesTheRun) {
     for (int at = task.value("m_nNextUrl").toInt(); at < urls.size(); ++at) {
         unfinished.insert(urls[at].toString().toStdString());
     }
-    EXPECT_TRUE(unfinished.count(m_server.Url("/c.html"))) << "the silent page was still being fetched";
+    EXPECT_TRUE(unfinished.count(m_server.Url("/c.html")))
+        << "the silent page was still being fetched";
 
     const size_t before = m_server.RequestCount();
     m_server.Route("/b.html", FixtureServer::Ok("<html>b</html>"));

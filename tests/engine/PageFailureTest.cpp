@@ -67,7 +67,8 @@ TEST_F(PageFailureTest, EachReasonIsToldAndRecorded) {
     silent.silent = true;
     site.Route("/silent.html", silent);
     site.Route("/endless.html", Raw("HTTP/1.0 200 OK\r\n" + std::string(70 * 1024, 'x')));
-    proxy.Route(site.Url("/asks.html"), FixtureServer::Status(407, "Proxy Authentication Required"));
+    proxy.Route(site.Url("/asks.html"),
+                FixtureServer::Status(407, "Proxy Authentication Required"));
 
     struct Case {
         const char* name;
@@ -77,46 +78,72 @@ TEST_F(PageFailureTest, EachReasonIsToldAndRecorded) {
     };
     const std::string siteHost = site.HostPort();
     const Case cases[] = {
-        {"refused", {FailureReason::Refused, 0}, "http://" + closedHost + "/",
+        {"refused",
+         {FailureReason::Refused, 0},
+         "http://" + closedHost + "/",
          [&] { SiteAt(closedHost + "/"); }},
-        {"not resolved", {FailureReason::NotResolved, 0}, "http://shop.invalid/",
+        {"not resolved",
+         {FailureReason::NotResolved, 0},
+         "http://shop.invalid/",
          [&] { SiteAt("shop.invalid/"); }},
-        {"another scheme", {FailureReason::NotHttp, 0}, "http://https://" + closedHost + "/",
+        {"another scheme",
+         {FailureReason::NotHttp, 0},
+         "http://https://" + closedHost + "/",
          [&] { SiteAt("https://" + closedHost + "/"); }},
-        {"404", {FailureReason::HttpStatus, 404}, site.Url("/gone.html"),
+        {"404",
+         {FailureReason::HttpStatus, 404},
+         site.Url("/gone.html"),
          [&] { SiteAt(siteHost + "/gone.html"); }},
-        {"500", {FailureReason::HttpStatus, 500}, site.Url("/broken.html"),
+        {"500",
+         {FailureReason::HttpStatus, 500},
+         site.Url("/broken.html"),
          [&] { SiteAt(siteHost + "/broken.html"); }},
-        {"size limit", {FailureReason::TooLarge, 0}, site.Url("/big.html"),
+        {"size limit",
+         {FailureReason::TooLarge, 0},
+         site.Url("/big.html"),
          [&] {
              SiteAt(siteHost + "/big.html");
              doc().m_nTextMaxK = 1;
          }},
-        {"type filter", {FailureReason::Filtered, 0}, site.Url("/pic.png"),
+        {"type filter",
+         {FailureReason::Filtered, 0},
+         site.Url("/pic.png"),
          [&] {
              SiteAt(siteHost + "/pic.png");
              doc().m_bFilterImage = false;
          }},
-        {"reset", {FailureReason::Reset, 0}, site.Url("/reset.html"),
+        {"reset",
+         {FailureReason::Reset, 0},
+         site.Url("/reset.html"),
          [&] { SiteAt(siteHost + "/reset.html"); }},
-        {"timed out", {FailureReason::TimedOut, 0}, site.Url("/silent.html"),
+        {"timed out",
+         {FailureReason::TimedOut, 0},
+         site.Url("/silent.html"),
          [&] {
              SiteAt(siteHost + "/silent.html");
              doc().m_nTimeout = 300;
          }},
-        {"header without end", {FailureReason::BadResponse, 0}, site.Url("/endless.html"),
+        {"header without end",
+         {FailureReason::BadResponse, 0},
+         site.Url("/endless.html"),
          [&] { SiteAt(siteHost + "/endless.html"); }},
-        {"proxy down", {FailureReason::ProxyRefused, 0}, site.Url("/x.html"),
+        {"proxy down",
+         {FailureReason::ProxyRefused, 0},
+         site.Url("/x.html"),
          [&] {
              SiteAt(siteHost + "/x.html");
              UseProxy("127.0.0.1", closed);
          }},
-        {"proxy not resolved", {FailureReason::ProxyNotResolved, 0}, site.Url("/x.html"),
+        {"proxy not resolved",
+         {FailureReason::ProxyNotResolved, 0},
+         site.Url("/x.html"),
          [&] {
              SiteAt(siteHost + "/x.html");
              UseProxy("proxy.invalid", 8080);
          }},
-        {"proxy 407", {FailureReason::ProxyAuth, 0}, site.Url("/asks.html"),
+        {"proxy 407",
+         {FailureReason::ProxyAuth, 0},
+         site.Url("/asks.html"),
          [&] {
              SiteAt(siteHost + "/asks.html");
              UseProxy(proxy.Address(), proxy.Port());
@@ -204,7 +231,8 @@ TEST_F(PageFailureTest, ASiteThatDoesNotResolvePausesWithItsUrlsKept) {
     SiteAt("shop.invalid/");
     doc().m_nMaxThreads = 1;
     const std::vector<std::string> urls = {"http://shop.invalid/", "http://shop.invalid/a.html",
-                                           "http://shop.invalid/b.html", "http://shop.invalid/c.html"};
+                                           "http://shop.invalid/b.html",
+                                           "http://shop.invalid/c.html"};
     doc().m_arrSites = {"shop.invalid"};
     doc().m_nNextSite = 1;
     PausedWith(urls, 2, {{0, urls[1]}});

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "ModalDialog.h"
+#include "ScriptedPrompts.h"
 #include "app/QuobrixApp.h"
 #include "common/Messages.h"
 #include "common/StringTable.h"
@@ -26,7 +27,6 @@
 #include "ui/QuobrixView.h"
 #include "ui/ThreadList.h"
 #include "ui/controls/AddressBox.h"
-#include "ScriptedPrompts.h"
 
 namespace {
 // Sends from another thread, as a worker does; the window shows it soon after.
@@ -383,10 +383,9 @@ void CMainFrameTest::PromptPaneNamesFailuresAndSumsUpTheRun() {
     doc.m_strCurrentSite = server.HostPort();
     m_pFrame->OnTaskRun();
     // While it runs: the newest page not retrieved; paused: the summary.
-    QTRY_COMPARE_WITH_TIMEOUT(m_pFrame->PaneText(CMainFrame::PANE_PROMPT),
-                              "Not retrieved: " + QString::fromStdString(server.Url("/a.html")) +
-                                  " (HTTP 404)",
-                              20000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        m_pFrame->PaneText(CMainFrame::PANE_PROMPT),
+        "Not retrieved: " + QString::fromStdString(server.Url("/a.html")) + " (HTTP 404)", 20000);
     m_pFrame->OnTaskPause();
     QTRY_COMPARE_WITH_TIMEOUT(m_pFrame->PaneText(CMainFrame::PANE_PROMPT),
                               QStringLiteral("1 page not retrieved: 1 HTTP 404"), 20000);

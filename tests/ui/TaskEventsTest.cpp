@@ -91,8 +91,9 @@ void CTaskEventsTest::EachKindArrivesAsItsSignal_data() {
     QTest::newRow("outage") << WM_OUTAGE_PAUSED << FailureParam(0, {FailureReason::NotResolved, 0})
                             << NotifyParam(std::string("shop.invalid"))
                             << QByteArray(SIGNAL(OutagePaused(QString)))
-                            << QVariantList{"Paused: not resolved (shop.invalid), 3 times in a row; "
-                                            "the pages stay queued for the next run"};
+                            << QVariantList{
+                                   "Paused: not resolved (shop.invalid), 3 times in a row; "
+                                   "the pages stay queued for the next run"};
 }
 
 void CTaskEventsTest::EachKindArrivesAsItsSignal() {
