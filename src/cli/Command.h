@@ -13,6 +13,8 @@ constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILED = 1;    // the work itself failed (a save, a run)
 constexpr int EXIT_BAD_INPUT = 2;  // bad arguments, or a task file that cannot be read
 constexpr int EXIT_FILE_ERROR = 3;  // a run paused because a file could not be written
+constexpr int EXIT_PAUSED = 4;      // a run paused: interrupted, timed, after a site, an outage
+constexpr int EXIT_NOTHING_RETRIEVED = 5;  // a run finished, but not one page was retrieved
 
 // A failure to report on one line and end with the given status.
 class CCliError : public std::runtime_error {

@@ -11,7 +11,9 @@
 #include <optional>
 
 #include "common/Messages.h"
+#include "common/PageFailure.h"
 #include "common/StringTable.h"
+#include "results/FailureRecord.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
@@ -95,10 +97,16 @@ int64_t CConsoleFrontEnd::Send(unsigned message, int64_t wParam, const NotifyPar
         case WM_TASK_STATE: {
             std::lock_guard lock(m_lock);
             if (m_verbosity != Verbosity::Quiet) {
-                std::cout << "State: " << Text(lParam) << std::endl;
+                PrintLocked("State: " + Text(lParam));
             }
             return 0;
         }
+        case WM_PAGE_FAILED:
+            OnPageFailed(wParam, Text(lParam));
+            return 0;
+        case WM_OUTAGE_PAUSED:
+            OnOutagePaused(wParam, Text(lParam));
+            return 0;
         case WM_LINKS_QUEUED:
         case WM_LINKS_REQUESTED:
         case WM_SITES_LEFT:
@@ -136,7 +144,44 @@ void CConsoleFrontEnd::OnThreadStatus(int slot, int phase, const std::string& te
         return;
     }
     m_lastThreadLine[slot] = now;
-    std::cout << "[" << (slot + 1 < 10 ? " " : "") << slot + 1 << "] " << text << std::endl;
+    PrintLocked(std::string("[") + (slot + 1 < 10 ? " " : "") + std::to_string(slot + 1) + "] " +
+                text);
+}
+
+void CConsoleFrontEnd::OnPageFailed(int64_t wParam, const std::string& url) {
+    std::lock_guard lock(m_lock);
+    if (m_verbosity != Verbosity::Verbose) {
+        return;  // the run's summary counts them
+    }
+    const int slot = SlotOfFailureParam(wParam);
+    PrintLocked(std::string("[") + (slot + 1 < 10 ? " " : "") + std::to_string(slot + 1) + "] " +
+                FormatString(IDS_NOT_RETRIEVED_LINE, {url, FailureText(FailureOfParam(wParam))}));
+}
+
+void CConsoleFrontEnd::OnOutagePaused(int64_t wParam, const std::string& where) {
+    std::lock_guard lock(m_lock);
+    m_bOutagePause = true;
+    std::cerr << "quobrix-cli: " << FormatOutagePause(FailureOfParam(wParam), where) << std::endl;
+}
+
+void CConsoleFrontEnd::PrintLocked(const std::string& line) {
+    if (m_bOutputClosed) {
+        return;
+    }
+    std::cout << line << std::endl;
+    if (!std::cout) {
+        m_bOutputClosed = true;
+    }
+}
+
+bool CConsoleFrontEnd::OutputClosed() const {
+    std::lock_guard lock(m_lock);
+    return m_bOutputClosed;
+}
+
+bool CConsoleFrontEnd::PausedForOutage() const {
+    std::lock_guard lock(m_lock);
+    return m_bOutagePause;
 }
 
 void CConsoleFrontEnd::OnCounter(unsigned message, int64_t value) {
@@ -168,7 +213,7 @@ void CConsoleFrontEnd::PrintCountersLocked() {
     m_strLastCounters = line;
     m_lastCounterLine = Clock::now();
     if (m_verbosity != Verbosity::Quiet) {
-        std::cout << line << std::endl;
+        PrintLocked(line);
     }
 }
 

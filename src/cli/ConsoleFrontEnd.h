@@ -35,6 +35,11 @@ public:
     // The first file error of the run: its code and path (0 when none).
     int FileError() const;
     std::string FileErrorPath() const;
+    // Standard output could not be written (a pipe whose reader went away):
+    // nothing more is printed there.
+    bool OutputClosed() const;
+    // The task paused for an outage.
+    bool PausedForOutage() const;
 
 private:
     void OnThreadStatus(int slot, int phase, const std::string& text);
@@ -42,7 +47,11 @@ private:
     int64_t OnAuthorize(const std::string& url);
     void Prompt(const std::string& text);
     void OnFileError(int error, const std::string& path);
+    void OnPageFailed(int64_t wParam, const std::string& url);
+    void OnOutagePaused(int64_t wParam, const std::string& where);
     void PrintCountersLocked();
+    // One line on standard output; notes when it could not be written.
+    void PrintLocked(const std::string& line);
 
     CQuobrixDoc& m_doc;
     const Verbosity m_verbosity;
@@ -56,4 +65,6 @@ private:
     SlotArray<std::chrono::steady_clock::time_point> m_lastThreadLine{};
     int m_nFileError = 0;
     std::string m_strFileErrorPath;
+    bool m_bOutputClosed = false;
+    bool m_bOutagePause = false;
 };

@@ -23,6 +23,7 @@ CInterruptGuard::CInterruptGuard() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &g_oldInt);
     sigaction(SIGTERM, &action, &g_oldTerm);
+    signal(SIGPIPE, SIG_IGN);
 }
 
 CInterruptGuard::~CInterruptGuard() {

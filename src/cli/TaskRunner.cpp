@@ -12,6 +12,24 @@
 #include "common/StringTable.h"
 #include "task/QuobrixDoc.h"
 
+namespace {
+// Finished (0), finished without one page retrieved (5), paused (4), or
+// paused by a file that could not be written (3).
+int RunStatus(CQuobrixDoc& doc, const CConsoleFrontEnd& console) {
+    if (console.FileError() != 0) {
+        return EXIT_FILE_ERROR;
+    }
+    if (doc.m_nState == IDS_STATE_PAUSED) {
+        return EXIT_PAUSED;
+    }
+    const int requested = doc.LinksRequested();
+    if (doc.m_nState == IDS_STATE_FINISHED && requested > 0 && doc.FailureCount() >= requested) {
+        return EXIT_NOTHING_RETRIEVED;
+    }
+    return EXIT_OK;
+}
+}  // namespace
+
 int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
     // With a server running, the program keeps serving after the crawl,
     // until a signal; a signal during the crawl pauses it and ends.
@@ -28,7 +46,9 @@ int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         const bool overTime = options.m_nMaxSeconds > 0 &&
                               Clock::now() - started >= std::chrono::seconds(options.m_nMaxSeconds);
-        if (CInterruptGuard::Interrupted() || overTime) {
+        // A closed output (the reader of a pipe went away) pauses the run
+        // as Ctrl+C does, so the crawl is saved and resumes.
+        if (CInterruptGuard::Interrupted() || overTime || console.OutputClosed()) {
             // Asked again while it runs: a skip that goes on to the next
             // site is paused there too. It never resumes a paused task.
             doc.PauseWorkers();
@@ -55,13 +75,25 @@ int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
         // stop is what the status tells.
         return console.FileError() != 0 ? EXIT_FILE_ERROR : EXIT_FAILED;
     }
-    if (options.m_verbosity != CConsoleFrontEnd::Verbosity::Quiet || console.FileError() != 0) {
+    const int status = RunStatus(doc, console);
+    const std::string summary = doc.FailureSummary();
+    if (console.OutputClosed()) {
+        std::cerr << "quobrix-cli: the output was closed; the task is " << LoadString(doc.m_nState)
+                  << " and saved to " << doc.GetPathName() << std::endl;
+    } else if (options.m_verbosity != CConsoleFrontEnd::Verbosity::Quiet ||
+               console.FileError() != 0) {
+        std::cout << summary << std::endl;
         std::cout << "Task " << LoadString(doc.m_nState) << ": " << doc.LinksRequested()
                   << " links requested; saved to " << doc.GetPathName() << "; results in "
                   << doc.m_strTaskDir << std::endl;
     }
-    if (options.m_bServeAfter && !CInterruptGuard::Interrupted() && console.FileError() == 0) {
+    if (status == EXIT_NOTHING_RETRIEVED &&
+        options.m_verbosity == CConsoleFrontEnd::Verbosity::Quiet) {
+        std::cerr << "quobrix-cli: " << summary << std::endl;  // quiet, but this is a failure
+    }
+    if (options.m_bServeAfter && !CInterruptGuard::Interrupted() && console.FileError() == 0 &&
+        !console.OutputClosed()) {
         CInterruptGuard::WaitForInterrupt();
     }
-    return console.FileError() != 0 ? EXIT_FILE_ERROR : EXIT_OK;
+    return status;
 }

@@ -15,5 +15,7 @@ struct CRunOptions {
 // Starts or resumes an opened task and runs it until it is finished or
 // paused; SIGINT, SIGTERM or the time limit pause it. Auto-saves as the
 // desktop's timer does, saves at the end, and returns the exit status:
-// 0, or 3 after a file error.
+// EXIT_OK finished, EXIT_NOTHING_RETRIEVED finished with every page failed,
+// EXIT_PAUSED paused, EXIT_FILE_ERROR paused by a file error. A closed
+// standard output pauses the run as SIGINT does.
 int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options);

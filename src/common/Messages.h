@@ -13,6 +13,12 @@ constexpr unsigned WM_SITES_LEFT = WM_USER + 48;       // 1072: lParam sites lef
 constexpr unsigned WM_AUTHORIZE = WM_USER + 56;        // 1080: lParam URL; result 1 when credentials given
 constexpr unsigned WM_FILE_ERROR = WM_USER + 57;       // 1081: wParam errno, lParam file path
 constexpr unsigned WM_NAVIGATE_VIEW = WM_USER + 58;    // 1082: lParam address to show
+// 1083, posted: a page was not retrieved. wParam FailureParam (common/PageFailure.h),
+// lParam its URL
+constexpr unsigned WM_PAGE_FAILED = WM_USER + 59;
+// 1084: the task paused for an outage. wParam FailureParam of the last try, lParam the
+// site or proxy that could not be reached
+constexpr unsigned WM_OUTAGE_PAUSED = WM_USER + 60;
 
 // What a worker is doing; the low byte of WM_THREAD_STATUS's wParam, and the
 // thread list's icon index.

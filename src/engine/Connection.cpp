@@ -57,6 +57,21 @@ bool CQuobrixDoc::LookUpServer(sockaddr_in& address) {
     return true;
 }
 
+// Why the lookup of the proxy or the current site failed.
+CPageFailure CQuobrixDoc::LookupFailure() {
+    if (GetAppOptions().m_bUseProxy) {
+        return {FailureReason::ProxyNotResolved, 0};
+    }
+    const std::string site = GetCurrentSite();
+    if (ParseHostText(site)) {
+        return {FailureReason::NotResolved, 0};
+    }
+    // "http://https://host/" gives the site "https:": another scheme.
+    const bool bScheme =
+        !site.empty() && site.back() == ':' && site.find_first_of("/.@") == std::string::npos;
+    return {bScheme ? FailureReason::NotHttp : FailureReason::BadAddress, 0};
+}
+
 bool CQuobrixDoc::ResolveServer() {
     // One lookup at a time, so the first slot's answer serves the others;
     // m_csResolve, which the GUI thread takes, is held only to read and to
@@ -96,9 +111,10 @@ int CQuobrixDoc::ConnectSlot(int slot) {
     if (!resolved) {
         NotifySitesLeft();
         if (!ResolveServer()) {
-            return -1;
+            return FailPage(slot, LookupFailure());
         }
     }
+    const bool bProxy = GetAppOptions().m_bUseProxy;
 
     for (int retry = 0;; ++retry) {
         sockaddr_in address;
@@ -108,15 +124,16 @@ int CQuobrixDoc::ConnectSlot(int slot) {
         }
         CloseSlotSocket(slot);
         if (!OpenSlotSocket(slot)) {
-            return -1;
+            return FailPage(slot, FailureOfError(errno, true, bProxy));
         }
         if (ConnectSlotSocket(slot, address, TimeoutMs()) == 0) {
             return 1;
         }
         // Only a connection that timed out is tried again.
-        if (errno != ETIMEDOUT || retry >= Retries() || m_bStop) {
+        const int error = errno;
+        if (error != ETIMEDOUT || retry >= Retries() || m_bStop) {
             CloseSlotSocket(slot);
-            return -1;
+            return FailPage(slot, FailureOfError(error, true, bProxy));
         }
     }
 }
@@ -136,8 +153,11 @@ int CQuobrixDoc::SendRequest(int slot, const std::string& url) {
         context.m_strAuthHost = m_strAuthHost;
     }
     const std::string request = BuildRequest(url, context);
-    if (request.empty() || !SendSlot(slot, request, TimeoutMs())) {
-        return -1;
+    if (request.empty()) {
+        return FailPage(slot, {FailureReason::BadAddress, 0});
+    }
+    if (!SendSlot(slot, request, TimeoutMs())) {
+        return FailPage(slot, FailureOfError(errno, false, options.m_bUseProxy));
     }
     return 1;
 }

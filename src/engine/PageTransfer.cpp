@@ -38,7 +38,8 @@ int CPageTransfer::Run() {
     while (step == Step::More) {
         const ssize_t count = m_doc.ReceiveSlot(m_nSlot, block, sizeof block, m_doc.TimeoutMs());
         if (count < 0) {
-            step = Step::Failed;  // an error, a time-out, or an abort
+            m_failure = FailureOfError(errno, false, false);  // an error, a time-out, or an abort
+            step = Step::Failed;
             break;
         }
         m_nTotal += static_cast<uint64_t>(count);
@@ -53,7 +54,7 @@ int CPageTransfer::Run() {
     const int length = static_cast<int>(m_strText.size());
     Publish();
     if (step == Step::Failed) {
-        return -1;
+        return m_doc.FailPage(m_nSlot, m_failure.Failed() ? m_failure : m_doc.m_failure[m_nSlot]);
     }
     m_doc.m_nReceived[m_nSlot] += static_cast<int>(m_nTotal);
     m_doc.m_nPageLength[m_nSlot] = length;
@@ -91,7 +92,7 @@ CPageTransfer::Step CPageTransfer::GatherHeader(const char* data, size_t count) 
         ReportProgress();
         return Step::Done;
     }
-    return m_nPendingBytes > kMaxHeader ? Step::Failed : Step::More;
+    return m_nPendingBytes > kMaxHeader ? Fail(FailureReason::BadResponse) : Step::More;
 }
 
 CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
@@ -104,8 +105,12 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
     if (status == 401) {
         return Step::Unauthorized;
     }
+    if (status == 407 && m_doc.GetAppOptions().m_bUseProxy) {
+        return Fail(FailureReason::ProxyAuth);
+    }
     if (status != 200) {
-        return Step::Failed;  // redirects included: they are not followed
+        return Fail(FailureReason::HttpStatus,
+                    status);  // redirects included: they are not followed
     }
 
     m_strHeaderLower = ToLowerAscii(header);
@@ -127,7 +132,7 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
         }
         limitK = m_doc.LimitK(limitK);
         if (RejectedByFilter(filterOn, limitK, m_nAnnounced.value_or(0))) {
-            return Step::Failed;
+            return Fail(filterOn ? FailureReason::TooLarge : FailureReason::Filtered);
         }
         // The limit also holds for the bytes that actually come, announced or not.
         if (limitK > 0) {
@@ -137,7 +142,7 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
     }
 
     if (!StoreFile(header)) {
-        return Step::Failed;
+        return Fail(FailureReason::Aborted);  // the disk is full: the task pauses
     }
     m_bHeaderDone = true;
     if (m_nAnnounced) {
@@ -171,12 +176,12 @@ CPageTransfer::Step CPageTransfer::OnBody(const char* data, size_t count) {
     }
     AppendText(data, count);
     if (!WriteStored(data, count)) {
-        return Step::Failed;
+        return Fail(FailureReason::Aborted);  // the disk is full: the task pauses
     }
     m_nBodyBytes += count;
     if (m_nLimitBytes > 0 && m_nBodyBytes > m_nLimitBytes) {
         RemoveStoredFile();  // grew past its class's limit: refused like an oversize file
-        return Step::Failed;
+        return Fail(FailureReason::TooLarge);
     }
     ReportProgress();
     return count == 0 || BodyComplete() ? Step::Done : Step::More;
@@ -303,14 +308,21 @@ bool CPageTransfer::RetryWithCredentials() {
         retry = m_doc.RequestAuthorization(m_nSlot);
     }
     if (!retry || m_doc.m_bStop) {
+        Fail(FailureReason::HttpStatus, 401);
         return false;
     }
     if (m_doc.ConnectSlot(m_nSlot) < 0 || m_doc.SendRequest(m_nSlot, m_strUrl) < 0) {
         m_doc.CloseSlotSocket(m_nSlot);
+        m_failure = m_doc.m_failure[m_nSlot];
         return false;
     }
     Reset();
     return true;
+}
+
+CPageTransfer::Step CPageTransfer::Fail(FailureReason reason, int status) {
+    m_failure = {reason, status};
+    return Step::Failed;
 }
 
 void CPageTransfer::Reset() {
@@ -322,6 +334,7 @@ void CPageTransfer::Reset() {
     m_nAnnounced.reset();
     m_nLimitBytes = 0;
     m_nBodyBytes = 0;
+    m_failure = {};
 }
 
 // The page text moves into the slot: a page is never held twice.

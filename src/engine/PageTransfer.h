@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/PageFailure.h"
+
 class CQuobrixDoc;
 
 // One retrieval of one URL by one slot: reads the response in blocks of at
@@ -38,6 +40,8 @@ private:
     bool BodyComplete() const;
     void Publish();
     void Reset();
+    // The step that ends the transfer for this reason.
+    Step Fail(FailureReason reason, int status = 0);
 
     CQuobrixDoc& m_doc;
     const int m_nSlot;
@@ -55,4 +59,5 @@ private:
     uint64_t m_nBodyBytes = 0;
     int m_fd = -1;                  // the stored file
     std::string m_strStoredPath;
+    CPageFailure m_failure;  // why it failed, when it did
 };

@@ -43,8 +43,9 @@ void CQuobrixDoc::ClearSlotPageTexts(int slot) {
 
 int CQuobrixDoc::RetrievePage(int slot) {
     const std::string url = GetSlotUrl(slot);
+    m_failure[slot] = {};
     if (!BeginFetch(slot)) {
-        return -1;  // stopped before it began
+        return FailPage(slot, {FailureReason::Aborted, 0});  // stopped before it began
     }
     m_bNotHtml[slot] = false;
     if (ConnectSlot(slot) < 0 || SendRequest(slot, url) < 0) {

@@ -169,6 +169,7 @@ void CQuobrixDoc::PrepareRunLocked() {
         active = false;
     }
     m_nSlotsUsed = 0;
+    m_nOutageRun = 0;
     CloseResultFileLocked();
 
     const bool fresh = m_nState != IDS_STATE_PAUSED;
@@ -181,6 +182,7 @@ void CQuobrixDoc::PrepareRunLocked() {
             m_nReceived[slot] = 0;
             m_bMatched[slot] = false;
         }
+        ClearFailureRecordLocked();
         const std::string firstUrl = TakeFirstSite();
         {
             std::lock_guard urlLock(m_csUrls);
@@ -311,6 +313,7 @@ void CQuobrixDoc::StartNextSiteLocked() {
         m_bStop = false;
         return;
     }
+    m_nOutageRun = 0;
     ClearAddress();
     {
         std::scoped_lock lock(m_csUrls, m_csSites);

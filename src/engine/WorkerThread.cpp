@@ -59,7 +59,9 @@ void CQuobrixDoc::WorkerThreadProc(int slot) {
         if (!GetSlotUrl(slot).empty()) {
             AtRunStep(RunStep::Fetch, slot);
             bool bListed = false;
-            if (RetrievePage(slot) != -1) {
+            const bool bFailed = RetrievePage(slot) == -1;
+            if (!bFailed) {
+                EndOutageRun();
                 if (m_bStop) {
                     break;
                 }
@@ -92,9 +94,26 @@ void CQuobrixDoc::WorkerThreadProc(int slot) {
                 if (m_bStop) {
                     break;
                 }
-                std::lock_guard lock(m_csSlots);
-                m_strUrl[slot].clear();
-                ++m_nRequested[slot];
+                if (bFailed) {
+                    const OutageStep step = JudgeOutage(slot);
+                    if (step == OutageStep::TryAgain) {
+                        if (!WaitToTryAgain()) {
+                            break;
+                        }
+                        continue;  // the same URL, which kept its slot
+                    }
+                    if (step != OutageStep::Failed) {
+                        DeliverNotes();
+                        break;
+                    }
+                }
+                const std::string url = GetSlotUrl(slot);
+                if (!CompleteUrl(slot, bFailed)) {
+                    break;
+                }
+                if (bFailed && m_failure[slot].Failed()) {
+                    RecordFailure(slot, url, m_failure[slot]);
+                }
             }
             SetModifiedFlag();  // the file keeps what a page changed
             NotifyLinkCounts();
@@ -203,6 +222,7 @@ CQuobrixDoc::NextWork CQuobrixDoc::ChooseNextWork(int slot) {
     if (!TakeNextSite()) {
         return NextWork::Leave;
     }
+    m_nOutageRun = 0;  // the tries of one site say nothing of the next
     ClearAddress();
     {
         std::scoped_lock listLocks(m_csUrls, m_csSites);

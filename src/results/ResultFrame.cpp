@@ -65,14 +65,6 @@ std::string NextLink(int page) {
            "alt=\"Goes to the nex search result page\"></a>\r\n";
 }
 
-std::string HomeBanner() {
-    const std::string home(kVendorHomePage);
-    return "<a href=\"" + home +
-           "\" target=\"_blank\"><img src=\"banner1.gif\" width=\"200\" height=\"60\" "
-           "border=\"0\" alt=\"" +
-           home + "\"></a>\r\n";
-}
-
 // Sends the pieces in order, each whole; stops at the first failed send.
 int SendPieces(const SendFunction& send, const std::vector<std::string>& pieces) {
     for (const std::string& piece : pieces) {
@@ -83,6 +75,14 @@ int SendPieces(const SendFunction& send, const std::vector<std::string>& pieces)
     return 1;
 }
 }  // namespace
+
+std::string ResultHomeBanner() {
+    const std::string home(kVendorHomePage);
+    return "<a href=\"" + home +
+           "\" target=\"_blank\"><img src=\"banner1.gif\" width=\"200\" height=\"60\" "
+           "border=\"0\" alt=\"" +
+           home + "\"></a>\r\n";
+}
 
 int CQuobrixDoc::SendResultPageHead(const SendFunction& send, int page) {
     if (SendPieces(send, {DocumentStart(page)}) == 0 || SendResultNavigation(send, page, true) == 0) {
@@ -106,7 +106,7 @@ int CQuobrixDoc::SendResultNavigation(const SendFunction& send, int page, bool b
         pieces.push_back(NextLink(page));
     }
     if (bTop) {
-        pieces.insert(pieces.end(), {HomeBanner(), std::string(kRule), std::string(kBreak)});
+        pieces.insert(pieces.end(), {ResultHomeBanner(), std::string(kRule), std::string(kBreak)});
     }
     if (bBlock) {
         pieces.emplace_back(kBlockEnd);

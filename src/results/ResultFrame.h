@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // Pieces of a served result page that the local server sends itself, around
@@ -8,3 +9,7 @@
 inline constexpr std::string_view kResultTableReopen =
     "<table width=\"100%\" cellspacing=\"2\" cellpadding=\"0\">";
 inline constexpr std::string_view kResultTableEnd = "</table>";
+
+// The banner that links to the vendor's home page, at the top of the pages
+// the server frames.
+std::string ResultHomeBanner();

@@ -7,6 +7,7 @@
 #include "common/FileUtil.h"
 #include "common/StringTable.h"
 #include "common/Text.h"
+#include "results/FailurePage.h"
 #include "results/ResultFrame.h"
 #include "server/BadRequestPage.h"
 #include "server/BuiltInImages.h"
@@ -75,6 +76,10 @@ void CQuobrixDoc::ServeRequest(CConnection& connection, const std::string& reque
     }
 
     const std::string name = path->substr(1);
+    if (name == FAILURE_PAGE_NAME) {
+        ServeFailurePage(connection, port);
+        return;
+    }
     const CRequestTarget target = ClassifyName(name);
     if (target.m_kind == CRequestTarget::Kind::ResultPage) {
         const int file = OpenRegularFile(GetTaskDir() + target.m_strFileName);

@@ -97,6 +97,10 @@ bool CQuobrixDoc::SaveNewTask(std::string& strError) {
         return false;
     }
     CreateEmptyResultPage(GetResultPagePath());
+    // A task made over an older one's folder starts without its failures.
+    if (unlink(FailureRecordPath().c_str()) != 0) {
+        // It had none.
+    }
     NavigateToResults();
     PublishTask();  // Idle: prepared, never run
     return true;

@@ -13,8 +13,9 @@
 
 #include "common/AppOptions.h"
 #include "common/AtomicValue.h"
-#include "common/NotifyTarget.h"
 #include "common/ListIndex.h"
+#include "common/NotifyTarget.h"
+#include "common/PageFailure.h"
 #include "common/SendAll.h"
 #include "common/ThreadHandle.h"
 #include "task/Document.h"
@@ -54,7 +55,8 @@
 //   m_csOptions    m_options
 //   m_csSlotStatus[slot]  that slot's thread lines, held while one is sent,
 //                  so that they arrive in order across the slot's workers
-// The last five are leaves: nothing else is taken while one is held, and
+//   m_csFailures   the failure record's file and the tally of its reasons
+// The last six are leaves: nothing else is taken while one is held, and
 // nothing is sent but a thread line under m_csSlotStatus, which the thread
 // that receives them never takes.
 //
@@ -70,7 +72,7 @@
 //                              the 401 retry
 //   m_csLookup -> m_csResolve, m_csSites
 //                              a lookup reads the site and publishes its answer
-//   any of them -> the four leaves
+//   any of them -> the leaves
 // A save (Serialize) takes the shared locks all at once, then each slot's
 // text lock alone.
 //
@@ -222,6 +224,19 @@ public:
     std::string GetCurrentSite();         // a copy, under m_csSites
     int LinksQueued();
     int LinksRequested() const;
+
+    // --- Pages not retrieved (results/FailureLog.cpp). Any thread.
+
+    // The task folder's failure record (results/FailureRecord.h).
+    std::string FailureRecordPath();
+    // The summary of the task's failures since its fresh start ("No page
+    // failed", "2 pages not retrieved: 2 HTTP 404").
+    std::string FailureSummary();
+    int FailureCount();
+    // The tally from the record, for a task just opened or made.
+    void LoadFailureTally();
+    // The local server's page that lists them, framed like the result pages.
+    void ServeFailurePage(CConnection& connection, int port);
 
     // --- Site sources (engine/SiteSource.cpp)
 
@@ -395,6 +410,9 @@ public:
     SlotArray<AtomicValue<int>> m_sockSlot;   // -1 when none
     SlotArray<AtomicValue<int>> m_nSlotWorker;  // counts the slot's workers; written under m_csSlots
     SlotArray<AtomicValue<bool>> m_bSlotAborted;  // the fetch was aborted from outside
+    SlotArray<CPageFailure> m_failure;  // why the slot's last fetch failed; its own thread only
+    // Outage failures in a row (engine/Outage.cpp); written under m_csSlots.
+    AtomicValue<int> m_nOutageRun{0};
     int m_hResultFile = -1;
     bool m_bAppendResultPages = false;  // a resumed run never truncates a page; under m_csResults
     bool m_bRunShowedResults = false;   // this run has shown its result page; under m_csResults
@@ -425,6 +443,11 @@ public:
     std::mutex m_csCredential;
     std::mutex m_csOptions;
     SlotArray<std::mutex> m_csSlotStatus;
+    std::mutex m_csFailures;
+
+    // The wait before a page that found an outage is tried again
+    // (OUTAGE_TRIES, common/PageFailure.h).
+    static constexpr int kOutageRetryMs = 1000;
 
 protected:
     friend class CPageTransfer;
@@ -515,6 +538,31 @@ private:
     int m_nAddressGeneration = 0;           // counts ClearAddress; under m_csResolve
     std::atomic<int64_t> m_nCountsSentAt{0};  // steady milliseconds of the last throttled counts
     void ClearSlotPageTexts(int slot);
+
+    // Pages not retrieved (results/FailureLog.cpp, engine/Outage.cpp).
+    CFailureTally m_failureTally;        // under m_csFailures
+    bool m_bFailureTailChecked = false;  // a torn last line was cut off; under m_csFailures
+    // The failure of the slot's fetch: kept for the worker, -1 returned.
+    int FailPage(int slot, const CPageFailure& failure);
+    // The slot's URL is done: emptied and counted and, when its fetch
+    // failed, tallied, all under m_csSlots. False, with the URL kept, when a
+    // stop came first.
+    bool CompleteUrl(int slot, bool bFailed);
+    // Appends the failure to the record and tells the main frame. No lock held.
+    void RecordFailure(int slot, const std::string& url, const CPageFailure& failure);
+    // A fresh start: no failure of the run before. Caller holds m_csSlots.
+    void ClearFailureRecordLocked();
+    enum class OutageStep {
+        Failed,    // the page failed as any page does
+        TryAgain,  // the page keeps its slot and is tried again after a wait
+        Paused,    // the task paused for the outage; the page stays in its slot
+        Stopped,   // a stop came first
+    };
+    OutageStep JudgeOutage(int slot);
+    // A page that came through, or failed with an answer: no outage.
+    void EndOutageRun();
+    // The wait before the next try of a page; false when a stop came.
+    bool WaitToTryAgain();
     // The URL list of a site that starts: just its first URL. Caller holds
     // m_csUrls.
     void ResetUrlListLocked(const std::string& first);
@@ -536,6 +584,7 @@ private:
 
     void ClearAddress();
     bool LookUpServer(sockaddr_in& address);
+    CPageFailure LookupFailure();
     // The counters while links are queued: true at most four times a second,
     // over all workers.
     bool TakeCountsTurn();

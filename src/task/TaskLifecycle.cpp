@@ -35,6 +35,10 @@ void CQuobrixDoc::ResetToNewDocument() {
         std::lock_guard lock(m_csCredential);
         m_strWizardPrint.clear();
     }
+    {
+        std::lock_guard lock(m_csFailures);
+        m_failureTally.Clear();
+    }
     // A new task starts without the previous task's texts and lists.
     std::scoped_lock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
     m_strTaskDir.clear();
@@ -176,6 +180,7 @@ bool CQuobrixDoc::OnOpenDocument(const std::string& path, std::string& strError)
     RebuildKeywords();
     RebuildListIndexes();
     BindOpenedCredential();
+    LoadFailureTally();
 
     NavigateToResults();
     PublishTask();

@@ -107,6 +107,8 @@ public slots:
     void OnAbortRetrieval();
     void OnCopyUrl();
     void OnSkipCurrentSite();
+    // View > Go To > Pages Not Retrieved: the local server's list of them.
+    void OnGoNotRetrieved();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -147,9 +149,15 @@ private:
     void updateBarChecks();
 
     // The task's news (MainFrameMessages.cpp), on the GUI thread.
-    void OnTaskState();
+    void OnTaskState(const QString& text);
     bool OnAuthorize(const QString& url);
     void OnFileError(int error, const QString& path);
+    // While the task runs, the prompt pane names the newest page not
+    // retrieved; when a run ends or pauses, it sums them up.
+    void OnPageFailed(const QString& url, const QString& reason);
+    void OnOutagePaused(const QString& text);
+    void ShowRunSummary();
+    void NoteRunStarted();
 
     bool SaveTaskTo(const std::string& path);
     void OnAddress(const QString& text, bool bCtrl, bool bTyped);
@@ -179,4 +187,6 @@ private:
     CAutoSave m_autoSave;
     bool m_bAddressTyped = false;  // Enter in the address bar, until the page has loaded
     bool m_bShowFloatingBar = false;  // the restored floating thread bar waits for the first show
+    bool m_bRunSeen = false;          // a run started since the last summary
+    QString m_strOutage;              // why the run paused, when an outage paused it
 };

@@ -41,11 +41,11 @@ const CCommand kCommands[] = {
     {ID_VIEW_STATUS_BAR, "&Status Bar", {}, nullptr},
     {ID_VIEW_THREAD_BAR, "Thread Bar", {}, "threadbar"},
     {ID_GO_BACK, "&Back\tAlt+Left Arrow", Qt::ALT | Qt::Key_Left, "back"},
-    {ID_GO_FORWARD, "&Forward\tAlt+Right Arrow", Qt::ALT | Qt::Key_Right,
-     "forward"},
+    {ID_GO_FORWARD, "&Forward\tAlt+Right Arrow", Qt::ALT | Qt::Key_Right, "forward"},
     {ID_GO_HOME, "&Home Page\tAlt+Home", Qt::ALT | Qt::Key_Home, "home"},
     {ID_GO_RESULT_PAGE, "&Result Page...\tF9", Qt::Key_F9, nullptr},
     {ID_GO_OFFLINE_PAGE, "&Offline Web Page...\tF10", Qt::Key_F10, nullptr},
+    {ID_GO_NOT_RETRIEVED, "Pages &Not Retrieved", {}, nullptr},
     {ID_VIEW_STOP, "Sto&p\tEsc", Qt::Key_Escape, "stop"},
     {ID_VIEW_REFRESH, "&Refresh\tF5", Qt::Key_F5, "refresh"},
     {ID_TEXT_LARGEST, "Lar&gest", {}, nullptr},
@@ -184,6 +184,7 @@ QMenu* CMainFrame::createViewMenu() {
     goTo->addSeparator();
     goTo->addAction(Action(ID_GO_RESULT_PAGE));
     goTo->addAction(Action(ID_GO_OFFLINE_PAGE));
+    goTo->addAction(Action(ID_GO_NOT_RETRIEVED));
     menu->addAction(Action(ID_VIEW_STOP));
     menu->addAction(Action(ID_VIEW_REFRESH));
     menu->addSeparator();
@@ -228,6 +229,7 @@ void CMainFrame::UpdateCommandUI() {
     Action(ID_TASK_PROPERTIES)->setEnabled(bTaskDefined);
     Action(ID_GO_RESULT_PAGE)->setEnabled(bTaskDefined);
     Action(ID_GO_OFFLINE_PAGE)->setEnabled(bTaskDefined);
+    Action(ID_GO_NOT_RETRIEVED)->setEnabled(bTaskDefined);
     updateThreadCommands();
     updateBarChecks();
     updateViewCommands();

@@ -6,12 +6,20 @@
 #include "ui/MainFrame.h"
 #include "ui/sheets/TaskOptionsSheet.h"
 
+// A run may be over before its "Seeking..." reaches the panes: the frame
+// notes the start itself, so that the run's end shows its summary.
 void CMainFrame::OnTaskRun() {
+    if (m_doc.CanRun()) {
+        NoteRunStarted();
+    }
     m_doc.OnTaskRun();
     UpdateCommandUI();
 }
 
 void CMainFrame::OnTaskPause() {
+    if (m_doc.IsPauseChecked() && !m_doc.IsStopping()) {
+        NoteRunStarted();  // it resumes
+    }
     m_doc.OnTaskPause();
     UpdateCommandUI();
 }

@@ -15,13 +15,55 @@ void CMainFrame::connectEvents() {
     m_pStatusPanes->Connect(*m_pEvents);
     connect(m_pEvents, &CTaskEvents::StateChanged, this, &CMainFrame::OnTaskState);
     connect(m_pEvents, &CTaskEvents::FileErrorReported, this, &CMainFrame::OnFileError);
+    connect(m_pEvents, &CTaskEvents::PageFailed, this, &CMainFrame::OnPageFailed);
+    connect(m_pEvents, &CTaskEvents::OutagePaused, this, &CMainFrame::OnOutagePaused);
     connect(m_pEvents, &CTaskEvents::NavigateRequested, m_pView, &CQuobrixView::Navigate);
     m_pEvents->SetAuthorizeHandler([this](const QString& url) { return OnAuthorize(url); });
 }
 
-void CMainFrame::OnTaskState() {
+void CMainFrame::OnTaskState(const QString& text) {
+    // A quick run may show only its end: the start is also noted where the
+    // frame starts or resumes it.
+    if (text == QString::fromStdString(LoadString(IDS_STATE_SEEKING))) {
+        NoteRunStarted();
+    } else if (m_bRunSeen) {
+        ShowRunSummary();
+    } else {
+        m_pStatusPanes->SetText(PANE_PROMPT, QString::fromStdString(LoadString(IDS_IDLE_MESSAGE)));
+    }
     UpdateCommandUI();
     emit TaskStateChanged();
+}
+
+void CMainFrame::NoteRunStarted() {
+    if (!m_bRunSeen) {
+        m_bRunSeen = true;
+        m_strOutage.clear();
+        m_pStatusPanes->SetText(PANE_PROMPT, QString::fromStdString(LoadString(IDS_IDLE_MESSAGE)));
+    }
+}
+
+void CMainFrame::ShowRunSummary() {
+    m_bRunSeen = false;
+    const QString summary = QString::fromStdString(m_doc.FailureSummary());
+    m_pStatusPanes->SetText(PANE_PROMPT, m_strOutage.isEmpty()
+                                             ? summary
+                                             : m_strOutage + QStringLiteral("  ") + summary);
+}
+
+void CMainFrame::OnPageFailed(const QString& url, const QString& reason) {
+    if (m_bRunSeen && m_doc.IsRunning()) {
+        m_pStatusPanes->SetText(
+            PANE_PROMPT, QString::fromStdString(FormatString(
+                             IDS_NOT_RETRIEVED_LINE, {url.toStdString(), reason.toStdString()})));
+    }
+}
+
+void CMainFrame::OnOutagePaused(const QString& text) {
+    m_strOutage = text;
+    if (!m_bRunSeen && !m_doc.IsRunning()) {
+        ShowRunSummary();  // the pause came first
+    }
 }
 
 bool CMainFrame::OnAuthorize(const QString& url) {

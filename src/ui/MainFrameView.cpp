@@ -1,6 +1,7 @@
 // The browser view in the middle of the frame: its commands, and the address
 // bar and caption that follow it.
 #include "common/StringTable.h"
+#include "results/FailurePage.h"
 #include "task/QuobrixDoc.h"
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"
@@ -26,6 +27,11 @@ void CMainFrame::connectView() {
     });
     connect(m_pView, &CQuobrixView::PageCompleted, this, &CMainFrame::OnPageCompleted);
     connect(m_pView, &CQuobrixView::CommandStateChanged, this, &CMainFrame::updateViewCommands);
+    connect(Action(ID_GO_NOT_RETRIEVED), &QAction::triggered, this, &CMainFrame::OnGoNotRetrieved);
+}
+
+void CMainFrame::OnGoNotRetrieved() {
+    Navigate(QString::fromStdString(m_doc.LocalServerRoot() + FAILURE_PAGE_NAME));
 }
 
 void CMainFrame::connectViewCommands() {

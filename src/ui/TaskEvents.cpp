@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "common/Messages.h"
+#include "common/PageFailure.h"
+#include "results/FailureRecord.h"
 
 // One of the three receivers the task knows; every call lands in the events object.
 class CTaskEvents::CReceiver : public INotifyTarget {
@@ -110,6 +112,13 @@ int64_t CTaskEvents::OnFrameMessage(unsigned message, int64_t wParam, const Noti
             case WM_FILE_ERROR:
                 m_pending.m_fileErrors.emplace_back(static_cast<int>(wParam), TextOf(lParam));
                 break;
+            case WM_PAGE_FAILED:
+                m_pending.m_pageFailed = std::make_pair(wParam, TextOf(lParam));
+                bSoon = false;
+                break;
+            case WM_OUTAGE_PAUSED:
+                m_pending.m_strOutage = FormatOutagePause(FailureOfParam(wParam), TextOf(lParam));
+                break;
             case WM_AUTHORIZE:
                 break;
             default:
@@ -203,8 +212,15 @@ void CTaskEvents::Flush() {
         std::lock_guard lock(m_csPending);
         std::swap(pending, m_pending);
     }
+    if (pending.m_pageFailed) {
+        emit PageFailed(ToQString(pending.m_pageFailed->second),
+                        ToQString(FailureText(FailureOfParam(pending.m_pageFailed->first))));
+    }
     if (pending.m_strState) {
         emit StateChanged(ToQString(*pending.m_strState));
+    }
+    if (pending.m_strOutage) {
+        emit OutagePaused(ToQString(*pending.m_strOutage));
     }
     if (pending.m_nSitesLeft) {
         emit SitesLeftChanged(*pending.m_nSitesLeft);

@@ -59,6 +59,11 @@ signals:
     void ThreadsReset();
     void FileErrorReported(int error, const QString& path);
     void NavigateRequested(const QString& address);
+    // A page was not retrieved: the newest, at the pace of the counters.
+    // reason is its text ("connection refused").
+    void PageFailed(const QString& url, const QString& reason);
+    // The task paused for an outage: the line that says so.
+    void OutagePaused(const QString& text);
 
 private:
     class CReceiver;
@@ -76,6 +81,8 @@ private:
         std::array<std::optional<CThreadLine>, kSlots> m_threadLines;
         std::optional<std::string> m_strNavigate;
         std::deque<std::pair<int, std::string>> m_fileErrors;
+        std::optional<std::pair<int64_t, std::string>> m_pageFailed;  // wParam, URL
+        std::optional<std::string> m_strOutage;
     };
 
     int64_t OnFrameMessage(unsigned message, int64_t wParam, const NotifyParam& lParam, bool bSend);

@@ -106,7 +106,7 @@ TEST_F(CliRun, AnInterruptPausesSavesAndTheNextRunFetchesTheUrlAgain) {
             kill(pid, SIGINT);
         }
     });
-    ASSERT_EQ(interrupted.status, 0) << interrupted.err;
+    ASSERT_EQ(interrupted.status, 4) << interrupted.err;  // paused
     QJsonObject task = Show(file);
     EXPECT_EQ(task.value("m_nState").toInt(), 62468);
     EXPECT_EQ(SlotUrl(task, 0), m_server.Url("/slow.html"));
@@ -127,7 +127,7 @@ TEST_F(CliRun, ATimeLimitPausesTheTask) {
     ASSERT_EQ(Run({"new", file, "--site", m_server.HostPort()}).status, 0);
     const auto before = std::chrono::steady_clock::now();
     const CliResult ran = Run({"run", file, "--max-seconds", "1", "--quiet"});
-    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(ran.status, 4) << ran.err;  // paused
     EXPECT_LT(std::chrono::steady_clock::now() - before, 10s);
     EXPECT_EQ(Show(file).value("m_nState").toInt(), 62468);
 }
@@ -215,7 +215,7 @@ TEST_F(CliRun, APendingCredentialPromptHoldsUpNeitherThePauseNorTheEnd) {
         typist.join();
     }
 
-    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(ran.status, 4) << ran.err;  // paused
     EXPECT_NE(ran.err.find("Account: "), std::string::npos) << ran.err;
     EXPECT_LT(took, 10s) << "the time limit paused the task while the prompt waited";
     EXPECT_NE(ran.out.find("State: Paused"), std::string::npos) << ran.out;

@@ -15,7 +15,8 @@ extern char** environ;
 namespace {
 // Reads both pipes until they close, or kills the program after limit.
 void Collect(pid_t pid, int outFd, int errFd, CliResult& result, std::chrono::seconds limit,
-             const std::function<void(pid_t, const std::string&)>& onOutput) {
+             const std::function<void(pid_t, const std::string&)>& onOutput,
+             const std::string& closeOutputAfter) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
@@ -37,7 +38,9 @@ void Collect(pid_t pid, int outFd, int errFd, CliResult& result, std::chrono::se
                     if (i == 0 && onOutput) {
                         onOutput(pid, result.out);
                     }
-                } else {
+                }
+                if (got <= 0 || (i == 0 && !closeOutputAfter.empty() &&
+                                 result.out.find(closeOutputAfter) != std::string::npos)) {
                     close(fds[i].fd);
                     fds[i].fd = -1;
                     --open;
@@ -55,7 +58,8 @@ void Collect(pid_t pid, int outFd, int errFd, CliResult& result, std::chrono::se
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome,
                  const std::function<void(pid_t)>& during, std::chrono::seconds limit,
-                 const std::function<void(pid_t, const std::string&)>& onOutput) {
+                 const std::function<void(pid_t, const std::string&)>& onOutput,
+                 const std::string& closeOutputAfter) {
     CliResult result;
     int out[2];
     int err[2];
@@ -105,7 +109,7 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& config
     if (during) {
         helper = std::thread([&during, pid] { during(pid); });
     }
-    Collect(pid, out[0], err[0], result, limit, onOutput);
+    Collect(pid, out[0], err[0], result, limit, onOutput, closeOutputAfter);
     if (helper.joinable()) {
         helper.join();
     }

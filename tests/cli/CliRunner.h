@@ -19,8 +19,11 @@ struct CliResult {
 // during, when given, runs on a thread of its own while the program runs,
 // with the program's process id (to send it a signal, say). onOutput, when
 // given, is called with the process id and all its standard output so far
-// each time more arrives. A program still running after limit is killed.
+// each time more arrives. closeOutputAfter, when given: the reader of the
+// program's standard output goes away (as head(1) does) once what it read
+// holds that text. A program still running after limit is killed.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome,
                  const std::function<void(pid_t)>& during = {},
                  std::chrono::seconds limit = std::chrono::seconds(60),
-                 const std::function<void(pid_t, const std::string&)>& onOutput = {});
+                 const std::function<void(pid_t, const std::string&)>& onOutput = {},
+                 const std::string& closeOutputAfter = "");

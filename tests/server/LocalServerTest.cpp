@@ -517,3 +517,29 @@ TEST(LocalServerListener, AcceptGoesOnAfterTransientErrors) {
         EXPECT_EQ(failures, 0);
     }
 }
+
+TEST_F(LocalServerTest, PagesNotRetrievedAreListedNewestLastWithTheirUrlsInPlace) {
+    WriteFileBytes(m_doc.m_strTaskDir + "PagesNotRetrieved.txt",
+                   "2026-05-01T12:00:00Z\trefused\thttp://a.example/\n"
+                   "2026-05-01T12:00:05Z\thttp-404\thttp://b.example/\"><b>x</b>\n"
+                   "2026-05-01T12:00:06Z\treset\thttp://torn.example/");
+    const std::string answer = Get(m_nPort, "/PagesNotRetrieved.html");
+    EXPECT_EQ(answer.rfind("HTTP/1.0 200 OK\r\nConnection: close\r\n" + PolicyLine(m_nPort) +
+                               "Content-Type: text/html; charset=utf-8\r\n\r\n",
+                           0),
+              0u)
+        << answer;
+    const std::string body = Body(answer);
+    EXPECT_NE(body.find("<title>Pages Not Retrieved</title>"), std::string::npos);
+    const size_t first = body.find(">http://a.example/</a>");
+    const size_t second = body.find(">http://b.example/\">&lt;b>x&lt;/b></a>");
+    EXPECT_NE(first, std::string::npos) << body;
+    EXPECT_NE(second, std::string::npos) << body;
+    EXPECT_LT(first, second);
+    EXPECT_NE(body.find("href=\"http://b.example/%22><b>x</b>\""), std::string::npos) << body;
+    EXPECT_NE(body.find("HTTP 404"), std::string::npos);
+    EXPECT_EQ(body.find("torn.example"), std::string::npos) << "a torn line is not listed";
+    EXPECT_TRUE(body.ends_with("</table></body></html>\r\n\r\n"));
+    // Another spelling is not this page.
+    EXPECT_EQ(Get(m_nPort, "/pagesnotretrieved.html"), NotFoundResponse(m_nPort));
+}

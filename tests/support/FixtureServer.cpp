@@ -473,3 +473,20 @@ void FixtureServer::CloseConnection(Connection* connection, int sock, bool bRese
     }
     connection->bDone = true;
 }
+
+int ClosedPort() {
+    const int sock = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (sock >= 0 && bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(sock, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    if (sock >= 0) {
+        close(sock);
+    }
+    return port;
+}

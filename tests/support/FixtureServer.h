@@ -122,3 +122,7 @@ private:
     std::atomic<int> m_nOpen{0};
     std::thread m_hAccept;
 };
+
+// A loopback port with nothing listening on it: bound on port 0 and closed
+// again, so a connection to it is refused. 0 on failure.
+int ClosedPort();

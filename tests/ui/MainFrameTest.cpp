@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSettings>
+#include <QWebEnginePage>
 #include <QtTest>
 
 #include <atomic>
@@ -15,16 +16,17 @@
 #include <thread>
 
 #include "ModalDialog.h"
+#include "ScriptedPrompts.h"
 #include "app/QuobrixApp.h"
 #include "common/Messages.h"
 #include "common/StringTable.h"
+#include "support/FixtureServer.h"
 #include "support/TempDir.h"
 #include "task/QuobrixDoc.h"
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"
 #include "ui/ThreadList.h"
 #include "ui/controls/AddressBox.h"
-#include "ScriptedPrompts.h"
 
 namespace {
 // Sends from another thread, as a worker does; the window shows it soon after.
@@ -57,6 +59,8 @@ private slots:
     void TabGoesFromTheAddressBarToTheThreadList();
     void BusyDropsInputButNotDialogsOrNotifications();
     void TimerSavesAChangedTask();
+    void PromptPaneNamesFailuresAndSumsUpTheRun();
+    void PagesNotRetrievedAreShownFromTheLocalServer();
     void CloseRefusedWhileRunning();
     void CloseLeavesPlacementAndBarsForTheNextStart();
 
@@ -346,6 +350,78 @@ void CMainFrameTest::TimerSavesAChangedTask() {
     QVERIFY(QFile::exists(QString::fromStdString(path)));
     QVERIFY(!m_pDoc->IsModified());
     m_pDoc->m_nAutoSaveMinutes = 0;
+}
+
+void CMainFrameTest::PromptPaneNamesFailuresAndSumsUpTheRun() {
+    FixtureServer server;
+    server.Route("/", FixtureServer::Ok("<a href=\"/a.html\">a</a> <a href=\"/b.html\">b</a>"));
+    server.Route("/a.html", FixtureServer::Status(404, "Not Found"));
+    FixtureServer::Response silent;
+    silent.silent = true;
+    server.Route("/b.html", silent);
+    CQuobrixDoc& doc = *m_pDoc;
+    doc.m_strTaskDir = m_dir.Path();
+    doc.m_bSiteMode = true;
+    doc.m_strStartAddress = server.HostPort() + "/";
+    doc.m_strEndAddress = doc.m_strStartAddress;
+    doc.m_strCurrentSite = server.HostPort();
+    doc.m_hWndMainFrame = &m_pFrame->Target();
+    doc.m_hWndThreadBar = &m_pFrame->ThreadBarTarget();
+    doc.m_hWndView = &m_pFrame->ViewTarget();
+
+    // A run over before its start reaches the panes still ends with its summary.
+    const std::string refused = "127.0.0.1:" + std::to_string(ClosedPort());
+    doc.m_strStartAddress = refused + "/";
+    doc.m_strCurrentSite = refused;
+    m_pFrame->OnTaskRun();
+    QTRY_COMPARE_WITH_TIMEOUT(m_pFrame->PaneText(CMainFrame::PANE_PROMPT),
+                              QStringLiteral("No page was retrieved: 1 connection refused"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(doc.IsRunEnded(), 20000);
+    doc.JoinWorkers();
+
+    doc.m_strStartAddress = server.HostPort() + "/";
+    doc.m_strCurrentSite = server.HostPort();
+    m_pFrame->OnTaskRun();
+    // While it runs: the newest page not retrieved; paused: the summary.
+    QTRY_COMPARE_WITH_TIMEOUT(
+        m_pFrame->PaneText(CMainFrame::PANE_PROMPT),
+        "Not retrieved: " + QString::fromStdString(server.Url("/a.html")) + " (HTTP 404)", 20000);
+    m_pFrame->OnTaskPause();
+    QTRY_COMPARE_WITH_TIMEOUT(m_pFrame->PaneText(CMainFrame::PANE_PROMPT),
+                              QStringLiteral("1 page not retrieved: 1 HTTP 404"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(doc.IsRunEnded(), 20000);
+    doc.JoinWorkers();
+    doc.m_hWndMainFrame = nullptr;
+    doc.m_hWndThreadBar = nullptr;
+    doc.m_hWndView = nullptr;
+}
+
+void CMainFrameTest::PagesNotRetrievedAreShownFromTheLocalServer() {
+    CQuobrixDoc& doc = *m_pDoc;
+    QVERIFY(doc.StartLocalServer());
+    doc.m_strTaskDir = m_dir.Path();
+    doc.m_strCurrentSite = "a.example";
+    WriteFileBytes(m_dir / "PagesNotRetrieved.txt",
+                   "2026-05-01T12:00:00Z\trefused\thttp://a.example/x.html\n");
+    QAction* command = m_pFrame->Action(ID_GO_NOT_RETRIEVED);
+    QCOMPARE(command->text(), QStringLiteral("Pages &Not Retrieved"));
+    QCOMPARE(command->statusTip(),
+             QStringLiteral("Goes to the list of the pages that could not be retrieved"));
+    m_pFrame->UpdateCommandUI();
+    QVERIFY(command->isEnabled());
+
+    QSignalSpy completed(m_pFrame->View(), &CQuobrixView::PageCompleted);
+    command->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 20000);
+    QCOMPARE(m_pFrame->View()->url().toString(),
+             QString::fromStdString(doc.LocalServerRoot() + "PagesNotRetrieved.html"));
+    QTRY_COMPARE(m_pFrame->View()->title(), QStringLiteral("Pages Not Retrieved"));
+    QString text;
+    m_pFrame->View()->page()->toPlainText([&text](const QString& plain) { text = plain; });
+    QTRY_VERIFY_WITH_TIMEOUT(!text.isEmpty(), 20000);
+    QVERIFY2(text.contains(QStringLiteral("http://a.example/x.html")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("connection refused")), qPrintable(text));
+    doc.StopLocalServer();
 }
 
 void CMainFrameTest::CloseRefusedWhileRunning() {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/Messages.h"
+#include "common/PageFailure.h"
 #include "ui/TaskEvents.h"
 
 Q_DECLARE_METATYPE(NotifyParam)
@@ -82,6 +83,17 @@ void CTaskEventsTest::EachKindArrivesAsItsSignal_data() {
                               << NotifyParam(std::string("http://127.0.0.1:4000/"))
                               << QByteArray(SIGNAL(NavigateRequested(QString)))
                               << QVariantList{"http://127.0.0.1:4000/"};
+    QTest::newRow("page failed") << WM_PAGE_FAILED
+                                 << FailureParam(2, {FailureReason::HttpStatus, 404})
+                                 << NotifyParam(std::string("http://a.example/x.html"))
+                                 << QByteArray(SIGNAL(PageFailed(QString, QString)))
+                                 << QVariantList{"http://a.example/x.html", "HTTP 404"};
+    QTest::newRow("outage") << WM_OUTAGE_PAUSED << FailureParam(0, {FailureReason::NotResolved, 0})
+                            << NotifyParam(std::string("shop.invalid"))
+                            << QByteArray(SIGNAL(OutagePaused(QString)))
+                            << QVariantList{
+                                   "Paused: not resolved (shop.invalid), 3 times in a row; "
+                                   "the pages stay queued for the next run"};
 }
 
 void CTaskEventsTest::EachKindArrivesAsItsSignal() {

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// Why a page was not retrieved. The values travel in WM_PAGE_FAILED and the
+// tokens stand in the task folder's failure record: new reasons go at the end.
+enum class FailureReason : int {
+    None = 0,
+    NotResolved,         // the site's name did not resolve
+    Refused,             // the site refused the connection
+    TimedOut,            // connecting or reading took longer than the task's timeout
+    Reset,               // the connection was reset
+    NetworkUnreachable,  // no route to the network
+    HostUnreachable,     // no route to the site
+    HttpStatus,          // an answer other than 200 (m_nStatus)
+    TooLarge,            // over its class's size limit
+    Filtered,            // its type is filtered out
+    ProxyNotResolved,    // the proxy's name did not resolve
+    ProxyRefused,        // the proxy refused the connection: it is down
+    ProxyUnreachable,    // no route to the proxy
+    ProxyAuth,           // the proxy answered 407
+    NotHttp,             // another scheme ("http://https://host/")
+    BadAddress,          // an address that cannot be requested
+    BadResponse,         // a header that never ends
+    Aborted,             // "Abort Retrieval"
+    NetworkError,        // any other socket error
+    Other,               // a reason of a later version, read from a record
+};
+
+struct CPageFailure {
+    FailureReason m_reason = FailureReason::None;
+    int m_nStatus = 0;  // the HTTP status of FailureReason::HttpStatus, else 0
+
+    bool Failed() const { return m_reason != FailureReason::None; }
+    friend bool operator==(const CPageFailure&, const CPageFailure&) = default;
+    friend auto operator<=>(const CPageFailure&, const CPageFailure&) = default;
+};
+
+// What is shown: "connection refused", "HTTP 404" (from the string table).
+std::string FailureText(const CPageFailure& failure);
+
+// What the failure record keeps: "refused", "http-404". Reading gives back
+// the failure; an unknown token is FailureReason::Other, an empty one nothing.
+std::string FailureToken(const CPageFailure& failure);
+std::optional<CPageFailure> ParseFailureToken(std::string_view token);
+
+// The failure of a socket call that failed with error (errno): while
+// connecting, bProxy says whether the connection went to the proxy.
+CPageFailure FailureOfError(int error, bool bConnecting, bool bProxy);
+
+// An outage rather than an answer: the network, the proxy, or (in site mode)
+// the site cannot be reached at all. bSiteMode: site failures count.
+bool IsOutage(FailureReason reason, bool bSiteMode);
+// An outage of the proxy or the network, which every site shares.
+bool IsNetworkOutage(FailureReason reason);
+// Tries in a row, over all workers, that find an outage before the task
+// pauses instead of using up its queue.
+constexpr int OUTAGE_TRIES = 3;
+
+// WM_PAGE_FAILED's wParam: status * 65536 + slot * 256 + reason.
+int64_t FailureParam(int slot, const CPageFailure& failure);
+int SlotOfFailureParam(int64_t wParam);
+CPageFailure FailureOfParam(int64_t wParam);
+
+// How many pages failed for each reason.
+class CFailureTally {
+public:
+    void Add(const CPageFailure& failure, int count = 1);
+    void Clear();
+    int Total() const { return m_nTotal; }
+    // Reasons with their counts, the most frequent first (equal counts in the
+    // order of the reasons).
+    std::vector<std::pair<CPageFailure, int>> ByCount() const;
+
+private:
+    std::map<CPageFailure, int> m_counts;
+    int m_nTotal = 0;
+};
