@@ -7,6 +7,7 @@
 #include "cli/TaskFileAccess.h"
 #include "common/FileUtil.h"
 #include "common/StringTable.h"
+#include "results/FailureRecord.h"
 #include "results/ResultRow.h"
 #include "task/QuobrixDoc.h"
 
@@ -109,6 +110,11 @@ public:
         std::cout << "Task folder: " << folder << (hasFolder ? "" : " (missing)") << "\n";
         std::cout << "Pages stored: " << (hasFolder ? StoredPages(folder) : 0) << "\n";
         std::cout << "Result rows: " << (hasFolder ? ResultRows(folder) : 0) << "\n";
+        // Since the task's fresh start, as the run's summary counts them:
+        // "12 pages not retrieved: 10 connection refused, 2 HTTP 404".
+        std::cout << FormatFailureSummary(TallyFailures(ReadFailureRecord(folder)),
+                                          doc.LinksRequested())
+                  << "\n";
         return EXIT_OK;
     }
 

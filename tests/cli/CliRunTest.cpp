@@ -248,7 +248,7 @@ TEST_F(CliRun, CtrlDAtTheLastQuestionKeepsTheAccountJustTyped) {
 
 TEST_F(CliRun, StatusSummarisesAFinishedTaskAndChangesNothing) {
     m_server.Route("/", FixtureServer::Ok("<html><a href=\"a.html\">a</a> <a href=\"b.txt\">b</a> "
-                                          "<img src=\"c.png\"></html>"));
+                                          "<img src=\"c.png\"> <a href=\"gone.html\">g</a></html>"));
     m_server.Route("/a.html", FixtureServer::Ok("<html>apple</html>"));
     m_server.Route("/b.txt", FixtureServer::Ok("pear", "text/plain"));
     m_server.Route("/c.png", FixtureServer::Ok("PNG", "image/png"));
@@ -260,19 +260,21 @@ TEST_F(CliRun, StatusSummarisesAFinishedTaskAndChangesNothing) {
 
     const CliResult status = Run({"status", file});
     ASSERT_EQ(status.status, 0) << status.err;
-    // Four files stored, the image among them; three pages analysed and listed.
+    // Four files stored, the image among them; three pages analysed and
+    // listed; one not there.
     const std::string expected = "Task: " + file + "\nSearch: the web site " + m_server.HostPort() +
                                  "/ and the web sites linked to it"
                                  "\nKeywords: apple"
                                  "\nTask state: Finished (the next run starts it afresh)"
                                  "\nSites left: 0"
                                  "\nLinks queued: 0"
-                                 "\nLinks requested: 4"
+                                 "\nLinks requested: 5"
                                  "\nTask folder: " +
                                  m_dir.Path() +
                                  "t/"
                                  "\nPages stored: 4"
-                                 "\nResult rows: 3\n";
+                                 "\nResult rows: 3"
+                                 "\n1 page not retrieved: 1 HTTP 404\n";
     EXPECT_EQ(status.out, expected);
     EXPECT_EQ(ReadFileBytes(file), saved);
 }
