@@ -16,6 +16,11 @@ public:
     explicit CRunCommand(CLI::App& app) {
         CLI::App* command = app.add_subcommand(
             "run", "Start or resume a task and crawl until it is finished or paused");
+        command->footer(
+            "Exit status: 0 finished; 4 paused (Ctrl+C, --max-seconds, after a site, an outage,\n"
+            "the output closed); 5 finished, but no page could be retrieved; 3 paused because a\n"
+            "file could not be written; 2 bad arguments, an unreadable task or a task in use;\n"
+            "1 the work failed. Every run ends with a line on the pages not retrieved.");
         command->add_option("file", m_strFile, "The task file (FILE.qbx)")
             ->required()
             ->type_name("FILE");

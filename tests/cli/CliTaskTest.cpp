@@ -170,7 +170,7 @@ TEST_F(CliTask, TheProgramSaysWhatItIsAndHowToUseIt) {
           "--auto-save N", "(default 3)", "--prompt-auth 0|1", "(default 0)", "at first #00FF00",
           "any one of them", "inside a longer word"}},
         {{"set", "--help"}, {"--threads N", "(default 10)", "keeps its value", "any one of them"}},
-        {{"run", "--help"}, {"--max-seconds SECONDS", "0 = no limit"}},
+        {{"run", "--help"}, {"--max-seconds SECONDS", "0 = no limit", "4 paused", "5 finished, but"}},
         {{"serve", "--help"}, {"--port N"}},
         {{"options", "--help"}, {"--use-proxy 0|1", "--proxy-port N", "(default 0)"}},
     };
