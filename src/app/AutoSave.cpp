@@ -1,9 +1,9 @@
 #include "app/AutoSave.h"
 
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 
-void CAutoSave::Tick(CQuobrixDoc& doc, const std::function<void()>& save) {
-    const int minutes = doc.m_nAutoSaveMinutes;
+void CAutoSave::Tick(ITask& doc, const std::function<void()>& save) {
+    const int minutes = doc.AutoSaveMinutes();
     if (minutes == 0) {
         return;
     }

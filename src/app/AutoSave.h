@@ -2,7 +2,7 @@
 
 #include <functional>
 
-class CQuobrixDoc;
+class ITask;
 
 // The task's auto-save, driven by a one-second tick on the thread that runs
 // the commands. Seconds are counted only while the task has an interval;
@@ -13,7 +13,7 @@ class CQuobrixDoc;
 class CAutoSave {
 public:
     // One second passed. save writes the task (as the Save command does).
-    void Tick(CQuobrixDoc& doc, const std::function<void()>& save);
+    void Tick(ITask& doc, const std::function<void()>& save);
 
 private:
     unsigned m_nSeconds = 0;

@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "common/NumberText.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 
 namespace {
 int StartingPoint(const std::string& text) {
@@ -57,15 +57,17 @@ bool CAbstractOptions::Validate(std::string& error) const {
     return true;
 }
 
-void CAbstractOptions::ApplyTo(CQuobrixDoc& doc) const {
+void CAbstractOptions::ApplyTo(ITask& doc) const {
+    CAbstractSettings settings = doc.GetAbstractSettings();
     int value = 0;
     if (m_pMaxLength->count() > 0 && CheckUnsignedText(m_strMaxLength, 100, 500, value).empty()) {
-        doc.m_nAbstractMaxLength = value;
+        settings.m_nMaxLength = value;
     }
     if (m_pStart->count() > 0) {
-        doc.m_nAbstractStart = StartingPoint(m_strStart);
+        settings.m_nStart = StartingPoint(m_strStart);
     }
     if (m_pOffset->count() > 0 && CheckSignedText(m_strOffset, value).empty()) {
-        doc.m_nAbstractOffset = value;
+        settings.m_nOffset = value;
     }
+    doc.SetAbstractSettings(settings);
 }

@@ -6,7 +6,7 @@ namespace CLI {
 class App;
 class Option;
 }  // namespace CLI
-class CQuobrixDoc;
+class ITask;
 
 // The abstract settings of the "Task options" sheet as options of a run: a
 // task file does not keep them, so they apply to the run that names them
@@ -17,7 +17,7 @@ public:
     // Checks the given values with the sheet's ranges and messages; on a bad
     // one, error holds "--option: message".
     bool Validate(std::string& error) const;
-    void ApplyTo(CQuobrixDoc& doc) const;
+    void ApplyTo(ITask& doc) const;
 
 private:
     std::string m_strMaxLength;

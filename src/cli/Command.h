@@ -44,6 +44,6 @@ std::unique_ptr<ICliCommand> AddRunCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddDemoCommand(CLI::App& app);
 std::unique_ptr<ICliCommand> AddServeCommand(CLI::App& app);
 
-class CQuobrixDoc;
+class ITask;
 // Starts the task's local server and prints its root address as one line.
-void StartServingOrFail(CQuobrixDoc& doc, int port);
+void StartServingOrFail(ITask& doc, int port);

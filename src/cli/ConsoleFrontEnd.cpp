@@ -14,7 +14,7 @@
 #include "common/PageFailure.h"
 #include "common/StringTable.h"
 #include "results/FailureRecord.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -73,19 +73,15 @@ std::optional<std::string> ReadLine(bool echo, const std::function<bool()>& stop
 }
 }  // namespace
 
-CConsoleFrontEnd::CConsoleFrontEnd(CQuobrixDoc& doc, Verbosity verbosity)
+CConsoleFrontEnd::CConsoleFrontEnd(ITask& doc, Verbosity verbosity)
     : m_doc(doc), m_verbosity(verbosity) {}
 
 void CConsoleFrontEnd::Attach() {
-    m_doc.m_hWndMainFrame = this;
-    m_doc.m_hWndThreadBar = this;
-    m_doc.m_hWndView = this;
+    m_doc.SetReceivers(this, this, this);
 }
 
 void CConsoleFrontEnd::Detach() {
-    m_doc.m_hWndMainFrame = nullptr;
-    m_doc.m_hWndThreadBar = nullptr;
-    m_doc.m_hWndView = nullptr;
+    m_doc.ClearReceivers();
 }
 
 int64_t CConsoleFrontEnd::Send(unsigned message, int64_t wParam, const NotifyParam& lParam) {

@@ -8,7 +8,7 @@
 #include "common/NotifyTarget.h"
 #include "task/TaskFields.h"
 
-class CQuobrixDoc;
+class ITask;
 
 // The headless front end: receives the task's notifications (as main frame,
 // thread list and browser view at once) and prints them on the terminal.
@@ -19,7 +19,7 @@ class CConsoleFrontEnd : public INotifyTarget {
 public:
     enum class Verbosity { Quiet, Normal, Verbose };
 
-    CConsoleFrontEnd(CQuobrixDoc& doc, Verbosity verbosity);
+    CConsoleFrontEnd(ITask& doc, Verbosity verbosity);
 
     // Receives everything the task reports.
     void Attach();
@@ -53,7 +53,7 @@ private:
     // One line on standard output; notes when it could not be written.
     void PrintLocked(const std::string& line);
 
-    CQuobrixDoc& m_doc;
+    ITask& m_doc;
     const Verbosity m_verbosity;
     std::mutex m_csPrompt;      // one credential prompt at a time; taken before m_lock
     mutable std::mutex m_lock;  // output and the fields below

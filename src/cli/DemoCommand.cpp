@@ -9,7 +9,7 @@
 #include "cli/TaskFileAccess.h"
 #include "cli/TaskRunner.h"
 #include "common/FileUtil.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 
 namespace {
 class CDemoCommand : public ICliCommand {
@@ -48,7 +48,8 @@ public:
         CQuobrixApp app;
         app.LoadOptions();
         app.m_bUseProxy = false;  // the demo web is on this machine
-        CQuobrixDoc doc;
+        const std::unique_ptr<ITask> pTask = CreateTaskRecord();
+        ITask& doc = *pTask;
         doc.SetAppOptions(app);
         std::string error;
         if (!doc.CreateNewTask(record, path, app.m_crRetrievedLinks, error)) {
@@ -67,8 +68,9 @@ public:
             m_bQuiet ? CConsoleFrontEnd::Verbosity::Quiet : CConsoleFrontEnd::Verbosity::Normal;
         options.m_bServeAfter = m_bServe;
         const int status = RunTaskToEnd(doc, options);
-        std::cout << "\nThe task file: " << path << "\nRetrieved pages and results: "
-                  << doc.m_strTaskDir << "\nLook into it with: quobrix-cli show " << path
+        std::cout << "\nThe task file: " << path
+                  << "\nRetrieved pages and results: " << doc.GetTaskDir()
+                  << "\nLook into it with: quobrix-cli show " << path
                   << "\nBrowse the results and the retrieved pages offline with: quobrix-cli serve "
                   << path << std::endl;
         return status;

@@ -10,7 +10,7 @@
 #include "common/FileUtil.h"
 #include "common/StringTable.h"
 #include "common/Text.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 
 namespace {
 class CNewCommand : public ICliCommand {
@@ -66,11 +66,14 @@ public:
 
         CQuobrixApp options;
         options.LoadOptions();
-        CQuobrixDoc doc;
+        const std::unique_ptr<ITask> pTask = CreateTaskRecord();
+        ITask& doc = *pTask;
         // The whole task in memory, then one save: a failure leaves nothing
         // behind that would block the next "new".
         doc.BuildNewTask(record, path, options.m_crRetrievedLinks);
-        m_properties.ApplyTo(doc);
+        CTaskProperties properties = doc.GetProperties();
+        m_properties.ApplyTo(properties);
+        doc.StoreProperties(properties);
         {
             // Nothing else runs on another thread here, so an interrupt waits
             // until the temporary file is renamed or removed.
@@ -79,7 +82,7 @@ public:
                 throw CCliError(error, EXIT_FAILED);
             }
         }
-        std::cout << "Created " << path << "; results in " << doc.m_strTaskDir << "\n";
+        std::cout << "Created " << path << "; results in " << doc.GetTaskDir() << "\n";
         return EXIT_OK;
     }
 

@@ -7,7 +7,9 @@
 
 #include "common/AppOptions.h"
 #include "common/NumberText.h"
-#include "task/QuobrixDoc.h"
+#include "task/NewTaskRecord.h"
+#include "task/TaskFields.h"
+#include "task/TaskProperties.h"
 
 namespace {
 enum class Kind {
@@ -25,29 +27,29 @@ struct Property {
     int min;
     int max;
     const char* help;  // the default is added to it
-    std::function<void(CQuobrixDoc&, int)> store;
-    std::function<int64_t(const CTaskFields&)> read;  // as the task keeps it
+    std::function<void(CTaskProperties&, int)> store;
+    std::function<int64_t(const CTaskProperties&)> read;  // as the task keeps it
 };
 
 // In the order of the sheet's controls, which is the order of validation.
 const std::vector<Property>& Properties() {
     static const std::vector<Property> properties = {
         {"--pause-after-site", Kind::Flag, 0, 1, "Pause task when current site finished",
-         [](CQuobrixDoc& d, int v) { d.m_bPauseAfterSite = v != 0; },
-         [](const CTaskFields& t) { return int64_t{t.m_bPauseAfterSite}; }},
+         [](CTaskProperties& d, int v) { d.m_bPauseAfterSite = v != 0; },
+         [](const CTaskProperties& t) { return int64_t{t.m_bPauseAfterSite}; }},
         {"--depth", Kind::Number, 0, INT_MAX, "Depth of links to follow, 0 = no limit",
-         [](CQuobrixDoc& d, int v) { d.m_nDepth = v; },
-         [](const CTaskFields& t) { return int64_t{t.m_nDepth}; }},
+         [](CTaskProperties& d, int v) { d.m_nDepth = v; },
+         [](const CTaskProperties& t) { return int64_t{t.m_nDepth}; }},
         {"--results-per-page", Kind::Number, 10, 1000, "Result items per page, 10 to 1000",
-         [](CQuobrixDoc& d, int v) { d.m_nResultsPerPage = v; },
-         [](const CTaskFields& t) { return int64_t{t.m_nResultsPerPage}; }},
+         [](CTaskProperties& d, int v) { d.m_nResultsPerPage = v; },
+         [](const CTaskProperties& t) { return int64_t{t.m_nResultsPerPage}; }},
         {"--prompt-auth", Kind::Flag, 0, 1,
          "Prompt for authorization when a site asks for an account",
-         [](CQuobrixDoc& d, int v) { d.m_bPromptAuth = v != 0; },
-         [](const CTaskFields& t) { return int64_t{t.m_bPromptAuth}; }},
+         [](CTaskProperties& d, int v) { d.m_bPromptAuth = v != 0; },
+         [](const CTaskProperties& t) { return int64_t{t.m_bPromptAuth}; }},
         {"--auto-save", Kind::Number, 0, INT_MAX, "Auto save task every N minutes, 0 = never",
-         [](CQuobrixDoc& d, int v) { d.m_nAutoSaveMinutes = v; },
-         [](const CTaskFields& t) { return int64_t{t.m_nAutoSaveMinutes}; }},
+         [](CTaskProperties& d, int v) { d.m_nAutoSaveMinutes = v; },
+         [](const CTaskProperties& t) { return int64_t{t.m_nAutoSaveMinutes}; }},
         {"--abstract-max-length", Kind::Refused, 0, 0, "Not kept by the task: give it to the run",
          nullptr, nullptr},
         {"--abstract-start", Kind::Refused, 0, 0, "Not kept by the task: give it to the run",
@@ -55,52 +57,52 @@ const std::vector<Property>& Properties() {
         {"--abstract-offset", Kind::Refused, 0, 0, "Not kept by the task: give it to the run",
          nullptr, nullptr},
         {"--text-filter", Kind::Flag, 0, 1, "Retrieve text files",
-         [](CQuobrixDoc& d, int v) { d.m_bFilterText = v != 0; },
-         [](const CTaskFields& t) { return int64_t{t.m_bFilterText}; }},
+         [](CTaskProperties& d, int v) { d.m_bFilterText = v != 0; },
+         [](const CTaskProperties& t) { return int64_t{t.m_bFilterText}; }},
         {"--text-max-k", Kind::Limit, 0, INT_MAX, "Max size of text files in K bytes, 0 = no limit",
-         [](CQuobrixDoc& d, int v) { d.m_nTextMaxK = v; },
-         [](const CTaskFields& t) { return int64_t{t.m_nTextMaxK}; }},
+         [](CTaskProperties& d, int v) { d.m_nTextMaxK = v; },
+         [](const CTaskProperties& t) { return int64_t{t.m_nTextMaxK}; }},
         {"--image-filter", Kind::Flag, 0, 1, "Retrieve images",
-         [](CQuobrixDoc& d, int v) { d.m_bFilterImage = v != 0; },
-         [](const CTaskFields& t) { return int64_t{t.m_bFilterImage}; }},
+         [](CTaskProperties& d, int v) { d.m_bFilterImage = v != 0; },
+         [](const CTaskProperties& t) { return int64_t{t.m_bFilterImage}; }},
         {"--image-max-k", Kind::Limit, 0, INT_MAX, "Max size of images in K bytes, 0 = no limit",
-         [](CQuobrixDoc& d, int v) { d.m_nImageMaxK = v; },
-         [](const CTaskFields& t) { return int64_t{t.m_nImageMaxK}; }},
+         [](CTaskProperties& d, int v) { d.m_nImageMaxK = v; },
+         [](const CTaskProperties& t) { return int64_t{t.m_nImageMaxK}; }},
         {"--others-filter", Kind::Flag, 0, 1, "Retrieve other files",
-         [](CQuobrixDoc& d, int v) { d.m_bFilterOthers = v != 0; },
-         [](const CTaskFields& t) { return int64_t{t.m_bFilterOthers}; }},
+         [](CTaskProperties& d, int v) { d.m_bFilterOthers = v != 0; },
+         [](const CTaskProperties& t) { return int64_t{t.m_bFilterOthers}; }},
         {"--others-max-k", Kind::Limit, 0, INT_MAX,
          "Max size of other files in K bytes, 0 = no limit",
-         [](CQuobrixDoc& d, int v) { d.m_nOthersMaxK = v; },
-         [](const CTaskFields& t) { return int64_t{t.m_nOthersMaxK}; }},
+         [](CTaskProperties& d, int v) { d.m_nOthersMaxK = v; },
+         [](const CTaskProperties& t) { return int64_t{t.m_nOthersMaxK}; }},
         {"--recolor-links", Kind::Flag, 0, 1, "Change the color of retrieved links in stored pages",
-         [](CQuobrixDoc& d, int v) { d.m_bRecolorLinks = v != 0; },
-         [](const CTaskFields& t) { return int64_t{t.m_bRecolorLinks}; }},
+         [](CTaskProperties& d, int v) { d.m_bRecolorLinks = v != 0; },
+         [](const CTaskProperties& t) { return int64_t{t.m_bRecolorLinks}; }},
         {"--link-color", Kind::Color, 0, 0, "Color of retrieved links",
-         [](CQuobrixDoc& d, int v) { d.m_crLinkColor = static_cast<uint32_t>(v); },
-         [](const CTaskFields& t) { return int64_t{t.m_crLinkColor}; }},
+         [](CTaskProperties& d, int v) { d.m_crLinkColor = static_cast<uint32_t>(v); },
+         [](const CTaskProperties& t) { return int64_t{t.m_crLinkColor}; }},
         {"--retries", Kind::Number, 0, 50, "Connection retries, 0 to 50",
-         [](CQuobrixDoc& d, int v) { d.m_nRetries = v; },
-         [](const CTaskFields& t) { return int64_t{t.m_nRetries}; }},
+         [](CTaskProperties& d, int v) { d.m_nRetries = v; },
+         [](const CTaskProperties& t) { return int64_t{t.m_nRetries}; }},
         {"--timeout", Kind::Seconds, 0, 600, "Connection and read timeout, 0 to 600, 0 = none",
-         [](CQuobrixDoc& d, int v) { d.m_nTimeout = v * 1000; },
-         [](const CTaskFields& t) { return int64_t{t.m_nTimeout}; }},
+         [](CTaskProperties& d, int v) { d.m_nTimeout = v * 1000; },
+         [](const CTaskProperties& t) { return int64_t{t.m_nTimeout}; }},
         {"--threads", Kind::Number, 1, 15, "Max number of worker threads, 1 to 15",
-         [](CQuobrixDoc& d, int v) { d.m_nMaxThreads = v; },
-         [](const CTaskFields& t) { return int64_t{t.m_nMaxThreads}; }},
+         [](CTaskProperties& d, int v) { d.m_nMaxThreads = v; },
+         [](const CTaskProperties& t) { return int64_t{t.m_nMaxThreads}; }},
     };
     return properties;
 }
 
 // The properties of a task that "new" makes, before any option applies.
-const CTaskFields& NewTaskFields() {
-    static const CTaskFields fields = [] {
+const CTaskProperties& NewTaskProperties() {
+    static const CTaskProperties properties = [] {
         CTaskFields task;
         task.m_nAutoSaveMinutes = NEW_TASK_AUTO_SAVE_MINUTES;
         task.m_crLinkColor = CAppOptions{}.m_crRetrievedLinks;
-        return task;
+        return PropertiesOf(task);
     }();
-    return fields;
+    return properties;
 }
 
 // "60" for 60000 milliseconds, "60.5" for 60500.
@@ -138,7 +140,7 @@ std::string HelpText(const Property& property) {
     if (property.kind == Kind::Refused) {
         return property.help;
     }
-    const std::string value = ShownValue(property.kind, property.read(NewTaskFields()));
+    const std::string value = ShownValue(property.kind, property.read(NewTaskProperties()));
     const std::string help = property.help;
     const std::string defaultText =
         property.kind == Kind::Color
@@ -245,7 +247,7 @@ bool CPropertyOptions::Validate(std::string& error) const {
     return true;
 }
 
-void CPropertyOptions::ApplyTo(CQuobrixDoc& doc, std::vector<std::string>* pChanges) const {
+void CPropertyOptions::ApplyTo(CTaskProperties& task, std::vector<std::string>* pChanges) const {
     for (const Property& property : Properties()) {
         if (!Given(property.option) || !property.store) {
             continue;
@@ -255,9 +257,9 @@ void CPropertyOptions::ApplyTo(CQuobrixDoc& doc, std::vector<std::string>* pChan
         if (!ValueOf(property, m_values.at(property.option), value, message)) {
             continue;
         }
-        const int64_t before = property.read(doc);
-        property.store(doc, value);
-        const int64_t after = property.read(doc);
+        const int64_t before = property.read(task);
+        property.store(task, value);
+        const int64_t after = property.read(task);
         if (pChanges != nullptr && after != before) {
             // "threads: 10 -> 4", named as the option without its dashes.
             pChanges->push_back(std::string(property.option + 2) + ": " +

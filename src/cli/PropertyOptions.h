@@ -8,7 +8,7 @@ namespace CLI {
 class App;
 class Option;
 }  // namespace CLI
-class CQuobrixDoc;
+struct CTaskProperties;
 
 // The command-line form of the "Task options" sheet: one option for every
 // property the task file keeps, accepted with the sheet's ranges and
@@ -24,10 +24,10 @@ public:
     // error holds "--option: message" and the result is false.
     bool Validate(std::string& error) const;
 
-    // Stores the given values into the task (timeout in seconds x 1000).
-    // pChanges, when given, gets one line for every value that changed, in
-    // the options' own form: "threads: 10 -> 4", "timeout: 60 -> 45".
-    void ApplyTo(CQuobrixDoc& doc, std::vector<std::string>* pChanges = nullptr) const;
+    // Stores the given values into the task's properties (timeout in seconds
+    // x 1000). pChanges, when given, gets one line for every value that
+    // changed, in the options' own form: "threads: 10 -> 4", "timeout: 60 -> 45".
+    void ApplyTo(CTaskProperties& task, std::vector<std::string>* pChanges = nullptr) const;
 
     // True when any of the options was given.
     bool AnyGiven() const;

@@ -8,7 +8,7 @@
 #include "cli/OptionChecks.h"
 #include "cli/TaskFileAccess.h"
 #include "cli/TaskRunner.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 
 namespace {
 class CRunCommand : public ICliCommand {
@@ -49,7 +49,8 @@ public:
         const CTaskLock taskLock = LockTaskOrFail(path, "run");
         CQuobrixApp app;
         app.LoadOptions();
-        CQuobrixDoc doc;
+        const std::unique_ptr<ITask> pTask = CreateTaskRecord();
+        ITask& doc = *pTask;
         doc.SetAppOptions(app);
         OpenTaskOrFail(doc, path);
         m_abstract.ApplyTo(doc);  // after opening, which resets them

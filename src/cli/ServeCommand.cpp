@@ -9,9 +9,9 @@
 #include "cli/Interrupts.h"
 #include "cli/OptionChecks.h"
 #include "cli/TaskFileAccess.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 
-void StartServingOrFail(CQuobrixDoc& doc, int port) {
+void StartServingOrFail(ITask& doc, int port) {
     if (!doc.StartLocalServer(port)) {
         const int error = errno;
         if (error == EADDRINUSE && port != 0) {
@@ -44,7 +44,8 @@ public:
     }
 
     int Run() override {
-        CQuobrixDoc doc;
+        const std::unique_ptr<ITask> pTask = CreateTaskRecord();
+        ITask& doc = *pTask;
         OpenTaskOrFail(doc, AbsolutePath(m_strFile));
         // Without its folder a task has no results or pages: every request
         // would be "not found".

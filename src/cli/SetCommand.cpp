@@ -7,7 +7,7 @@
 #include "cli/TaskFileAccess.h"
 #include "common/DeferredSignals.h"
 #include "common/Text.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 
 namespace {
 // "keywords: \"old\" -> \"new\"": quoted, so that empty keywords and spaces show.
@@ -43,18 +43,16 @@ public:
         }
         const std::string path = AbsolutePath(m_strFile);
         const CTaskLock taskLock = LockTaskOrFail(path, "set");
-        CQuobrixDoc doc;
+        const std::unique_ptr<ITask> pTask = CreateTaskRecord();
+        ITask& doc = *pTask;
         OpenTaskOrFail(doc, path);
 
         // Like the sheet's OK: the keywords are stored again and marked
         // changed whether or not they changed.
-        std::string oldKeywords;
-        {
-            std::lock_guard lock(doc.m_csKeywords);
-            oldKeywords = doc.m_strKeywords;
-        }
+        CTaskProperties properties = doc.GetProperties();
+        const std::string oldKeywords = properties.m_keywords.m_strText;
         const std::string keywords = m_pKeywords->count() > 0 ? Trim(m_strKeywords) : oldKeywords;
-        const bool oldMatchCase = doc.m_bMatchCase;
+        const bool oldMatchCase = properties.m_keywords.m_bMatchCase;
         bool matchCase = oldMatchCase;
         if (m_pMatchCase->count() > 0) {
             matchCase = true;
@@ -69,8 +67,9 @@ public:
             changes.push_back(std::string("match-case: ") + (oldMatchCase ? "1" : "0") + " -> " +
                               (matchCase ? "1" : "0"));
         }
-        doc.SetKeywords(keywords, matchCase);
-        m_properties.ApplyTo(doc, &changes);
+        properties.m_keywords = {keywords, matchCase};
+        m_properties.ApplyTo(properties, &changes);
+        doc.SetProperties(properties);
         if (changes.empty()) {
             // Nothing is saved: the file stays exactly as it was.
             const bool given = m_properties.AnyGiven() || m_pKeywords->count() > 0 ||

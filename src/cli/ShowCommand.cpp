@@ -5,7 +5,7 @@
 #include "cli/Command.h"
 #include "cli/TaskFileAccess.h"
 #include "cli/TaskJson.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 
 namespace {
 class CShowCommand : public ICliCommand {
@@ -19,7 +19,8 @@ public:
     }
 
     int Run() override {
-        CQuobrixDoc doc;
+        const std::unique_ptr<ITask> pTask = CreateTaskRecord();
+        ITask& doc = *pTask;
         OpenTaskOrFail(doc, AbsolutePath(m_strFile));
         std::cout << TaskToJson(doc.TakeSnapshot());
         return EXIT_OK;

@@ -9,7 +9,7 @@
 #include "common/StringTable.h"
 #include "results/FailureRecord.h"
 #include "results/ResultRow.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -80,30 +80,29 @@ public:
     }
 
     int Run() override {
-        CQuobrixDoc doc;
+        const std::unique_ptr<ITask> pTask = CreateTaskRecord();
+        ITask& doc = *pTask;
         OpenTaskOrFail(doc, AbsolutePath(m_strFile));
         const std::string folder = doc.GetTaskDir();
         std::error_code ec;
         const bool hasFolder = fs::is_directory(folder, ec);
 
-        std::string keywords;
-        {
-            std::lock_guard lock(doc.m_csKeywords);
-            keywords = doc.m_strKeywords;
-        }
+        const CTaskKeywords taskKeywords = doc.GetKeywords();
+        const std::string& keywords = taskKeywords.m_strText;
         std::cout << "Task: " << doc.GetPathName() << "\n";
-        if (doc.m_bSiteMode) {
-            std::cout << "Search: the web site " << doc.m_strStartAddress
+        if (doc.IsSiteMode()) {
+            std::cout << "Search: the web site " << doc.GetStartAddress()
                       << " and the web sites linked to it\n";
         } else {
-            std::cout << "Search: the web servers of " << doc.m_strStartAddress << " to "
-                      << doc.m_strEndAddress << "\n";
+            std::cout << "Search: the web servers of " << doc.GetStartAddress() << " to "
+                      << doc.GetEndAddress() << "\n";
         }
         std::cout << "Keywords: "
-                  << (keywords.empty() ? "none (every page matches)"
-                                       : keywords + (doc.m_bMatchCase ? " (match case)" : ""))
+                  << (keywords.empty()
+                          ? "none (every page matches)"
+                          : keywords + (taskKeywords.m_bMatchCase ? " (match case)" : ""))
                   << "\n";
-        std::cout << LoadString(IDS_PANE_STATE) << ": " << StateInWords(doc.m_nState) << "\n";
+        std::cout << LoadString(IDS_PANE_STATE) << ": " << StateInWords(doc.GetState()) << "\n";
         std::cout << LoadString(IDS_PANE_SITES_LEFT) << ": " << doc.SitesLeft() << "\n";
         std::cout << LoadString(IDS_PANE_LINKS_QUEUED) << ": " << doc.LinksQueued() << "\n";
         std::cout << LoadString(IDS_PANE_LINKS_REQUESTED) << ": " << doc.LinksRequested() << "\n";

@@ -5,14 +5,18 @@
 #include "cli/Command.h"
 #include "task/QuobrixDoc.h"
 
-void OpenTaskOrFail(CQuobrixDoc& doc, const std::string& path) {
+std::unique_ptr<ITask> CreateTaskRecord() {
+    return std::make_unique<CQuobrixDoc>();
+}
+
+void OpenTaskOrFail(ITask& doc, const std::string& path) {
     std::string error;
     if (!doc.OnOpenDocument(path, error)) {
         throw CCliError(error, EXIT_BAD_INPUT);
     }
 }
 
-void SaveTaskOrFail(CQuobrixDoc& doc, const std::string& path) {
+void SaveTaskOrFail(ITask& doc, const std::string& path) {
     std::string error;
     if (!doc.OnSaveDocument(path, error)) {
         throw CCliError(error, EXIT_FAILED);

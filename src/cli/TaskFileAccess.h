@@ -1,17 +1,21 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "task/TaskLock.h"
 
-class CQuobrixDoc;
+class ITask;
+
+// The task record of a command: a new, empty task until one is opened or made.
+std::unique_ptr<ITask> CreateTaskRecord();
 
 // Opens a task file as the desktop's Open does; a file that cannot be read
 // ends the command with its message ("Unexpected file format.").
-void OpenTaskOrFail(CQuobrixDoc& doc, const std::string& path);
+void OpenTaskOrFail(ITask& doc, const std::string& path);
 
 // Saves the task at its path; a failure ends the command.
-void SaveTaskOrFail(CQuobrixDoc& doc, const std::string& path);
+void SaveTaskOrFail(ITask& doc, const std::string& path);
 
 // The absolute form of a path the user typed, without resolving links and
 // without folding "..", so that it names what the system would open.

@@ -10,27 +10,27 @@
 #include "cli/Interrupts.h"
 #include "cli/TaskFileAccess.h"
 #include "common/StringTable.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 
 namespace {
 // Finished (0), finished without one page retrieved (5), paused (4), or
 // paused by a file that could not be written (3).
-int RunStatus(CQuobrixDoc& doc, const CConsoleFrontEnd& console) {
+int RunStatus(const ITask& doc, const CConsoleFrontEnd& console) {
     if (console.FileError() != 0) {
         return EXIT_FILE_ERROR;
     }
-    if (doc.m_nState == IDS_STATE_PAUSED) {
+    if (doc.GetState() == IDS_STATE_PAUSED) {
         return EXIT_PAUSED;
     }
     const int requested = doc.LinksRequested();
-    if (doc.m_nState == IDS_STATE_FINISHED && requested > 0 && doc.FailureCount() >= requested) {
+    if (doc.GetState() == IDS_STATE_FINISHED && requested > 0 && doc.FailureCount() >= requested) {
         return EXIT_NOTHING_RETRIEVED;
     }
     return EXIT_OK;
 }
 }  // namespace
 
-int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
+int RunTaskToEnd(ITask& doc, const CRunOptions& options) {
     // With a server running, the program keeps serving after the crawl,
     // until a signal; a signal during the crawl pauses it and ends.
     CInterruptGuard interrupts;
@@ -78,14 +78,15 @@ int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options) {
     const int status = RunStatus(doc, console);
     const std::string summary = doc.FailureSummary();
     if (console.OutputClosed()) {
-        std::cerr << "quobrix-cli: the output was closed; the task is " << LoadString(doc.m_nState)
-                  << " and saved to " << doc.GetPathName() << std::endl;
+        std::cerr << "quobrix-cli: the output was closed; the task is "
+                  << LoadString(doc.GetState()) << " and saved to " << doc.GetPathName()
+                  << std::endl;
     } else if (options.m_verbosity != CConsoleFrontEnd::Verbosity::Quiet ||
                console.FileError() != 0) {
         std::cout << summary << std::endl;
-        std::cout << "Task " << LoadString(doc.m_nState) << ": " << doc.LinksRequested()
+        std::cout << "Task " << LoadString(doc.GetState()) << ": " << doc.LinksRequested()
                   << " links requested; saved to " << doc.GetPathName() << "; results in "
-                  << doc.m_strTaskDir << std::endl;
+                  << doc.GetTaskDir() << std::endl;
     }
     if (status == EXIT_NOTHING_RETRIEVED &&
         options.m_verbosity == CConsoleFrontEnd::Verbosity::Quiet) {

@@ -4,7 +4,7 @@
 
 #include "cli/ConsoleFrontEnd.h"
 
-class CQuobrixDoc;
+class ITask;
 
 struct CRunOptions {
     int m_nMaxSeconds = 0;  // 0: no limit
@@ -18,4 +18,4 @@ struct CRunOptions {
 // EXIT_OK finished, EXIT_NOTHING_RETRIEVED finished with every page failed,
 // EXIT_PAUSED paused, EXIT_FILE_ERROR paused by a file error. A closed
 // standard output pauses the run as SIGINT does.
-int RunTaskToEnd(CQuobrixDoc& doc, const CRunOptions& options);
+int RunTaskToEnd(ITask& doc, const CRunOptions& options);

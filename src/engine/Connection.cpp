@@ -16,7 +16,7 @@ void CQuobrixDoc::SetAppOptions(const CAppOptions& options) {
     m_options = options;
 }
 
-CAppOptions CQuobrixDoc::GetAppOptions() {
+CAppOptions CQuobrixDoc::GetAppOptions() const {
     std::lock_guard lock(m_csOptions);
     return m_options;
 }

@@ -28,13 +28,13 @@ bool CQuobrixDoc::HasActiveWorkers() const {
     return CountActive(0, SLOT_COUNT) > 0;
 }
 
-bool CQuobrixDoc::IsRunEnded() {
+bool CQuobrixDoc::IsRunEnded() const {
     std::lock_guard lock(m_csSlots);
     return m_nState != IDS_STATE_SEEKING && !m_bStop && CountActive(0, SLOT_COUNT) == 0 &&
            m_pendingNotes.empty() && !m_bDeliveringNotes;
 }
 
-std::string CQuobrixDoc::GetSlotUrl(int slot) {
+std::string CQuobrixDoc::GetSlotUrl(int slot) const {
     std::lock_guard lock(m_csSlots);
     return m_strUrl[slot];
 }

@@ -75,7 +75,7 @@ bool CQuobrixDoc::AddSite(const std::string& host) {
     return m_siteIndex.AppendIfNew(m_arrSites, host);  // hosts compare without case
 }
 
-unsigned CQuobrixDoc::SitesLeft() {
+unsigned CQuobrixDoc::SitesLeft() const {
     std::lock_guard lock(m_csSites);
     if (m_bSiteMode) {
         const int left = static_cast<int>(m_arrSites.size()) - m_nNextSite;

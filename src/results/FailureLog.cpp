@@ -50,18 +50,18 @@ void CutTornLine(int fd) {
 }
 }  // namespace
 
-std::string CQuobrixDoc::FailureRecordPath() {
+std::string CQuobrixDoc::FailureRecordPath() const {
     const std::string taskDir = GetTaskDir();
     return taskDir.empty() ? std::string() : taskDir + FAILURE_RECORD_NAME;
 }
 
-std::string CQuobrixDoc::FailureSummary() {
+std::string CQuobrixDoc::FailureSummary() const {
     const int requested = LinksRequested();
     std::lock_guard lock(m_csFailures);
     return FormatFailureSummary(m_failureTally, requested);
 }
 
-int CQuobrixDoc::FailureCount() {
+int CQuobrixDoc::FailureCount() const {
     std::lock_guard lock(m_csFailures);
     return m_failureTally.Total();
 }

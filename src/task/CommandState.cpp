@@ -1,10 +1,12 @@
 #include "task/QuobrixDoc.h"
 
+#include <algorithm>
+
 bool CQuobrixDoc::IsRunning() const {
     return m_nState == IDS_STATE_SEEKING;
 }
 
-bool CQuobrixDoc::CanRun() {
+bool CQuobrixDoc::CanRun() const {
     return !IsRunning() && !m_bStop && !GetCurrentSite().empty();
 }
 
@@ -20,11 +22,11 @@ bool CQuobrixDoc::CanAbort() const {
     return CanPause();
 }
 
-bool CQuobrixDoc::CanEditProperties() {
+bool CQuobrixDoc::CanEditProperties() const {
     return !GetCurrentSite().empty();
 }
 
-bool CQuobrixDoc::CanSkipSite() {
+bool CQuobrixDoc::CanSkipSite() const {
     if (!IsRunning()) {
         return false;
     }
@@ -37,4 +39,18 @@ bool CQuobrixDoc::CanSkipSite() {
 
 bool CQuobrixDoc::CanActOnSlot(int slot) const {
     return slot >= 0 && slot < SLOT_COUNT && m_bActive[slot];
+}
+
+bool CQuobrixDoc::HaveWorkersReturned() const {
+    // A worker may hold the scheduler lock while it waits for the asking
+    // thread: then they have not.
+    std::unique_lock lock(m_csSlots, std::try_to_lock);
+    if (!lock.owns_lock()) {
+        return false;
+    }
+    const auto returned = [](const CThreadHandle& handle) {
+        return !handle.Joinable() || handle.HasReturned();
+    };
+    return std::all_of(m_hThread.begin(), m_hThread.end(), returned) &&
+           std::all_of(m_arrRetired.begin(), m_arrRetired.end(), returned);
 }

@@ -30,3 +30,8 @@ void CQuobrixDoc::RebuildKeywords() {
     std::lock_guard lock(m_csKeywords);
     m_arrKeywords = SplitKeywords(m_strKeywords);
 }
+
+CTaskKeywords CQuobrixDoc::GetKeywords() const {
+    std::lock_guard lock(m_csKeywords);
+    return {m_strKeywords, m_bMatchCase};
+}

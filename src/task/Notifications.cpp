@@ -48,7 +48,7 @@ void CQuobrixDoc::NotifyThreadStatus(int slot, int phase, const std::string& tex
     SendTo(m_hWndThreadBar, WM_THREAD_STATUS, static_cast<int64_t>(slot) * 256 + phase, text);
 }
 
-int CQuobrixDoc::LinksQueued() {
+int CQuobrixDoc::LinksQueued() const {
     std::lock_guard lock(m_csUrls);
     return static_cast<int>(m_arrUrls.size()) - m_nNextUrl;
 }
@@ -102,7 +102,7 @@ void CQuobrixDoc::NavigateToResultPage(int page) {
            LocalServerRoot() + "ResultPage" + std::to_string(page) + ".html");
 }
 
-std::string CQuobrixDoc::GetCurrentSite() {
+std::string CQuobrixDoc::GetCurrentSite() const {
     std::lock_guard lock(m_csSites);
     return m_strCurrentSite;
 }

@@ -86,12 +86,12 @@ void CQuobrixDoc::BuildTaskPaths() {
     m_strResultPagePath = m_strTaskDir + "ResultPage0.html";
 }
 
-std::string CQuobrixDoc::GetTaskDir() {
+std::string CQuobrixDoc::GetTaskDir() const {
     std::lock_guard lock(m_csResults);
     return m_strTaskDir;
 }
 
-std::string CQuobrixDoc::GetResultPagePath() {
+std::string CQuobrixDoc::GetResultPagePath() const {
     std::lock_guard lock(m_csResults);
     return m_strResultPagePath;
 }

@@ -21,8 +21,10 @@
 #include "task/Document.h"
 #include "task/DocumentPrompts.h"
 #include "task/NewTaskRecord.h"
+#include "task/Task.h"
 #include "task/TaskFields.h"
 #include "task/TaskLock.h"
+#include "task/TaskProperties.h"
 
 // The task record: one search task's definition, properties, derived paths,
 // complete crawl state, worker slots and the locks the workers share. There
@@ -88,7 +90,7 @@
 class CConnection;
 class CLocalServer;
 
-class CQuobrixDoc : public CDocument, public CTaskFields {
+class CQuobrixDoc : public ITask, public CTaskFields {
 public:
     CQuobrixDoc();
     ~CQuobrixDoc() override;
@@ -102,7 +104,7 @@ public:
     void DeleteContents();
     // A new, empty, unnamed task with default properties; the texts and lists
     // of the previous task are cleared too. The receivers are told (PublishTask).
-    void OnNewDocument();
+    void OnNewDocument() override;
     // Opens a task file. On failure strError holds the message to show
     // ("Unexpected file format." for a damaged file) and the task that was
     // open stays exactly as it was, unpublished. What the file gives is
@@ -110,7 +112,7 @@ public:
     // from the task folder, and its credential is bound to the host the
     // sidecar names (or to none). The file is not written. An opened task
     // is published.
-    bool OnOpenDocument(const std::string& path, std::string& strError);
+    bool OnOpenDocument(const std::string& path, std::string& strError) override;
     // Tells every receiver about the task that is open: the thread rows are
     // reset, the state, sites left and link counts sent.
     void PublishTask();
@@ -118,26 +120,26 @@ public:
     // a temporary file renamed into place, and the credential sidecar into
     // the task folder when that exists. A new task file is readable by its
     // owner only.
-    bool OnSaveDocument(const std::string& path, std::string& strError);
+    bool OnSaveDocument(const std::string& path, std::string& strError) override;
     // Writes a snapshot into a storing archive, or reads a loading archive;
     // the task changes only when the whole file was read.
     bool Serialize(CArchive& ar);
     // A copy of the task file's fields, taken under the snapshot locks.
-    CTaskFields TakeSnapshot();
+    CTaskFields TakeSnapshot() override;
 
     // The new-task hand-off, in memory only: a new document named path with
     // the wizard's answers, prepared for its first run, its paths, auto-save
     // interval 3 and the default link colour. Nothing is written.
     void BuildNewTask(const CNewTaskRecord& record, const std::string& path,
-                      uint32_t crDefaultLinkColor);
+                      uint32_t crDefaultLinkColor) override;
     // Writes a task that BuildNewTask made: its folders, the task file (one
     // save) and its first, empty result page. When the save fails, what this
     // wrote is removed again, the task is the new empty document and
     // strError says why.
-    bool SaveNewTask(std::string& strError);
+    bool SaveNewTask(std::string& strError) override;
     // Both, for the wizard, which has its path from the Save As box.
     bool CreateNewTask(const CNewTaskRecord& record, const std::string& path,
-                       uint32_t crDefaultLinkColor, std::string& strError);
+                       uint32_t crDefaultLinkColor, std::string& strError) override;
 
     // Save As (task/SaveTaskAs.cpp): the task is saved under path as a task
     // of its own. Its folder is copied whole (result pages, stored pages and
@@ -151,31 +153,34 @@ public:
     // deleted. The task's own name, or a task without a
     // folder: a plain save. On failure strError says why, what was copied is
     // removed again, and the task keeps its name, folder and paths.
-    bool SaveTaskAs(const std::string& path, std::string& strError);
+    bool SaveTaskAs(const std::string& path, std::string& strError) override;
     // Workers run, or a stop is still in progress.
-    bool IsTaskBusy() const;
+    bool IsTaskBusy() const override;
 
     // --- The lock of the task that is open (task/TaskLifecycle.cpp), for a
-    // front end that keeps its task open (the desktop) and sets
-    // m_bLockTasks; quobrix-cli's commands hold theirs themselves. Save As
+    // front end that keeps its task open (the desktop) and calls
+    // LockTasksWhileOpen; quobrix-cli's commands hold theirs. Save As
     // takes the new name's lock before it copies and lets the old one go
     // once saved.
 
     // The lock of the task file at path, into lock. True with lock left
     // empty when this record holds that lock already or does not lock its
     // tasks; false, with the refusal in strError, when another program has it.
-    bool LockTaskFile(const std::string& path, CTaskLock& lock, std::string& strError) const;
+    bool LockTaskFile(const std::string& path, CTaskLock& lock,
+                      std::string& strError) const override;
     // The task at path is the one open now: lock (from LockTaskFile) is held
     // in place of the one before, unless that one is path's own.
-    void KeepTaskLock(const std::string& path, CTaskLock&& lock);
+    void KeepTaskLock(const std::string& path, CTaskLock&& lock) override;
     // The task was closed: its lock goes.
-    void ReleaseTaskLock();
+    void ReleaseTaskLock() override;
+    // Sets m_bLockTasks; the desktop does it once, before its first task.
+    void LockTasksWhileOpen() override { m_bLockTasks = true; }
 
     // Refuse while the task runs ("A search task is running, pause or stop it
     // first."); otherwise offer to save unsaved changes. True when the task
     // may be closed or replaced.
-    bool CanCloseFrame(IDocumentPrompts& prompts);
-    bool SaveModified(IDocumentPrompts& prompts);
+    bool CanCloseFrame(IDocumentPrompts& prompts) override;
+    bool SaveModified(IDocumentPrompts& prompts) override;
 
     // Task directory, e-mail list path and first result page from the path.
     void BuildTaskPaths();
@@ -191,27 +196,53 @@ public:
     void RebuildKeywords();
     // "apple+ +Pear " -> {"apple", "Pear"}
     static std::vector<std::string> SplitKeywords(const std::string& text);
+    // A copy, under m_csKeywords.
+    CTaskKeywords GetKeywords() const override;
+
+    // --- Properties (task/TaskProperties.cpp), as the "Task options" sheet
+    // and quobrix-cli set edit them.
+
+    CTaskProperties GetProperties() const override;
+    void SetProperties(const CTaskProperties& properties) override;
+    void StoreProperties(const CTaskProperties& properties) override;
+    int AutoSaveMinutes() const override { return m_nAutoSaveMinutes; }
+    CAbstractSettings GetAbstractSettings() const override;
+    void SetAbstractSettings(const CAbstractSettings& settings) override;
+
+    // What the task is and how far it got, for the front ends.
+    unsigned GetState() const override { return m_nState; }
+    bool IsSiteMode() const override { return m_bSiteMode; }
+    std::string GetStartAddress() const override { return m_strStartAddress; }
+    std::string GetEndAddress() const override { return m_strEndAddress; }
+    int GetResultPage() const override { return m_nResultPage; }
 
     // --- Enabling of the task commands (task/CommandState.cpp). Any thread.
 
-    bool CanRun();             // Start/Resume
-    bool CanPause() const;     // Pause (also resumes)
-    bool IsPauseChecked() const;
-    bool CanAbort() const;
-    bool CanEditProperties();  // Properties
-    bool CanSkipSite();        // thread list: Skip current site
-    bool CanActOnSlot(int slot) const;  // thread list: Abort retrieval, Copy URL
-    bool IsStopping() const { return m_bStop; }
-    bool IsRunning() const;
+    bool CanRun() const override;    // Start/Resume
+    bool CanPause() const override;  // Pause (also resumes)
+    bool IsPauseChecked() const override;
+    bool CanAbort() const override;
+    bool CanEditProperties() const override;     // Properties
+    bool CanSkipSite() const override;           // thread list: Skip current site
+    bool CanActOnSlot(int slot) const override;  // thread list: Abort retrieval, Copy URL
+    bool IsStopping() const override { return m_bStop; }
+    bool IsRunning() const override;
     // Nothing is left of the last run: not running, no stop in progress, no
     // worker, no notification still to be sent. Only then may the workers be
     // joined from the thread that receives the notifications.
-    bool IsRunEnded();
+    bool IsRunEnded() const override;
+    bool HaveWorkersReturned() const override;
 
     // --- State and notifications (task/Notifications.cpp). Any thread; never
     // called with a snapshot lock held.
 
     void SetState(unsigned id);
+    // The receivers (task/Receivers.cpp); set on the thread that runs the
+    // commands while no worker runs, or before the task is published.
+    void SetReceivers(INotifyTarget* frame, INotifyTarget* threadBar, INotifyTarget* view) override;
+    void SetViewReceiver(INotifyTarget* view) override;
+    void ClearReceivers() override;
+    void SendStateAndCounts() override;
     void NotifyThreadStatus(int slot, int phase, const std::string& text);
     void NotifyLinkCounts();
     void ResetThreadBar();
@@ -220,19 +251,19 @@ public:
     void NavigateToResults();
     // Shows result page N in the browser view: the root for page 0.
     void NavigateToResultPage(int page);
-    std::string LocalServerRoot() const;  // "http://127.0.0.1:PORT/"
-    std::string GetCurrentSite();         // a copy, under m_csSites
-    int LinksQueued();
-    int LinksRequested() const;
+    std::string LocalServerRoot() const override;  // "http://127.0.0.1:PORT/"
+    std::string GetCurrentSite() const;            // a copy, under m_csSites
+    int LinksQueued() const override;
+    int LinksRequested() const override;
 
     // --- Pages not retrieved (results/FailureLog.cpp). Any thread.
 
     // The task folder's failure record (results/FailureRecord.h).
-    std::string FailureRecordPath();
+    std::string FailureRecordPath() const;
     // The summary of the task's failures since its fresh start ("No page
     // failed", "2 pages not retrieved: 2 HTTP 404").
-    std::string FailureSummary();
-    int FailureCount();
+    std::string FailureSummary() const override;
+    int FailureCount() const override;
     // The tally from the record, for a task just opened or made.
     void LoadFailureTally();
     // The local server's page that lists them, framed like the result pages.
@@ -243,7 +274,7 @@ public:
     // Puts the first site in place for a fresh start and returns its first
     // URL ("http://example.com/docs/a.html").
     std::string TakeFirstSite();
-    unsigned SitesLeft();
+    unsigned SitesLeft() const override;
     void NotifySitesLeft();
 
     // Next site of the site list, or next address of the range; false when
@@ -261,12 +292,12 @@ public:
 
     // --- Scheduler (engine/Scheduler.cpp). Commands run on the GUI thread.
 
-    void OnTaskRun();
-    void OnTaskPause();
-    void OnTaskAbort();
-    void OnSkipCurrentSite();
-    void OnAbortRetrieval(int slot);
-    std::string GetSlotUrl(int slot);  // a copy, under m_csSlots
+    void OnTaskRun() override;
+    void OnTaskPause() override;
+    void OnTaskAbort() override;
+    void OnSkipCurrentSite() override;
+    void OnAbortRetrieval(int slot) override;
+    std::string GetSlotUrl(int slot) const override;  // a copy, under m_csSlots
 
     // Starts or resumes the task. Does nothing only while workers still run
     // (the task runs, or a stop is in progress and ends by itself); activity
@@ -277,7 +308,7 @@ public:
     // read from a file are brought within bounds here.
     void PrepareRun();
     // Pauses the task if it runs and no stop is in progress; never resumes.
-    void PauseWorkers();
+    void PauseWorkers() override;
     // Skip: the next site of the list, as the last worker of the stop does.
     void StartNextSite();
     // The file-error pause: a running task (Seeking, no stop in progress)
@@ -292,7 +323,7 @@ public:
     // Joins every worker thread, and lets no new one start until the next
     // Start. Only once they send nothing more (IsRunEnded), or when the
     // receivers answer without the joining thread.
-    void JoinWorkers();
+    void JoinWorkers() override;
     // For the record's end: no new thread, every worker stopped and joined.
     void ShutDownWorkers();
     bool HasActiveWorkers() const;
@@ -337,14 +368,14 @@ public:
     // account and password for url's site, and prompting off when the user
     // asked not to be prompted again; with Cancel, no credential at all.
     void AnswerAuthorization(const std::string& url, bool bOk, const std::string& account,
-                             const std::string& password, bool bDoNotPromptAgain);
+                             const std::string& password, bool bDoNotPromptAgain) override;
     // The start host: the one a credential given with the task belongs to.
     std::string StartHost() const;
 
     // --- Application options used by the requests (any thread)
 
-    void SetAppOptions(const CAppOptions& options);
-    CAppOptions GetAppOptions();
+    void SetAppOptions(const CAppOptions& options) override;
+    CAppOptions GetAppOptions() const;
 
     // --- Queueing (analysis/ExtractLinks.cpp)
 
@@ -362,15 +393,15 @@ public:
 
     // Starts the loopback server (127.0.0.1, port 0: the system chooses);
     // false, errno set, when it cannot listen. m_nServerPort holds its port.
-    bool StartLocalServer(int port = 0);
+    bool StartLocalServer(int port = 0) override;
     // Ends live streams and waits for every connection thread.
-    void StopLocalServer();
+    void StopLocalServer() override;
     // Answers one request (its header, as read by the server) on a connection
     // thread; the connection closes afterwards.
     void ServeRequest(CConnection& connection, const std::string& request);
     // Copies of the paths the server reads while tasks change, under m_csResults.
-    std::string GetTaskDir();
-    std::string GetResultPagePath();
+    std::string GetTaskDir() const override;
+    std::string GetResultPagePath() const;
 
     // --- Per-page steps (analysis/, results/)
 
@@ -386,6 +417,14 @@ public:
     int SendResultPageHead(const SendFunction& send, int page);
     int SendResultNavigation(const SendFunction& send, int page, bool bTop);
     int SendResultPageFoot(const SendFunction& send, int page);
+
+    // The wait before a page that found an outage is tried again
+    // (OUTAGE_TRIES, common/PageFailure.h).
+    static constexpr int kOutageRetryMs = 1000;
+
+protected:
+    // The run's own state, its threads, sockets, receivers and locks: only
+    // the record's member functions (and the engine's tests) reach them.
 
     // Abstract settings: kept by the run, not by the task file.
     AtomicValue<int> m_nAbstractMaxLength{300};
@@ -430,26 +469,21 @@ public:
     int m_sockServer = -1;
     AtomicValue<int> m_nServerPort{0};
 
-    std::mutex m_csSlots;
-    std::mutex m_csUrls;
-    std::mutex m_csSites;
-    std::mutex m_csResolve;
-    std::mutex m_csLookup;
-    std::mutex m_csAuth;
-    std::mutex m_csResults;
-    std::mutex m_csKeywords;
-    SlotArray<std::mutex> m_csSlotText;
-    SlotArray<std::mutex> m_csSlotSocket;
-    std::mutex m_csCredential;
-    std::mutex m_csOptions;
-    SlotArray<std::mutex> m_csSlotStatus;
-    std::mutex m_csFailures;
+    mutable std::mutex m_csSlots;
+    mutable std::mutex m_csUrls;
+    mutable std::mutex m_csSites;
+    mutable std::mutex m_csResolve;
+    mutable std::mutex m_csLookup;
+    mutable std::mutex m_csAuth;
+    mutable std::mutex m_csResults;
+    mutable std::mutex m_csKeywords;
+    mutable SlotArray<std::mutex> m_csSlotText;
+    mutable SlotArray<std::mutex> m_csSlotSocket;
+    mutable std::mutex m_csCredential;
+    mutable std::mutex m_csOptions;
+    mutable SlotArray<std::mutex> m_csSlotStatus;
+    mutable std::mutex m_csFailures;
 
-    // The wait before a page that found an outage is tried again
-    // (OUTAGE_TRIES, common/PageFailure.h).
-    static constexpr int kOutageRetryMs = 1000;
-
-protected:
     friend class CPageTransfer;
 
     // Starts the thread of a slot; false when the system refuses. Caller

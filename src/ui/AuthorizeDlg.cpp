@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 #include "ui/DialogLayout.h"
 
 namespace {
@@ -70,7 +70,7 @@ bool CAuthorizeDlg::DoNotPrompt() const {
     return m_pDoNotPrompt->isChecked();
 }
 
-bool RunAuthorizeDialog(QWidget* parent, CQuobrixDoc& doc, const QString& url) {
+bool RunAuthorizeDialog(QWidget* parent, ITask& doc, const QString& url) {
     CAuthorizeDlg dlg(url, parent);
     const bool bOk = dlg.exec() == QDialog::Accepted;
     doc.AnswerAuthorization(url.toStdString(), bOk, dlg.Account().toStdString(),

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QString>
 
-class CQuobrixDoc;
+class ITask;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -33,4 +33,4 @@ private:
 // OK the credential for url's site and prompting as the check box says, with
 // Cancel (or the dialog closed) no credential. True when the user chose OK.
 // On the GUI thread; the worker that asked waits meanwhile.
-bool RunAuthorizeDialog(QWidget* parent, CQuobrixDoc& doc, const QString& url);
+bool RunAuthorizeDialog(QWidget* parent, ITask& doc, const QString& url);

@@ -1,6 +1,5 @@
 #include "ui/DesktopApp.h"
 
-#include <algorithm>
 #include <csignal>
 #include <iostream>
 
@@ -24,21 +23,6 @@ constexpr int kDefaultDpi = 96;
 // How long a task about to be replaced waits for its last workers to return.
 constexpr int kWorkersReturnMs = 30000;
 
-// Whether every worker thread of the task has returned, so that joining
-// them cannot wait. A worker may hold the scheduler lock while it waits for
-// this thread: then they have not.
-bool WorkersReturned(CQuobrixDoc& doc) {
-    std::unique_lock lock(doc.m_csSlots, std::try_to_lock);
-    if (!lock.owns_lock()) {
-        return false;
-    }
-    const auto returned = [](const CThreadHandle& handle) {
-        return !handle.Joinable() || handle.HasReturned();
-    };
-    return std::all_of(doc.m_hThread.begin(), doc.m_hThread.end(), returned) &&
-           std::all_of(doc.m_arrRetired.begin(), doc.m_arrRetired.end(), returned);
-}
-
 std::string AbsoluteTaskPath(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
 }
@@ -61,9 +45,7 @@ CDesktopApp::~CDesktopApp() {
     if (m_pDoc != nullptr) {
         WaitForWorkersToReturn();
         // The windows go first; the task must not report to them any more.
-        m_pDoc->m_hWndMainFrame = nullptr;
-        m_pDoc->m_hWndThreadBar = nullptr;
-        m_pDoc->m_hWndView = nullptr;
+        m_pDoc->ClearReceivers();
     }
     m_pFrame.reset();
 }
@@ -81,8 +63,9 @@ bool CDesktopApp::Start() {
     CreateFonts();
 
     m_pDoc = std::make_unique<CQuobrixDoc>();
+    m_pTask = m_pDoc.get();
     m_pDoc->SetAppOptions(m_app);
-    m_pDoc->m_bLockTasks = true;  // the task that is open is ours alone
+    m_pDoc->LockTasksWhileOpen();  // the task that is open is ours alone
     if (!m_pDoc->StartLocalServer()) {
         std::cerr << "quobrix: cannot serve the results on 127.0.0.1" << std::endl;
     }
@@ -91,7 +74,7 @@ bool CDesktopApp::Start() {
     m_pFrame = std::make_unique<CMainFrame>(*m_pDoc, m_app, *m_pPrompts);
     m_pMessagePrompts->SetParent(m_pFrame.get());
     // The view shows the first task's results as soon as it is opened.
-    m_pDoc->m_hWndView = &m_pFrame->ViewTarget();
+    m_pDoc->SetViewReceiver(&m_pFrame->ViewTarget());
     ConnectCommands();
     UpdateRecentFiles();
     if (!CreateFirstTask()) {
@@ -120,7 +103,7 @@ void CDesktopApp::WaitForWorkersToReturn() {
     // join that comes next never waits for a thread that waits for us.
     QElapsedTimer waited;
     waited.start();
-    while (!WorkersReturned(*m_pDoc) && waited.elapsed() < kWorkersReturnMs) {
+    while (!m_pDoc->HaveWorkersReturned() && waited.elapsed() < kWorkersReturnMs) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
     }
 }
@@ -161,11 +144,9 @@ bool CDesktopApp::CreateFirstTask() {
 }
 
 void CDesktopApp::BindTaskToFrame() {
-    m_pDoc->m_hWndMainFrame = &m_pFrame->Target();
-    m_pDoc->m_hWndThreadBar = &m_pFrame->ThreadBarTarget();
-    m_pDoc->SetState(m_pDoc->m_nState);
-    m_pDoc->NotifySitesLeft();
-    m_pDoc->NotifyLinkCounts();
+    m_pDoc->SetReceivers(&m_pFrame->Target(), &m_pFrame->ThreadBarTarget(),
+                         &m_pFrame->ViewTarget());
+    m_pDoc->SendStateAndCounts();
 }
 
 void CDesktopApp::ConnectCommands() {

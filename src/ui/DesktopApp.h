@@ -15,6 +15,7 @@ class CMainFrame;
 class CQuobrixDoc;
 class CTaskLock;
 class IDocumentPrompts;
+class ITask;
 struct CNewTaskRecord;
 
 // Files that travel with the program: the user manual is
@@ -99,6 +100,7 @@ private:
     CRecentFileList m_recentFiles;
     std::unique_ptr<CDemoWeb> m_pDemoWeb;     // serves while the demo runs
     std::unique_ptr<CQuobrixDoc> m_pDoc;      // the one task record, reused for every task
+    ITask* m_pTask = nullptr;                 // the same, as the commands use it
     std::unique_ptr<CDocumentPrompts> m_pMessagePrompts;
     IDocumentPrompts* m_pPrompts = nullptr;
     std::unique_ptr<CMainFrame> m_pFrame;

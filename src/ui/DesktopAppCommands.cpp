@@ -10,7 +10,7 @@
 #include "common/AppOptions.h"
 #include "common/FileUtil.h"
 #include "common/StringTable.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 #include "ui/AboutDlg.h"
 #include "ui/DesktopApp.h"
 #include "ui/DocumentPrompts.h"
@@ -19,7 +19,7 @@
 #include "ui/wizard/Wizard.h"
 
 void CDesktopApp::OnFileNew() {
-    if (m_pDoc->IsRunning()) {
+    if (m_pTask->IsRunning()) {
         m_pPrompts->ShowMessage(LoadString(IDS_TASK_RUNNING), IDocumentPrompts::Icon::Error);
         return;
     }
@@ -29,12 +29,12 @@ void CDesktopApp::OnFileNew() {
     }
     // The new, empty task comes first (after the offer to save a changed
     // one), then the Save As box names it; a cancelled box leaves it empty.
-    if (!m_pDoc->SaveModified(*m_pPrompts)) {
+    if (!m_pTask->SaveModified(*m_pPrompts)) {
         return;
     }
     WaitForWorkersToReturn();
-    m_pDoc->OnNewDocument();
-    m_pDoc->ReleaseTaskLock();  // the task that was open is closed
+    m_pTask->OnNewDocument();
+    m_pTask->ReleaseTaskLock();  // the task that was open is closed
     m_pFrame->ShowNewTask();
     const std::string path = m_pPrompts->AskSavePath();
     if (!path.empty()) {
@@ -43,7 +43,7 @@ void CDesktopApp::OnFileNew() {
 }
 
 void CDesktopApp::OnFileOpen() {
-    const QString current = QString::fromStdString(m_pDoc->GetPathName());
+    const QString current = QString::fromStdString(m_pTask->GetPathName());
     const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
     // "Quobrix Files (*.qbx)", the filter of the document strings.
     const QString filter = QString::fromStdString(LoadString(IDR_MAINFRAME)).section(u'\n', 3, 3);
@@ -72,7 +72,7 @@ void CDesktopApp::OnAppOptions() {
     // The next request takes them; the demo's web stays without a proxy.
     CAppOptions options = m_app;
     options.m_bUseProxy = options.m_bUseProxy && !m_bDemoRunning;
-    m_pDoc->SetAppOptions(options);
+    m_pTask->SetAppOptions(options);
 }
 
 void CDesktopApp::OnAppAbout() {
@@ -106,7 +106,7 @@ bool CDesktopApp::StartDemo() {
     // The demo web is on this machine: no proxy, whatever the options say.
     CAppOptions options = m_app;
     options.m_bUseProxy = false;
-    m_pDoc->SetAppOptions(options);
+    m_pTask->SetAppOptions(options);
     if (!CreateTask(m_pDemoWeb->TaskRecord(), path)) {
         return false;
     }
@@ -117,16 +117,16 @@ bool CDesktopApp::StartDemo() {
 }
 
 void CDesktopApp::OnTaskStateChanged() {
-    if (!m_bDemoRunning || m_pDoc->IsRunning()) {
+    if (!m_bDemoRunning || m_pTask->IsRunning()) {
         return;
     }
     // The demo's run ended: keep its results with the task, as the headless
     // demo does. After the notification, so the last worker is not held.
     m_bDemoRunning = false;
     QTimer::singleShot(0, m_pFrame.get(), [this] {
-        m_pDoc->SetAppOptions(m_app);
+        m_pTask->SetAppOptions(m_app);
         m_pFrame->SaveTask();
-        std::cout << "The demo task is saved: " << m_pDoc->GetPathName()
-                  << "\nOpen it again with: quobrix " << m_pDoc->GetPathName() << std::endl;
+        std::cout << "The demo task is saved: " << m_pTask->GetPathName()
+                  << "\nOpen it again with: quobrix " << m_pTask->GetPathName() << std::endl;
     });
 }

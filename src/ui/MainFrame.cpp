@@ -11,7 +11,7 @@
 
 #include "app/QuobrixApp.h"
 #include "common/StringTable.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 #include "ui/BusyFilter.h"
 #include "ui/QuobrixView.h"
 #include "ui/SplashWnd.h"
@@ -48,8 +48,7 @@ QList<QRect> AvailableScreens() {
 }
 }  // namespace
 
-CMainFrame::CMainFrame(CQuobrixDoc& doc, CQuobrixApp& app, IDocumentPrompts& prompts,
-                       QWidget* parent)
+CMainFrame::CMainFrame(ITask& doc, CQuobrixApp& app, IDocumentPrompts& prompts, QWidget* parent)
     : QMainWindow(parent), m_doc(doc), m_app(app), m_pPrompts(&prompts) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(QGuiApplication::windowIcon());

@@ -12,7 +12,7 @@
 class CAddressBox;
 class CBusyFilter;
 class CQuobrixApp;
-class CQuobrixDoc;
+class ITask;
 class CQuobrixView;
 class CTaskEvents;
 class CThreadBar;
@@ -44,8 +44,7 @@ public:
     // the one-second timer. prompts asks the user when the task is closed.
     // Every part of the window exists before any signal is connected, and
     // every connection before the saved state is restored.
-    CMainFrame(CQuobrixDoc& doc, CQuobrixApp& app, IDocumentPrompts& prompts,
-               QWidget* parent = nullptr);
+    CMainFrame(ITask& doc, CQuobrixApp& app, IDocumentPrompts& prompts, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // The first show, in the stored show state (maximised by default).
@@ -164,7 +163,7 @@ private:
     void OnPageCompleted(const QString& address);
     void Navigate(const QString& address);
 
-    CQuobrixDoc& m_doc;
+    ITask& m_doc;
     CQuobrixApp& m_app;
     IDocumentPrompts* m_pPrompts;
 

@@ -7,7 +7,7 @@
 
 #include "app/QuobrixApp.h"
 #include "common/StringTable.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 #include "ui/BusyFilter.h"
 #include "ui/MainFrame.h"
 #include "ui/RecentFileList.h"

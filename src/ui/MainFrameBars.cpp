@@ -8,7 +8,7 @@
 #include <QToolButton>
 
 #include "common/StringTable.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 #include "ui/MainFrame.h"
 #include "ui/ThreadBar.h"
 #include "ui/OfflineAddress.h"

@@ -1,7 +1,7 @@
 // The task's commands and Save / Save As, as the frame carries them out.
 #include "app/QuobrixApp.h"
 #include "common/StringTable.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 #include "ui/DocumentPrompts.h"
 #include "ui/MainFrame.h"
 #include "ui/sheets/TaskOptionsSheet.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "common/StringTable.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 #include "ui/AuthorizeDlg.h"
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"

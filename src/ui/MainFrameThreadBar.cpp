@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 
 #include "common/StringTable.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 #include "ui/MainFrame.h"
 #include "ui/ThreadBar.h"
 #include "ui/ThreadList.h"

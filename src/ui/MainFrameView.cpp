@@ -2,7 +2,7 @@
 // bar and caption that follow it.
 #include "common/StringTable.h"
 #include "results/FailurePage.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"
 #include "ui/SharedFonts.h"

@@ -15,7 +15,7 @@
 
 #include "app/ProgramFiles.h"
 #include "app/QuobrixApp.h"
-#include "task/QuobrixDoc.h"
+#include "task/Task.h"
 #include "ui/GoToOfflineDlg.h"
 #include "ui/GoToResultDlg.h"
 #include "ui/OfflineAddress.h"
@@ -30,7 +30,7 @@ constexpr int kPrintDpi = 300;
 
 }  // namespace
 
-CQuobrixView::CQuobrixView(CQuobrixDoc& doc, CQuobrixApp& app, QWidget* parent)
+CQuobrixView::CQuobrixView(ITask& doc, CQuobrixApp& app, QWidget* parent)
     : QWebEngineView(parent), m_doc(doc), m_app(app), m_fontNormal(QApplication::font()) {
     createPage();
     createSurface();
@@ -158,7 +158,7 @@ void CQuobrixView::OnGoForward() {
 }
 
 void CQuobrixView::OnGoHome() {
-    if (!m_doc.m_strStartAddress.empty()) {
+    if (!m_doc.GetStartAddress().empty()) {
         Navigate(QString::fromStdString(m_doc.LocalServerRoot()));
     }
 }
@@ -213,7 +213,7 @@ void CQuobrixView::OnTextSizeCycle() {
 }
 
 void CQuobrixView::OnGoResultPage() {
-    const int nResultPage = m_doc.m_nResultPage;
+    const int nResultPage = m_doc.GetResultPage();
     CGoToResultDlg dlg(static_cast<unsigned>(std::max(nResultPage, 0)), m_fontNormal, this);
     if (dlg.exec() != QDialog::Accepted) {
         return;
@@ -223,7 +223,7 @@ void CQuobrixView::OnGoResultPage() {
 }
 
 void CQuobrixView::OnGoOfflinePage() {
-    const QString strPreset = QString::fromStdString(OfflineDialogPreset(m_doc.m_strStartAddress));
+    const QString strPreset = QString::fromStdString(OfflineDialogPreset(m_doc.GetStartAddress()));
     CGoToOfflineDlg dlg(strPreset, m_fontNormal, this);
     if (dlg.exec() != QDialog::Accepted) {
         return;

@@ -6,7 +6,7 @@
 #include <memory>
 
 class CQuobrixApp;
-class CQuobrixDoc;
+class ITask;
 class CViewPage;
 class QPrinter;
 class QWebEngineProfile;
@@ -22,7 +22,7 @@ class QWebEngineProfile;
 class CQuobrixView : public QWebEngineView {
     Q_OBJECT
 public:
-    CQuobrixView(CQuobrixDoc& doc, CQuobrixApp& app, QWidget* parent = nullptr);
+    CQuobrixView(ITask& doc, CQuobrixApp& app, QWidget* parent = nullptr);
     ~CQuobrixView() override;
 
     // A navigation the program starts: never read from the cache. A typed
@@ -74,7 +74,7 @@ private:
     void OnNewWindowRequested(QWebEngineNewWindowRequest& request);
     QPrinter& Printer();
 
-    CQuobrixDoc& m_doc;
+    ITask& m_doc;
     CQuobrixApp& m_app;
     QWebEngineProfile* m_pProfile = nullptr;
     CViewPage* m_pPage = nullptr;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "task/QuobrixDoc.h"
+#include "support/TestDoc.h"
 
 namespace {
 constexpr int kSlot = 4;
@@ -13,7 +13,7 @@ std::string Red(const std::string& text) {
 }
 
 // Strips the page in the slot and checks it, as a worker does.
-int Analyse(CQuobrixDoc& doc, const std::string& page) {
+int Analyse(CTestDoc& doc, const std::string& page) {
     doc.m_strPage[kSlot] = page;
     doc.StripPage(kSlot);
     return doc.CheckKeywords(kSlot);
@@ -31,7 +31,7 @@ TEST(CheckKeywords, ChangedKeywordsAreRebuiltBeforeTheSearch) {
         {false, {"like"}, "I " + Red("like") + " pears."},  // the list as it was
     };
     for (const Case& c : cases) {
-        CQuobrixDoc doc;
+        CTestDoc doc;
         doc.m_strKeywords = "apple+ +Pear ";
         doc.m_arrKeywords = {"like"};
         doc.m_bKeywordsChanged = c.changed;
@@ -45,7 +45,7 @@ TEST(CheckKeywords, ChangedKeywordsAreRebuiltBeforeTheSearch) {
 }
 
 TEST(CheckKeywords, NoKeywordsMatchEveryPageAndMarkNothing) {
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.m_strTitle[kSlot] = "Old";
     EXPECT_EQ(Analyse(doc, "<b>Apple</b> and <i>font</i>"), 1);
     EXPECT_TRUE(doc.m_bMatched[kSlot]);
@@ -60,7 +60,7 @@ TEST(CheckKeywords, AbstractIsCentredOnTheFirstKeywordFound) {
     };
     const Case cases[] = {{300, 850, 1150}, {5000, 750, 1250}, {10, 950, 1050}};  // 100..500
     for (const Case& c : cases) {
-        CQuobrixDoc doc;
+        CTestDoc doc;
         doc.SetKeywords("zzz+river", true);
         doc.m_nAbstractMaxLength = c.maxLength;
         std::string plain(2000, '.');
@@ -75,7 +75,7 @@ TEST(CheckKeywords, AbstractIsCentredOnTheFirstKeywordFound) {
 }
 
 TEST(CheckKeywords, UnmatchedPageGetsAPlainAbstract) {
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.SetKeywords("river", false);
     doc.m_bMatched[kSlot] = true;
     EXPECT_EQ(Analyse(doc, "<title>Sea</title><body>The sea, not a RIVE</body>"), 1);
@@ -85,7 +85,7 @@ TEST(CheckKeywords, UnmatchedPageGetsAPlainAbstract) {
 }
 
 TEST(CheckKeywords, EmptyPlainTextChangesNothing) {
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.m_strTitle[kSlot] = "Old title";
     doc.m_strAbstract[kSlot] = "Old abstract";
     doc.m_bMatched[kSlot] = false;
@@ -97,7 +97,7 @@ TEST(CheckKeywords, EmptyPlainTextChangesNothing) {
 }
 
 TEST(CheckKeywords, TheAbstractsPageTextOpensNoTag) {
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.SetKeywords("cider", false);
     // Stripping leaves no "<" in the plain text; one that came another way is
     // written as text, and only the highlight is markup.

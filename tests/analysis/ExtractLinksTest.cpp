@@ -4,7 +4,7 @@
 
 #include "common/Messages.h"
 #include "support/RecordingTarget.h"
-#include "task/QuobrixDoc.h"
+#include "support/TestDoc.h"
 
 namespace {
 using Urls = std::vector<std::string>;
@@ -35,7 +35,7 @@ protected:
         return Urls(m_doc.m_arrUrls.begin() + 2, m_doc.m_arrUrls.end());
     }
 
-    CQuobrixDoc m_doc;
+    CTestDoc m_doc;
 };
 }  // namespace
 

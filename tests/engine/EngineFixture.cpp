@@ -1,10 +1,10 @@
 #include "EngineFixture.h"
 
 EngineTest::EngineTest() {
-    UseDoc(std::make_unique<CQuobrixDoc>());
+    UseDoc(std::make_unique<CTestDoc>());
 }
 
-void EngineTest::UseDoc(std::unique_ptr<CQuobrixDoc> pDoc) {
+void EngineTest::UseDoc(std::unique_ptr<CTestDoc> pDoc) {
     m_pDoc = std::move(pDoc);
     doc().m_hWndMainFrame = &m_frame;
     doc().m_hWndThreadBar = &m_bar;

@@ -11,8 +11,8 @@
 #include "support/FixtureServer.h"
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
+#include "support/TestDoc.h"
 #include "support/WaitFor.h"
-#include "task/QuobrixDoc.h"
 
 // A task record wired to recording receivers, with a task directory of its
 // own, for crawls against fixture servers on loopback.
@@ -22,7 +22,7 @@ protected:
 
     // Replaces the task record (a test's own kind of record), wired as the
     // first one was.
-    void UseDoc(std::unique_ptr<CQuobrixDoc> pDoc);
+    void UseDoc(std::unique_ptr<CTestDoc> pDoc);
     // A site-mode task starting at server's path ("/" by default).
     void SiteTask(const FixtureServer& server, const std::string& path = "/");
     // An address-range task fetched through the fixture proxy.
@@ -45,6 +45,6 @@ protected:
     RecordingTarget m_frame;
     RecordingTarget m_bar;
     RecordingTarget m_view;
-    std::unique_ptr<CQuobrixDoc> m_pDoc;
-    CQuobrixDoc& doc() { return *m_pDoc; }
+    std::unique_ptr<CTestDoc> m_pDoc;
+    CTestDoc& doc() { return *m_pDoc; }
 };

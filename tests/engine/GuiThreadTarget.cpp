@@ -16,7 +16,7 @@ struct Answer {
 };
 }  // namespace
 
-GuiThreadTarget::GuiThreadTarget(CQuobrixDoc& doc) : m_doc(doc), m_hThread([this] { Run(); }) {}
+GuiThreadTarget::GuiThreadTarget(CTestDoc& doc) : m_doc(doc), m_hThread([this] { Run(); }) {}
 
 GuiThreadTarget::~GuiThreadTarget() {
     if (m_doc.m_hWndMainFrame == this) {

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "support/RecordingTarget.h"
-#include "task/QuobrixDoc.h"
+#include "support/TestDoc.h"
 
 // A receiver that behaves like the desktop's: every message is handled on a
 // thread of its own, the GUI thread, which first takes the task locks that
@@ -17,7 +17,7 @@
 // counted and given up. The credential prompt is answered with an account.
 class GuiThreadTarget : public RecordingTarget {
 public:
-    explicit GuiThreadTarget(CQuobrixDoc& doc);
+    explicit GuiThreadTarget(CTestDoc& doc);
     // Gives the task its earlier receivers back, then handles what is left.
     ~GuiThreadTarget() override;
 
@@ -33,7 +33,7 @@ private:
     int64_t Handle(unsigned message, int64_t wParam, const NotifyParam& lParam, bool posted);
     void Run();
 
-    CQuobrixDoc& m_doc;
+    CTestDoc& m_doc;
     INotifyTarget* m_pEarlier[3] = {};
     mutable std::mutex m_cs;
     std::condition_variable m_cvJobs;

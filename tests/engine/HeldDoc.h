@@ -5,14 +5,14 @@
 #include <mutex>
 #include <set>
 
-#include "task/QuobrixDoc.h"
+#include "support/TestDoc.h"
 
 // A task record that holds the first thread to reach a chosen step of a run
 // until the test lets it go, and tells which steps have been reached. Tests
 // use it to place one thread between the moves of another, without sleeps.
-class HeldDoc : public CQuobrixDoc {
+class HeldDoc : public CTestDoc {
 public:
-    using CQuobrixDoc::RunStep;
+    using CTestDoc::RunStep;
 
     explicit HeldDoc(RunStep hold) : m_hold(hold) {}
     ~HeldDoc() override;

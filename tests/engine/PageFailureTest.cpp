@@ -153,7 +153,7 @@ TEST_F(PageFailureTest, EachReasonIsToldAndRecorded) {
         SCOPED_TRACE(test.name);
         std::filesystem::remove(m_dir / FAILURE_RECORD_NAME);
         RecordingTarget frame;
-        UseDoc(std::make_unique<CQuobrixDoc>());
+        UseDoc(std::make_unique<CTestDoc>());
         doc().m_hWndMainFrame = &frame;
         test.setUp();
         ASSERT_TRUE(RunToEnd());
@@ -201,7 +201,7 @@ TEST_F(PageFailureTest, TheRecordOutlivesPauseAndReopenAndAFreshStartBeginsItAga
             WriteFileBytes(m_dir / FAILURE_RECORD_NAME,
                            RecordBytes() + "2026-01-01T00:00:00Z\trefused\thttp://torn");
         }
-        UseDoc(std::make_unique<CQuobrixDoc>());
+        UseDoc(std::make_unique<CTestDoc>());
         ASSERT_TRUE(doc().OnOpenDocument(file, error)) << error;
         EXPECT_EQ(doc().FailureCount(), 1);
         EXPECT_EQ(doc().FailureSummary(), "1 page not retrieved: 1 HTTP 404");

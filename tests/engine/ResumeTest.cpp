@@ -9,10 +9,10 @@ namespace {
 using Step = HeldDoc::RunStep;
 
 // A task record that pauses the task while it writes its first result row.
-class PausingWriterDoc : public CQuobrixDoc {
+class PausingWriterDoc : public CTestDoc {
 protected:
     bool WriteToFile(int fd, const char* data, size_t count) override {
-        const bool written = CQuobrixDoc::WriteToFile(fd, data, count);
+        const bool written = CTestDoc::WriteToFile(fd, data, count);
         if (std::string_view(data, count).starts_with("  <tr> ") && !m_bPaused.exchange(true)) {
             PauseWorkers();
         }
@@ -70,7 +70,7 @@ TEST_F(ResumeTest, AFileSavedMidRunResumesWithoutListingAPageTwice) {
     ASSERT_TRUE(WaitUntilEnded());
     ASSERT_EQ(ListedUrlsByPage(m_dir / "t/").size(), 3u);
 
-    UseDoc(std::make_unique<CQuobrixDoc>());
+    UseDoc(std::make_unique<CTestDoc>());
     ASSERT_TRUE(doc().OnOpenDocument(path, error)) << error;
     EXPECT_EQ(doc().m_nState, unsigned{IDS_STATE_PAUSED});
     ASSERT_TRUE(RunToEnd());

@@ -24,7 +24,7 @@ FixtureServer::Response Raw(const std::string& bytes) {
 // counts the prompts.
 class PromptAnswering : public RecordingTarget {
 public:
-    explicit PromptAnswering(CQuobrixDoc*& doc) : m_ppDoc(doc) {}
+    explicit PromptAnswering(CTestDoc*& doc) : m_ppDoc(doc) {}
     int64_t Send(unsigned message, int64_t wParam, const NotifyParam& lParam) override {
         RecordingTarget::Send(message, wParam, lParam);
         if (message != WM_AUTHORIZE) {
@@ -38,7 +38,7 @@ public:
     std::atomic<int> m_nPrompts{0};
 
 private:
-    CQuobrixDoc*& m_ppDoc;
+    CTestDoc*& m_ppDoc;
 };
 }  // namespace
 
@@ -224,7 +224,7 @@ TEST_F(EngineTest, TwoSlotsRefusedTogetherShareOnePrompt) {
     guarded.requiredAuthorization = CBase64::Encode("ann:secret");
     guarded.delayBeforeAnswer = 50ms;
     server.SetDefault(guarded);
-    CQuobrixDoc* pDoc = m_pDoc.get();
+    CTestDoc* pDoc = m_pDoc.get();
     PromptAnswering frame(pDoc);
     doc().m_hWndMainFrame = &frame;
     SiteTask(server);
@@ -257,7 +257,7 @@ TEST_F(EngineTest, WithoutPromptingARefusedPageFails) {
 
 namespace {
 // A task record whose disk is full: no stored copy can be created.
-class FullDiskDoc : public CQuobrixDoc {
+class FullDiskDoc : public CTestDoc {
 protected:
     int CreateStoredFile(const std::string&) override {
         errno = ENOSPC;
@@ -381,7 +381,7 @@ TEST_F(RetrievalTest, ValuesWithLineBreaksNeverAddRequestHeaderLines) {
 
 namespace {
 // A task record whose disk fills up after a number of bytes written.
-class FillingDiskDoc : public CQuobrixDoc {
+class FillingDiskDoc : public CTestDoc {
 public:
     FillingDiskDoc(size_t room, int error) : m_nRoom(room), m_nError(error) {}
     ~FillingDiskDoc() override { ShutDownWorkers(); }
@@ -392,12 +392,12 @@ protected:
         if (count <= m_nRoom) {
             m_nRoom -= count;
             lock.unlock();
-            return CQuobrixDoc::WriteToFile(fd, data, count);
+            return CTestDoc::WriteToFile(fd, data, count);
         }
         const size_t part = m_nRoom;
         m_nRoom = 0;
         lock.unlock();
-        CQuobrixDoc::WriteToFile(fd, data, part);
+        CTestDoc::WriteToFile(fd, data, part);
         errno = m_nError;
         return false;
     }

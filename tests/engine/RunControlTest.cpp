@@ -12,12 +12,12 @@ using Step = HeldDoc::RunStep;
 
 struct Command {
     const char* name;
-    void (CQuobrixDoc::*pCommand)();
+    void (CTestDoc::*pCommand)();
     unsigned nStoppedState;
 };
 const Command kStopCommands[] = {
-    {"pause", &CQuobrixDoc::OnTaskPause, IDS_STATE_PAUSED},
-    {"abort", &CQuobrixDoc::OnTaskAbort, IDS_STATE_ABORTED},
+    {"pause", &CTestDoc::OnTaskPause, IDS_STATE_PAUSED},
+    {"abort", &CTestDoc::OnTaskAbort, IDS_STATE_ABORTED},
 };
 
 FixtureServer::Response Silent() {
@@ -173,7 +173,7 @@ TEST_F(RunControlTest, NotificationsNeverWaitWhileATaskLockIsHeld) {
         SCOPED_TRACE(c.name);
         HeldDoc* pHeld = c.bSkip ? &Held(Step::Choose) : nullptr;
         if (pHeld == nullptr) {
-            UseDoc(std::make_unique<CQuobrixDoc>());
+            UseDoc(std::make_unique<CTestDoc>());
         }
         FixtureServer a;
         FixtureServer b("127.0.0.2");

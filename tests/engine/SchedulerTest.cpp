@@ -303,7 +303,7 @@ TEST_F(EngineTest, AbortRetrievalFailsOneFetchAndTheWorkerGoesOn) {
 
 namespace {
 // A task record whose system refuses new threads.
-class NoThreadsDoc : public CQuobrixDoc {
+class NoThreadsDoc : public CTestDoc {
 protected:
     bool CreateWorkerThread(int) override { return false; }
 };
@@ -328,7 +328,7 @@ TEST(SchedulerThreads, StartAndAbortManyTimesWithinATimeBudget) {
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     int rounds = 0;
     while (rounds < 200 && std::chrono::steady_clock::now() < deadline) {
-        CQuobrixDoc doc;
+        CTestDoc doc;
         doc.m_strTaskDir = dir.Path();
         doc.m_strStartAddress = server.HostPort() + "/";
         doc.OnTaskRun();

@@ -15,7 +15,7 @@
 #include "results/ResultRow.h"
 #include "support/RecordingTarget.h"
 #include "support/TempDir.h"
-#include "task/QuobrixDoc.h"
+#include "support/TestDoc.h"
 
 namespace {
 // Counts the messages that arrive while the result lock is held elsewhere.
@@ -41,7 +41,7 @@ bool Exists(const std::string& path) {
 }
 
 // A task record whose disk fills up once m_nRoom bytes more were written.
-class FillingDiskDoc : public CQuobrixDoc {
+class FillingDiskDoc : public CTestDoc {
 public:
     long m_nRoom = -1;  // no limit
 
@@ -49,9 +49,9 @@ protected:
     bool WriteToFile(int fd, const char* data, size_t count) override {
         if (m_nRoom < 0 || count <= static_cast<size_t>(m_nRoom)) {
             m_nRoom -= m_nRoom < 0 ? 0 : static_cast<long>(count);
-            return CQuobrixDoc::WriteToFile(fd, data, count);
+            return CTestDoc::WriteToFile(fd, data, count);
         }
-        CQuobrixDoc::WriteToFile(fd, data, static_cast<size_t>(m_nRoom));
+        CTestDoc::WriteToFile(fd, data, static_cast<size_t>(m_nRoom));
         m_nRoom = 0;
         errno = ENOSPC;
         return false;

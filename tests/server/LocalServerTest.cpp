@@ -21,8 +21,8 @@
 #include "server/NotFoundPage.h"
 #include "support/LoopbackClient.h"
 #include "support/TempDir.h"
+#include "support/TestDoc.h"
 #include "support/WaitFor.h"
-#include "task/QuobrixDoc.h"
 
 namespace {
 using namespace std::chrono_literals;
@@ -84,7 +84,7 @@ protected:
     }
 
     TempDir m_dir;
-    CQuobrixDoc m_doc;
+    CTestDoc m_doc;
     int m_nPort = 0;
 };
 }  // namespace

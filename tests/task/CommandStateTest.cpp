@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/StringTable.h"
-#include "task/QuobrixDoc.h"
+#include "support/TestDoc.h"
 
 TEST(CommandState, TaskCommandsFollowTheStateTheSiteAndTheStopFlag) {
     struct Case {
@@ -20,7 +20,7 @@ TEST(CommandState, TaskCommandsFollowTheStateTheSiteAndTheStopFlag) {
         {IDS_STATE_ABORTED, "example.com", false, true, false, false, false, true},
     };
     for (const Case& c : cases) {
-        CQuobrixDoc doc;
+        CTestDoc doc;
         doc.m_nState = c.state;
         doc.m_strCurrentSite = c.site;
         doc.m_bStop = c.stopping;
@@ -35,7 +35,7 @@ TEST(CommandState, TaskCommandsFollowTheStateTheSiteAndTheStopFlag) {
 }
 
 TEST(CommandState, SkipNeedsARunningTaskWithASiteAfterTheCurrentOne) {
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.m_nState = IDS_STATE_SEEKING;
     doc.m_arrSites = {"a.example", "b.example"};
     doc.m_nNextSite = 1;

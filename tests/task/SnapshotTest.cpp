@@ -6,16 +6,16 @@
 #include <thread>
 
 #include "support/TempDir.h"
+#include "support/TestDoc.h"
 #include "support/WaitFor.h"
 #include "task/Archive.h"
-#include "task/QuobrixDoc.h"
 
 // Saves taken while other threads change the lists and slot texts under
 // their locks must each be consistent: a URL list that matches its index, a
 // page that matches its length.
 TEST(Snapshot, SavesWhileWorkersWriteAreConsistent) {
     TempDir dir;
-    CQuobrixDoc doc;
+    CTestDoc doc;
     std::atomic<bool> done{false};
 
     std::thread queuer([&] {
@@ -39,7 +39,7 @@ TEST(Snapshot, SavesWhileWorkersWriteAreConsistent) {
     while (saves < 40 && std::chrono::steady_clock::now() < deadline) {
         std::string error;
         ASSERT_TRUE(doc.OnSaveDocument(dir / "live.qbx", error)) << error;
-        CQuobrixDoc saved;
+        CTestDoc saved;
         ASSERT_TRUE(saved.OnOpenDocument(dir / "live.qbx", error)) << error;
         EXPECT_EQ(saved.m_nNextUrl, static_cast<int>(saved.m_arrUrls.size()));
         if (!saved.m_arrUrls.empty()) {
@@ -59,7 +59,7 @@ TEST(Snapshot, SavesWhileWorkersWriteAreConsistent) {
 // the pages before it are already on their way to the file, not copied.
 TEST(Snapshot, ASaveWaitingForABusySlotHoldsNoSharedLock) {
     TempDir dir;
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.m_strPage[2].assign(1 << 20, 'p');
     doc.m_nPageLength[2] = 1 << 20;
     doc.m_strPage[3] = "busy";
@@ -90,7 +90,7 @@ TEST(Snapshot, ASaveWaitingForABusySlotHoldsNoSharedLock) {
     busy.unlock();
     saver.join();
 
-    CQuobrixDoc saved;
+    CTestDoc saved;
     std::string error;
     ASSERT_TRUE(saved.OnOpenDocument(dir / "t.qbx", error)) << error;
     EXPECT_EQ(saved.m_strPage[2].size(), 1u << 20);

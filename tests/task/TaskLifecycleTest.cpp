@@ -11,9 +11,9 @@
 #include "support/RecordingTarget.h"
 #include "support/TaskFileBytes.h"
 #include "support/TempDir.h"
+#include "support/TestDoc.h"
 #include "support/WaitFor.h"
 #include "task/Archive.h"
-#include "task/QuobrixDoc.h"
 
 namespace {
 CNewTaskRecord SiteRecord(const std::string& typed, const std::string& keywords) {
@@ -33,7 +33,7 @@ CNewTaskRecord RangeRecord(const std::string& first, const std::string& last) {
     return record;
 }
 
-std::string AuthHost(CQuobrixDoc& doc) {
+std::string AuthHost(CTestDoc& doc) {
     std::lock_guard lock(doc.m_csCredential);
     return doc.m_strAuthHost;
 }
@@ -44,7 +44,7 @@ unsigned ModeOf(const std::string& path) {
 }
 
 // Everything the task file would hold of the record.
-std::string FileBytesOf(CQuobrixDoc& doc) {
+std::string FileBytesOf(CTestDoc& doc) {
     CArchive ar;
     EXPECT_TRUE(doc.Serialize(ar));
     return ar.Bytes();
@@ -125,7 +125,7 @@ TEST(NewTask, SiteTaskIsPreparedSavedAndGetsItsFirstResultPage) {
     std::filesystem::create_directories(dir / "tasks");
     RecordingTarget frame;
     RecordingTarget view;
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.m_hWndMainFrame = &frame;
     doc.m_hWndView = &view;
     std::string error;
@@ -157,7 +157,7 @@ TEST(NewTask, SiteTaskIsPreparedSavedAndGetsItsFirstResultPage) {
     EXPECT_EQ(view.Texts(WM_NAVIGATE_VIEW), std::vector<std::string>{doc.LocalServerRoot()});
 
     // The file holds the same task, the interval and the colour included.
-    CQuobrixDoc reopened;
+    CTestDoc reopened;
     ASSERT_TRUE(reopened.OnOpenDocument(path, error)) << error;
     EXPECT_EQ(reopened.m_nAutoSaveMinutes, 3);
     EXPECT_EQ(reopened.m_crLinkColor, 65280u);
@@ -166,7 +166,7 @@ TEST(NewTask, SiteTaskIsPreparedSavedAndGetsItsFirstResultPage) {
 
 TEST(NewTask, RangeTasksAndCredentials) {
     TempDir dir;
-    CQuobrixDoc doc;
+    CTestDoc doc;
     std::string error;
 
     CNewTaskRecord ordered = RangeRecord("10.0.0.20", "10.0.0.5");
@@ -193,7 +193,7 @@ TEST(NewTask, RangeTasksAndCredentials) {
 
 TEST(NewTask, ANewTaskForgetsThePreviousOne) {
     TempDir dir;
-    CQuobrixDoc doc;
+    CTestDoc doc;
     std::string error;
     ASSERT_TRUE(doc.CreateNewTask(RangeRecord("10.0.0.1", "10.0.0.2"), dir / "a.qbx", 1, error));
     doc.m_strPage[4] = "old page";
@@ -207,7 +207,7 @@ TEST(NewTask, ANewTaskForgetsThePreviousOne) {
 }
 
 TEST(NewTask, ASaveThatFailsLeavesAnEmptyNewTask) {
-    CQuobrixDoc doc;
+    CTestDoc doc;
     std::string error;
     EXPECT_FALSE(doc.CreateNewTask(SiteRecord("example.com", ""), "/proc/no-such/x.qbx", 1, error));
     EXPECT_NE(error.find("/proc/no-such/x.qbx"), std::string::npos);
@@ -216,9 +216,9 @@ TEST(NewTask, ASaveThatFailsLeavesAnEmptyNewTask) {
 }
 
 TEST(TaskPaths, TheTaskDirectoryIsTheFileNameWithoutItsExtension) {
-    EXPECT_EQ(CQuobrixDoc::TaskDirFor("/tasks/shop.qbx"), "/tasks/shop/");
-    EXPECT_EQ(CQuobrixDoc::TaskDirFor("/tasks/shop.old.qbx"), "/tasks/shop.old/");
-    EXPECT_EQ(CQuobrixDoc::TaskDirFor("/my.tasks/shop"), "/my.tasks/shop/");
+    EXPECT_EQ(CTestDoc::TaskDirFor("/tasks/shop.qbx"), "/tasks/shop/");
+    EXPECT_EQ(CTestDoc::TaskDirFor("/tasks/shop.old.qbx"), "/tasks/shop.old/");
+    EXPECT_EQ(CTestDoc::TaskDirFor("/my.tasks/shop"), "/my.tasks/shop/");
 }
 
 TEST(OpenTask, UsesTheFolderBesideTheFileElseTheStoredOne) {
@@ -227,12 +227,12 @@ TEST(OpenTask, UsesTheFolderBesideTheFileElseTheStoredOne) {
     std::filesystem::create_directories(dir / "moved");
     std::string error;
     {
-        CQuobrixDoc doc;
+        CTestDoc doc;
         ASSERT_TRUE(doc.CreateNewTask(SiteRecord("example.com", "a+b"), dir / "home/shop.qbx", 1, error));
     }
     std::filesystem::copy_file(dir / "home/shop.qbx", dir / "moved/shop.qbx");
 
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.m_nAbstractMaxLength = 500;
     ASSERT_TRUE(doc.OnOpenDocument(dir / "moved/shop.qbx", error)) << error;
     EXPECT_EQ(doc.m_strTaskDir, dir / "home/shop/");
@@ -258,7 +258,7 @@ TEST(OpenTask, ATaskReadFromAFileIsNeverRunning) {
         task.active = 1;  // as saved while workers ran
         const std::string bytes = task.Bytes();
         WriteFileBytes(dir / "t.qbx", bytes);
-        CQuobrixDoc doc;
+        CTestDoc doc;
         std::string error;
         ASSERT_TRUE(doc.OnOpenDocument(dir / "t.qbx", error)) << error;
         EXPECT_EQ(doc.m_nState, opened) << stored;
@@ -272,13 +272,13 @@ TEST(OpenTask, PathsThatAreWrittenToComeFromTheTaskFolder) {
     std::filesystem::create_directories(dir / "home");
     std::string error;
     {
-        CQuobrixDoc doc;
+        CTestDoc doc;
         ASSERT_TRUE(
             doc.CreateNewTask(SiteRecord("example.com", ""), dir / "home/shop.qbx", 1, error));
     }
     // The file and its folder moved together.
     std::filesystem::rename(dir / "home", dir / "moved");
-    CQuobrixDoc doc;
+    CTestDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(dir / "moved/shop.qbx", error)) << error;
     EXPECT_EQ(doc.m_strResultPagePath, dir / "moved/shop/ResultPage0.html");
 
@@ -315,7 +315,7 @@ TEST(OpenTask, ASiteCredentialThatIsNotBase64IsDropped) {
         HandMadeTask task;
         task.siteAuthorization = stored;
         WriteFileBytes(dir / "t.qbx", task.Bytes());
-        CQuobrixDoc doc;
+        CTestDoc doc;
         std::string error;
         ASSERT_TRUE(doc.OnOpenDocument(dir / "t.qbx", error)) << error;
         EXPECT_EQ(doc.GetSiteAuthorization(), kept) << stored;
@@ -330,13 +330,13 @@ TEST(Credentials, ACredentialKeepsItsHostAcrossASaveAndReopen) {
     CNewTaskRecord record = SiteRecord("127.0.0.1:8080/start.html", "");
     record.m_strAccount = "ann";
     record.m_strPassword = "pw";
-    CQuobrixDoc doc;
+    CTestDoc doc;
     ASSERT_TRUE(doc.CreateNewTask(record, path, 1, error)) << error;
     // Both files hold or stand for the credential: for their owner only.
     EXPECT_EQ(ModeOf(path), 0600u);
     EXPECT_EQ(ModeOf(sidecar), 0600u);
 
-    CQuobrixDoc back;
+    CTestDoc back;
     auto reopen = [&] {
         EXPECT_TRUE(back.OnOpenDocument(path, error)) << error;
         return back.GetSiteAuthorization() + " for " + AuthHost(back);
@@ -366,20 +366,20 @@ TEST(Credentials, ACredentialKeepsItsHostAcrossASaveAndReopen) {
 
 TEST(OpenTask, TheKeywordListIsRebuiltFromTheKeywordText) {
     TempDir dir;
-    CQuobrixDoc doc;
+    CTestDoc doc;
     std::string error;
     ASSERT_TRUE(doc.CreateNewTask(SiteRecord("example.com", "apple"), dir / "k.qbx", 1, error));
     doc.m_strKeywords = " river + lake ";
     doc.m_arrKeywords = {"stale"};
     ASSERT_TRUE(doc.OnSaveDocument(dir / "k.qbx", error));
-    CQuobrixDoc reopened;
+    CTestDoc reopened;
     ASSERT_TRUE(reopened.OnOpenDocument(dir / "k.qbx", error)) << error;
     EXPECT_EQ(reopened.m_arrKeywords, (std::vector<std::string>{"river", "lake"}));
 }
 
 TEST(OpenTask, FilesThatCannotBeReadGiveAMessage) {
     TempDir dir;
-    CQuobrixDoc doc;
+    CTestDoc doc;
     std::string error;
     EXPECT_FALSE(doc.OnOpenDocument(dir / "missing.qbx", error));
     EXPECT_NE(error.find("missing.qbx"), std::string::npos);
@@ -399,7 +399,7 @@ TEST(OpenTask, AFailedOpenKeepsTheTaskThatIsOpen) {
     FixtureServer server;
     server.SetDefault(FixtureServer::Ok("<html>next</html>"));
     const std::string path = dir / "paused.qbx";
-    CQuobrixDoc doc;
+    CTestDoc doc;
     std::string error;
     CNewTaskRecord record = SiteRecord(server.HostPort() + "/", "next");
     record.m_strAccount = "ann";
@@ -458,7 +458,7 @@ TEST(OpenTask, AFailedOpenKeepsTheTaskThatIsOpen) {
 // The panes of the window show the task that is really open, never the one before.
 TEST(NewTask, NewAndOpenTellTheReceiversAboutTheTaskThatIsOpen) {
     TempDir dir;
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.m_strCurrentSite = "example.com";
     doc.m_arrSites = {"example.com", "other.example"};
     doc.m_arrUrls = {"http://example.com/", "http://example.com/a.html"};
@@ -509,7 +509,7 @@ TEST(CloseTask, WhatARunChangesAfterASaveIsUnsaved) {
     FixtureServer::Response held;
     held.silent = true;
     server.SetDefault(held);
-    CQuobrixDoc doc;
+    CTestDoc doc;
     std::string error;
     ASSERT_TRUE(
         doc.CreateNewTask(SiteRecord(server.HostPort() + "/", ""), dir / "t.qbx", 1, error));
@@ -548,9 +548,9 @@ TEST(Keywords, SplitAtPlusTrimmedWithoutEmptyPieces) {
         {"\tx\t", {"x"}},
     };
     for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(CQuobrixDoc::SplitKeywords(text), expected) << text;
+        EXPECT_EQ(CTestDoc::SplitKeywords(text), expected) << text;
     }
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.SetKeywords("  a+b  ", true);
     EXPECT_EQ(doc.m_strKeywords, "a+b");
     EXPECT_TRUE(doc.m_bMatchCase);
@@ -560,7 +560,7 @@ TEST(Keywords, SplitAtPlusTrimmedWithoutEmptyPieces) {
 
 TEST(CloseTask, RefusedWhileRunningElseUnsavedChangesAreOffered) {
     TempDir dir;
-    CQuobrixDoc doc;
+    CTestDoc doc;
     ScriptedPrompts prompts;
 
     doc.m_nState = IDS_STATE_SEEKING;

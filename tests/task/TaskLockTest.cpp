@@ -10,7 +10,7 @@
 #include <string>
 
 #include "support/TempDir.h"
-#include "task/QuobrixDoc.h"
+#include "support/TestDoc.h"
 #include "task/TaskLock.h"
 
 namespace {
@@ -185,7 +185,7 @@ TEST_F(TaskLockTest, WhereNoLockCanBeHadTheTaskIsUsedWithoutOne) {
 // The record of a front end that keeps its task open: Save As takes the new
 // name before it copies, and lets the old one go after.
 TEST_F(TaskLockTest, SaveAsMovesTheLockAndIsRefusedATaskHeldElsewhere) {
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.m_bLockTasks = true;
     CNewTaskRecord record;
     record.m_strStartAddress = "127.0.0.1:1/";

@@ -11,7 +11,7 @@
 
 #include "ModalDialog.h"
 #include "common/Base64.h"
-#include "task/QuobrixDoc.h"
+#include "support/TestDoc.h"
 #include "ui/AuthorizeDlg.h"
 #include "ui/GoToResultDlg.h"
 
@@ -69,7 +69,7 @@ void CDialogsTest::AuthorizeAnswerReachesTheTask() {
     QFETCH(QString, strCredential);
     QFETCH(bool, bPromptAfter);
 
-    CQuobrixDoc doc;
+    CTestDoc doc;
     doc.m_bPromptAuth = true;
     doc.SetSiteAuthorization("b2xkOm9uZQ==", "old.example");
     const QString strUrl = "http://127.0.0.1:8080/members/a.html";

@@ -22,7 +22,7 @@
 #include "common/StringTable.h"
 #include "support/FixtureServer.h"
 #include "support/TempDir.h"
-#include "task/QuobrixDoc.h"
+#include "support/TestDoc.h"
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"
 #include "ui/ThreadList.h"
@@ -67,7 +67,7 @@ private slots:
 private:
     TempDir m_dir;
     std::unique_ptr<CQuobrixApp> m_pApp;
-    std::unique_ptr<CQuobrixDoc> m_pDoc;
+    std::unique_ptr<CTestDoc> m_pDoc;
     CScriptedPrompts m_prompts;
     std::unique_ptr<CMainFrame> m_pFrame;
 };
@@ -75,14 +75,14 @@ private:
 void CMainFrameTest::initTestCase() {
     m_pApp = std::make_unique<CQuobrixApp>(m_dir / "Quobrix.ini");
     m_pApp->LoadOptions();
-    m_pDoc = std::make_unique<CQuobrixDoc>();
+    m_pDoc = std::make_unique<CTestDoc>();
     m_pFrame = std::make_unique<CMainFrame>(*m_pDoc, *m_pApp, m_prompts);
     m_pFrame->ShowFirstTime();
     QVERIFY(QTest::qWaitForWindowExposed(m_pFrame.get()));
 }
 
 void CMainFrameTest::cleanup() {
-    CQuobrixDoc& doc = *m_pDoc;
+    CTestDoc& doc = *m_pDoc;
     doc.m_nState = IDS_STATE_IDLE;
     doc.m_bStop = false;
     for (AtomicValue<bool>& active : doc.m_bActive) {
@@ -205,7 +205,7 @@ void CMainFrameTest::PopupEnabling() {
     QFETCH(QString, current);
     QFETCH(bool, bSlotCommands);
     QFETCH(bool, bSkip);
-    CQuobrixDoc& doc = *m_pDoc;
+    CTestDoc& doc = *m_pDoc;
     doc.m_bActive[2] = bActive;
     doc.m_nState = state;
     doc.m_bSiteMode = bSiteMode;
@@ -359,7 +359,7 @@ void CMainFrameTest::PromptPaneNamesFailuresAndSumsUpTheRun() {
     FixtureServer::Response silent;
     silent.silent = true;
     server.Route("/b.html", silent);
-    CQuobrixDoc& doc = *m_pDoc;
+    CTestDoc& doc = *m_pDoc;
     doc.m_strTaskDir = m_dir.Path();
     doc.m_bSiteMode = true;
     doc.m_strStartAddress = server.HostPort() + "/";
@@ -397,7 +397,7 @@ void CMainFrameTest::PromptPaneNamesFailuresAndSumsUpTheRun() {
 }
 
 void CMainFrameTest::PagesNotRetrievedAreShownFromTheLocalServer() {
-    CQuobrixDoc& doc = *m_pDoc;
+    CTestDoc& doc = *m_pDoc;
     QVERIFY(doc.StartLocalServer());
     doc.m_strTaskDir = m_dir.Path();
     doc.m_strCurrentSite = "a.example";

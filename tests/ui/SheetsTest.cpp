@@ -17,7 +17,7 @@
 #include "app/QuobrixApp.h"
 #include "common/Base64.h"
 #include "support/TempDir.h"
-#include "task/QuobrixDoc.h"
+#include "support/TestDoc.h"
 #include "ui/controls/ColorButton.h"
 #include "ui/controls/ColorPalette.h"
 #include "ui/controls/EditableListView.h"
@@ -88,7 +88,7 @@ bool RunSheet(const std::function<bool()>& open, const std::function<void(CSheet
 }
 
 // A task that can have properties: it has a current site.
-void DefineTask(CQuobrixDoc& doc) {
+void DefineTask(CTestDoc& doc) {
     doc.m_strCurrentSite = "127.0.0.1";
     doc.m_strStartAddress = "127.0.0.1/index.html";
     doc.m_strEndAddress = doc.m_strStartAddress;
@@ -172,7 +172,7 @@ void CSheetsTest::RefusedValues() {
         QVERIFY(!QFile::exists(QString::fromStdString(dir / "Quobrix.ini")));
         return;
     }
-    CQuobrixDoc doc;
+    CTestDoc doc;
     DefineTask(doc);
 
     const bool bOk = RunSheet([&] { return RunTaskOptions(nullptr, doc, kDefaultLinkColor); },
@@ -207,7 +207,7 @@ void CSheetsTest::RefusedValues() {
 }
 
 void CSheetsTest::FirstBadFieldInControlOrderAcrossPages() {
-    CQuobrixDoc doc;
+    CTestDoc doc;
     DefineTask(doc);
     QStringList messages;
     RunSheet([&] { return RunTaskOptions(nullptr, doc, kDefaultLinkColor); },
@@ -232,7 +232,7 @@ void CSheetsTest::FirstBadFieldInControlOrderAcrossPages() {
 
 void CSheetsTest::OkStoresEveryValueAndTheNextSaveWritesThem() {
     TempDir dir;
-    CQuobrixDoc doc;
+    CTestDoc doc;
     DefineTask(doc);
     doc.m_nTimeout = 60500;
     doc.m_crLinkColor = 0x123456;
@@ -291,7 +291,7 @@ void CSheetsTest::OkStoresEveryValueAndTheNextSaveWritesThem() {
     std::string error;
     const std::string path = dir / "shop.qbx";
     QVERIFY(doc.OnSaveDocument(path, error));
-    CQuobrixDoc saved;
+    CTestDoc saved;
     QVERIFY(saved.OnOpenDocument(path, error));
     QCOMPARE(saved.m_strKeywords, "pear+plum");
     QVERIFY(saved.m_bMatchCase);
@@ -314,7 +314,7 @@ void CSheetsTest::OkStoresEveryValueAndTheNextSaveWritesThem() {
 }
 
 void CSheetsTest::CancelDiscardsEveryEdit() {
-    CQuobrixDoc doc;
+    CTestDoc doc;
     DefineTask(doc);
     const bool bTaskOk = RunSheet([&] { return RunTaskOptions(nullptr, doc, kDefaultLinkColor); },
                                   [&](CSheetOptions* pSheet) {
@@ -344,7 +344,7 @@ void CSheetsTest::CancelDiscardsEveryEdit() {
 }
 
 void CSheetsTest::OkKeepsWhatChangedMeanwhileInFieldsLeftAlone() {
-    CQuobrixDoc doc;
+    CTestDoc doc;
     DefineTask(doc);
     doc.m_bPromptAuth = true;
     const bool bTaskOk =

@@ -18,7 +18,7 @@
 #include "results/ResultRow.h"
 #include "support/FixtureServer.h"
 #include "support/TempDir.h"
-#include "task/QuobrixDoc.h"
+#include "support/TestDoc.h"
 #include "ui/GoToOfflineDlg.h"
 #include "ui/GoToResultDlg.h"
 #include "ui/QuobrixView.h"
@@ -123,14 +123,14 @@ private slots:
 private:
     std::unique_ptr<TempDir> m_pDir;
     std::unique_ptr<CQuobrixApp> m_pApp;
-    std::unique_ptr<CQuobrixDoc> m_pDoc;
+    std::unique_ptr<CTestDoc> m_pDoc;
 };
 
 void CViewTest::init() {
     m_pDir = std::make_unique<TempDir>();
     m_pApp = std::make_unique<CQuobrixApp>(*m_pDir / "Quobrix.ini");
     m_pApp->LoadOptions();
-    m_pDoc = std::make_unique<CQuobrixDoc>();
+    m_pDoc = std::make_unique<CTestDoc>();
     QVERIFY(m_pDoc->StartLocalServer());
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-class CQuobrixDoc;
+class ITask;
 class QWidget;
 
 // Runs "Task options" (pages General and Retrieval) over doc's properties,
@@ -12,4 +12,4 @@ class QWidget;
 // it was keeps what the task holds by then. Its keywords are marked changed
 // and it is marked modified, so the next save writes them; true then. May run
 // while the task runs: every value goes in through its atomic or SetKeywords.
-bool RunTaskOptions(QWidget* parent, CQuobrixDoc& doc, uint32_t crDefaultLinkColor);
+bool RunTaskOptions(QWidget* parent, ITask& doc, uint32_t crDefaultLinkColor);
