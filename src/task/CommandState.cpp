@@ -28,7 +28,7 @@ bool CQuobrixDoc::CanSkipSite() {
     if (!IsRunning()) {
         return false;
     }
-    std::lock_guard lock(m_csSites);
+    CLock lock(m_csSites);
     if (m_bSiteMode) {
         return m_nNextSite < static_cast<int>(m_arrSites.size());
     }
