@@ -8,6 +8,15 @@ if(QUOBRIX_WERROR)
   target_compile_options(quobrix_build_options INTERFACE -Werror)
 endif()
 
+# clang checks the lock rules written in the core's headers (GUARDED_BY,
+# REQUIRES, ...), and with its beta checks the nestings (ACQUIRED_BEFORE).
+# quobrix_core only: tests set up a record without taking its locks.
+option(QUOBRIX_THREAD_SAFETY "Check quobrix_core's lock rules (clang only)" OFF)
+if(QUOBRIX_THREAD_SAFETY AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  target_compile_options(quobrix_build_options INTERFACE
+    "$<$<STREQUAL:$<TARGET_PROPERTY:NAME>,quobrix_core>:-Wthread-safety;-Wthread-safety-beta;-Werror>")
+endif()
+
 # Sanitizer builds: -DQUOBRIX_SANITIZE=thread or address,undefined
 set(QUOBRIX_SANITIZE "" CACHE STRING "Sanitizers to build with (thread, or address,undefined)")
 if(QUOBRIX_SANITIZE)

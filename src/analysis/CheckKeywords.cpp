@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,7 +42,7 @@ int CQuobrixDoc::CheckKeywords(int slot) {
     std::vector<std::string> keywords;
     {
         // Another slot may be rebuilding the list: search and copy under the lock.
-        std::lock_guard lock(m_csKeywords);
+        CLock lock(m_csKeywords);
         if (m_bKeywordsChanged) {
             m_arrKeywords = SplitKeywords(m_strKeywords);
         }
@@ -84,7 +83,7 @@ int CQuobrixDoc::CheckKeywords(int slot) {
         abstract = HighlightKeywords(std::move(abstract), keywords, matchCase);
     }
 
-    std::lock_guard lock(m_csSlotText[slot]);
+    CLock lock(m_csSlotText[slot]);
     if (title) {
         m_strTitle[slot] = *title;
     }

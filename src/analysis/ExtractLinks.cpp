@@ -24,7 +24,7 @@ void CQuobrixDoc::ResetUrlListLocked(const std::string& first) {
 }
 
 bool CQuobrixDoc::QueueUrl(std::string_view url) {
-    std::lock_guard lock(m_csUrls);
+    CLock lock(m_csUrls);
     if (m_arrUrls.size() >= static_cast<size_t>(std::max<int>(m_nMaxUrls, 1))) {
         return false;  // full: further links of this site are not queued
     }
@@ -33,10 +33,10 @@ bool CQuobrixDoc::QueueUrl(std::string_view url) {
 
 void CQuobrixDoc::RebuildListIndexes() {
     {
-        std::lock_guard lock(m_csUrls);
+        CLock lock(m_csUrls);
         m_urlIndex.Rebuild(m_arrUrls);
     }
-    std::lock_guard lock(m_csSites);
+    CLock lock(m_csSites);
     m_siteIndex.Rebuild(m_arrSites);
 }
 

@@ -1,4 +1,3 @@
-#include <mutex>
 #include <string>
 
 #include "analysis/PageText.h"
@@ -17,7 +16,7 @@ void CQuobrixDoc::StripPage(int slot) {
     StripPageText(page, tagText, plainText, [this] { return m_bStop.Load(); });
 
     // A save may read the slot's texts meanwhile.
-    std::lock_guard lock(m_csSlotText[slot]);
+    CLock lock(m_csSlotText[slot]);
     m_strTagText[slot] = std::move(tagText);
     m_strPlainText[slot] = std::move(plainText);
 }

@@ -12,12 +12,12 @@
 #include "task/QuobrixDoc.h"
 
 void CQuobrixDoc::SetAppOptions(const CAppOptions& options) {
-    std::lock_guard lock(m_csOptions);
+    CLock lock(m_csOptions);
     m_options = options;
 }
 
 CAppOptions CQuobrixDoc::GetAppOptions() const {
-    std::lock_guard lock(m_csOptions);
+    CLock lock(m_csOptions);
     return m_options;
 }
 
@@ -76,10 +76,10 @@ bool CQuobrixDoc::ResolveServer() {
     // One lookup at a time, so the first slot's answer serves the others;
     // m_csResolve, which the GUI thread takes, is held only to read and to
     // publish.
-    std::lock_guard lookup(m_csLookup);
+    CLock lookup(m_csLookup);
     int generation;
     {
-        std::lock_guard lock(m_csResolve);
+        CLock lock(m_csResolve);
         if (m_bResolved) {
             return true;  // another slot resolved it while this one waited
         }
@@ -89,7 +89,7 @@ bool CQuobrixDoc::ResolveServer() {
     if (!LookUpServer(address)) {
         return false;
     }
-    std::lock_guard lock(m_csResolve);
+    CLock lock(m_csResolve);
     if (generation != m_nAddressGeneration) {
         return false;  // the crawl moved to another site meanwhile
     }
@@ -105,7 +105,7 @@ int CQuobrixDoc::ConnectSlot(int slot) {
     // Resolving does not use up a retry.
     bool resolved;
     {
-        std::lock_guard lock(m_csResolve);
+        CLock lock(m_csResolve);
         resolved = m_bResolved;
     }
     if (!resolved) {
@@ -119,7 +119,7 @@ int CQuobrixDoc::ConnectSlot(int slot) {
     for (int retry = 0;; ++retry) {
         sockaddr_in address;
         {
-            std::lock_guard lock(m_csResolve);
+            CLock lock(m_csResolve);
             address = m_addrSite;
         }
         CloseSlotSocket(slot);
@@ -148,7 +148,7 @@ int CQuobrixDoc::SendRequest(int slot, const std::string& url) {
     context.m_strAgent = options.m_strAgent;
     context.m_strCurrentSite = GetCurrentSite();
     {
-        std::lock_guard lock(m_csCredential);
+        CLock lock(m_csCredential);
         context.m_strSiteAuthorization = m_strSiteAuthorization;
         context.m_strAuthHost = m_strAuthHost;
     }

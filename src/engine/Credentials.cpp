@@ -4,13 +4,13 @@
 #include "task/QuobrixDoc.h"
 
 void CQuobrixDoc::SetSiteAuthorization(const std::string& credential, const std::string& host) {
-    std::lock_guard lock(m_csCredential);
+    CLock lock(m_csCredential);
     m_strSiteAuthorization = credential;
     m_strAuthHost = host;
 }
 
 std::string CQuobrixDoc::GetSiteAuthorization() {
-    std::lock_guard lock(m_csCredential);
+    CLock lock(m_csCredential);
     return m_strSiteAuthorization;
 }
 

@@ -21,7 +21,7 @@ CQuobrixDoc::OutageStep CQuobrixDoc::JudgeOutage(int slot) {
         EndOutageRun();
         return OutageStep::Failed;
     }
-    std::lock_guard lock(m_csSlots);
+    CLock lock(m_csSlots);
     if (m_bStop) {
         return OutageStep::Stopped;
     }
@@ -58,7 +58,7 @@ CQuobrixDoc::OutageStep CQuobrixDoc::JudgeOutage(int slot) {
 
 void CQuobrixDoc::EndOutageRun() {
     if (m_nOutageRun != 0) {
-        std::lock_guard lock(m_csSlots);
+        CLock lock(m_csSlots);
         m_nOutageRun = 0;
     }
 }

@@ -116,7 +116,7 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
     m_strHeaderLower = ToLowerAscii(header);
     m_nAnnounced = ContentLength(m_strHeaderLower);
     {
-        std::lock_guard lock(m_doc.m_csSlotText[m_nSlot]);
+        CLock lock(m_doc.m_csSlotText[m_nSlot]);
         m_doc.m_strHeader[m_nSlot] = m_strHeaderLower;
     }
     if (const std::optional<std::string> type = ContentType(m_strHeaderLower)) {
@@ -218,7 +218,7 @@ void CPageTransfer::ReportProgress() {
 bool CPageTransfer::StoreFile(const std::string& header) {
     m_strStoredPath = m_doc.UrlToLocalPath(m_strUrl);
     {
-        std::lock_guard lock(m_doc.m_csSlotText[m_nSlot]);
+        CLock lock(m_doc.m_csSlotText[m_nSlot]);
         m_doc.m_strLocalPath[m_nSlot] = m_strStoredPath;
     }
     if (m_strStoredPath.empty()) {
@@ -300,7 +300,7 @@ void CPageTransfer::CloseFile() {
 bool CPageTransfer::RetryWithCredentials() {
     m_doc.CloseSlotSocket(m_nSlot);
     const std::string before = m_doc.GetSiteAuthorization();
-    std::lock_guard lock(m_doc.m_csAuth);
+    CLock lock(m_doc.m_csAuth);
     // Another slot may have obtained new credentials while this one waited:
     // then they are tried at once, without asking again.
     bool retry = m_doc.GetSiteAuthorization() != before;
@@ -339,7 +339,7 @@ void CPageTransfer::Reset() {
 
 // The page text moves into the slot: a page is never held twice.
 void CPageTransfer::Publish() {
-    std::lock_guard lock(m_doc.m_csSlotText[m_nSlot]);
+    CLock lock(m_doc.m_csSlotText[m_nSlot]);
     m_doc.m_strPage[m_nSlot] = std::move(m_strText);
     m_strText.clear();
 }

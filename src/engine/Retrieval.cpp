@@ -34,7 +34,7 @@ bool CQuobrixDoc::WriteToFile(int fd, const char* data, size_t count) {
 }
 
 void CQuobrixDoc::ClearSlotPageTexts(int slot) {
-    std::lock_guard lock(m_csSlotText[slot]);
+    CLock lock(m_csSlotText[slot]);
     m_strPage[slot].clear();
     m_strHeader[slot].clear();
     m_strTagText[slot].clear();

@@ -29,13 +29,13 @@ bool CQuobrixDoc::HasActiveWorkers() const {
 }
 
 bool CQuobrixDoc::IsRunEnded() const {
-    std::lock_guard lock(m_csSlots);
+    CLock lock(m_csSlots);
     return m_nState != IDS_STATE_SEEKING && !m_bStop && CountActive(0, SLOT_COUNT) == 0 &&
            m_pendingNotes.empty() && !m_bDeliveringNotes;
 }
 
 std::string CQuobrixDoc::GetSlotUrl(int slot) const {
-    std::lock_guard lock(m_csSlots);
+    CLock lock(m_csSlots);
     return m_strUrl[slot];
 }
 
@@ -49,7 +49,7 @@ void CQuobrixDoc::OnTaskPause() {
     AtRunStep(RunStep::Command, -1);
     bool resume = false;
     {
-        std::lock_guard lock(m_csSlots);
+        CLock lock(m_csSlots);
         ForgetStaleWorkersLocked();
         if (m_bStop) {
             return;  // a stop is still in progress
@@ -71,7 +71,7 @@ void CQuobrixDoc::OnTaskAbort() {
     AtRunStep(RunStep::Command, -1);
     bool aborted = false;
     {
-        std::lock_guard lock(m_csSlots);
+        CLock lock(m_csSlots);
         ForgetStaleWorkersLocked();
         if (m_bStop) {
             return;
@@ -91,7 +91,7 @@ void CQuobrixDoc::OnTaskAbort() {
 
 void CQuobrixDoc::OnSkipCurrentSite() {
     {
-        std::lock_guard lock(m_csSlots);
+        CLock lock(m_csSlots);
         ForgetStaleWorkersLocked();
         if (m_bStop || m_nState != IDS_STATE_SEEKING || !HasActiveWorkers() || IsLastSite()) {
             return;
@@ -110,7 +110,7 @@ void CQuobrixDoc::OnAbortRetrieval(int slot) {
 
 void CQuobrixDoc::PauseWorkers() {
     {
-        std::lock_guard lock(m_csSlots);
+        CLock lock(m_csSlots);
         if (m_nState != IDS_STATE_SEEKING || m_bStop) {
             return;
         }
@@ -120,7 +120,7 @@ void CQuobrixDoc::PauseWorkers() {
 }
 
 bool CQuobrixDoc::PauseForFileError(int error, const std::string& path) {
-    std::lock_guard lock(m_csSlots);
+    CLock lock(m_csSlots);
     if (m_nState != IDS_STATE_SEEKING || m_bStop) {
         return false;  // not running, or already stopping: reported once
     }
@@ -157,7 +157,7 @@ void CQuobrixDoc::ForgetStaleWorkersLocked() {
 }
 
 void CQuobrixDoc::PrepareRun() {
-    std::scoped_lock lock(m_csResults, m_csSlots);
+    CLock lock(m_csResults, m_csSlots);
     PrepareRunLocked();
 }
 
@@ -185,7 +185,7 @@ void CQuobrixDoc::PrepareRunLocked() {
         ClearFailureRecordLocked();
         const std::string firstUrl = TakeFirstSite();
         {
-            std::lock_guard urlLock(m_csUrls);
+            CLock urlLock(m_csUrls);
             for (int slot = 1; slot < SLOT_COUNT; ++slot) {
                 m_strUrl[slot].clear();
             }
@@ -200,10 +200,10 @@ void CQuobrixDoc::PrepareRunLocked() {
     // A resume keeps the lists, the slots' URLs and the counters; only the
     // positions read from a file are brought within their lists.
     {
-        std::lock_guard urlLock(m_csUrls);
+        CLock urlLock(m_csUrls);
         m_nNextUrl = std::clamp<int>(m_nNextUrl, 0, static_cast<int>(m_arrUrls.size()));
     }
-    std::lock_guard siteLock(m_csSites);
+    CLock siteLock(m_csSites);
     m_nNextSite = std::clamp<int>(m_nNextSite, 0, static_cast<int>(m_arrSites.size()));
 }
 
@@ -234,7 +234,7 @@ void CQuobrixDoc::StartWorkers() {
     bool started;
     bool fresh;
     {
-        std::scoped_lock lock(m_csResults, m_csSlots);
+        CLock lock(m_csResults, m_csSlots);
         fresh = m_nState != IDS_STATE_PAUSED && m_nState != IDS_STATE_SEEKING;
         started = StartRunLocked(true);
     }
@@ -298,7 +298,7 @@ bool CQuobrixDoc::StartRunLocked(bool bCommand) {
 
 void CQuobrixDoc::StartNextSite() {
     {
-        std::scoped_lock lock(m_csResults, m_csSlots);
+        CLock lock(m_csResults, m_csSlots);
         StartNextSiteLocked();
     }
     DeliverNotes();
@@ -316,7 +316,7 @@ void CQuobrixDoc::StartNextSiteLocked() {
     m_nOutageRun = 0;
     ClearAddress();
     {
-        std::scoped_lock lock(m_csUrls, m_csSites);
+        CLock lock(m_csUrls, m_csSites);
         ResetUrlListLocked("http://" + m_strCurrentSite + "/");
         m_strUrl[0] = m_arrUrls[0];
         m_nNextUrl = 1;
@@ -344,7 +344,7 @@ void CQuobrixDoc::EndRunLocked(bool bPausedAfterSite) {
 void CQuobrixDoc::JoinWorkers() {
     std::vector<CThreadHandle> threads;
     {
-        std::lock_guard lock(m_csSlots);
+        CLock lock(m_csSlots);
         // A worker still running may want to start another: it is refused
         // from here on, so every thread of the task is among those taken.
         m_bSlotsClosed = true;
@@ -363,7 +363,7 @@ void CQuobrixDoc::JoinWorkers() {
 
 void CQuobrixDoc::ShutDownWorkers() {
     {
-        std::lock_guard lock(m_csSlots);
+        CLock lock(m_csSlots);
         m_bSlotsClosed = true;
         m_bSkipSite = false;  // no next site begins
         if (CountActive(0, SLOT_COUNT) > 0) {

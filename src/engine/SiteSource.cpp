@@ -5,7 +5,7 @@
 #include "task/QuobrixDoc.h"
 
 std::string CQuobrixDoc::TakeFirstSite() {
-    std::lock_guard lock(m_csSites);
+    CLock lock(m_csSites);
     if (!m_bSiteMode) {
         m_strCurrentSite = m_strStartAddress;
         return "http://" + m_strCurrentSite + "/";
@@ -30,12 +30,12 @@ bool CQuobrixDoc::HasUsableRange() {
     if (m_bSiteMode) {
         return true;
     }
-    std::lock_guard lock(m_csSites);
+    CLock lock(m_csSites);
     return ParseDottedIp(m_strCurrentSite) && ParseDottedIp(m_strEndAddress);
 }
 
 bool CQuobrixDoc::IsLastSite() {
-    std::lock_guard lock(m_csSites);
+    CLock lock(m_csSites);
     if (m_bSiteMode) {
         return m_nNextSite >= static_cast<int>(m_arrSites.size());
     }
@@ -57,7 +57,7 @@ bool CQuobrixDoc::TakeNextSite() {
     if (IsLastSite()) {
         return false;
     }
-    std::lock_guard lock(m_csSites);
+    CLock lock(m_csSites);
     if (m_bSiteMode) {
         m_strCurrentSite = m_arrSites[static_cast<size_t>(m_nNextSite)];
         ++m_nNextSite;
@@ -68,7 +68,7 @@ bool CQuobrixDoc::TakeNextSite() {
 }
 
 bool CQuobrixDoc::AddSite(const std::string& host) {
-    std::lock_guard lock(m_csSites);
+    CLock lock(m_csSites);
     if (m_arrSites.size() >= static_cast<size_t>(std::max<int>(m_nMaxSites, 1))) {
         return false;  // full: further sites are not collected
     }
@@ -76,7 +76,7 @@ bool CQuobrixDoc::AddSite(const std::string& host) {
 }
 
 unsigned CQuobrixDoc::SitesLeft() const {
-    std::lock_guard lock(m_csSites);
+    CLock lock(m_csSites);
     if (m_bSiteMode) {
         const int left = static_cast<int>(m_arrSites.size()) - m_nNextSite;
         return left > 0 ? static_cast<unsigned>(left) : 0;

@@ -17,11 +17,11 @@ constexpr int kSliceMs = 100;
 bool CQuobrixDoc::BeginFetch(int slot) {
     // Under the run's lock: a pause or abort that came after the worker's
     // last check is seen here, and one that comes later marks this fetch.
-    std::lock_guard lock(m_csSlots);
+    CLock lock(m_csSlots);
     if (m_bStop) {
         return false;
     }
-    std::lock_guard socketLock(m_csSlotSocket[slot]);
+    CLock socketLock(m_csSlotSocket[slot]);
     m_bSlotAborted[slot] = false;
     return true;
 }
@@ -31,13 +31,13 @@ bool CQuobrixDoc::OpenSlotSocket(int slot) {
     if (fd < 0) {
         return false;
     }
-    std::lock_guard lock(m_csSlotSocket[slot]);
+    CLock lock(m_csSlotSocket[slot]);
     m_sockSlot[slot] = fd;
     return true;
 }
 
 void CQuobrixDoc::CloseSlotSocket(int slot) {
-    std::lock_guard lock(m_csSlotSocket[slot]);
+    CLock lock(m_csSlotSocket[slot]);
     if (m_sockSlot[slot] >= 0) {
         close(m_sockSlot[slot]);
         m_sockSlot[slot] = -1;
@@ -45,7 +45,7 @@ void CQuobrixDoc::CloseSlotSocket(int slot) {
 }
 
 void CQuobrixDoc::AbortSlot(int slot) {
-    std::lock_guard lock(m_csSlotSocket[slot]);
+    CLock lock(m_csSlotSocket[slot]);
     m_bSlotAborted[slot] = true;
     if (m_sockSlot[slot] >= 0) {
         shutdown(m_sockSlot[slot], SHUT_RDWR);  // wakes a blocked wait at once

@@ -129,7 +129,7 @@ void CQuobrixDoc::WorkerThreadProc(int slot) {
 }
 
 CQuobrixDoc::NextWork CQuobrixDoc::ChooseNextWork(int slot) {
-    std::lock_guard lock(m_csSlots);
+    CLock lock(m_csSlots);
     if (m_bStop) {
         return NextWork::Leave;  // a stop came after the last check: no new work, no new worker
     }
@@ -180,7 +180,7 @@ CQuobrixDoc::NextWork CQuobrixDoc::ChooseNextWork(int slot) {
     }
 
     {
-        std::lock_guard urlLock(m_csUrls);
+        CLock urlLock(m_csUrls);
         int waiting = static_cast<int>(m_arrUrls.size()) - m_nNextUrl;
         if (waiting > 0) {
             if (!tookStranded) {
@@ -225,7 +225,7 @@ CQuobrixDoc::NextWork CQuobrixDoc::ChooseNextWork(int slot) {
     m_nOutageRun = 0;  // the tries of one site say nothing of the next
     ClearAddress();
     {
-        std::scoped_lock listLocks(m_csUrls, m_csSites);
+        CLock listLocks(m_csUrls, m_csSites);
         ResetUrlListLocked("http://" + m_strCurrentSite + "/");
         m_strUrl[slot] = m_arrUrls[0];
         m_nNextUrl = 1;
@@ -241,7 +241,7 @@ void CQuobrixDoc::PostTerminatedLine(int slot, int worker) {
     // for the GUI thread, which may be joining it. A slot that already serves
     // the next worker keeps that worker's line; one that is about to waits
     // for this line under the slot's status lock.
-    std::lock_guard lock(m_csSlotStatus[slot]);
+    CLock lock(m_csSlotStatus[slot]);
     if (m_hWndThreadBar != nullptr && m_nSlotWorker[slot] == worker) {
         m_hWndThreadBar->Post(WM_THREAD_STATUS, static_cast<int64_t>(slot) * 256 + PHASE_ENDED,
                               FormatString(IDS_STATUS_TERMINATED,
@@ -260,7 +260,7 @@ void CQuobrixDoc::LeaveWorker(int slot, int worker, NextWork why) {
     {
         // The result lock first: the last worker closes the page as the run
         // ends, before another run can open one.
-        std::scoped_lock lock(m_csResults, m_csSlots);
+        CLock lock(m_csResults, m_csSlots);
         if ((m_bSkipSite || !m_bStop) && !pausedAfterSite) {
             m_strUrl[slot].clear();  // a pause or abort leaves the URL for the resume
         }

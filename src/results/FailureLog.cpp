@@ -57,18 +57,18 @@ std::string CQuobrixDoc::FailureRecordPath() const {
 
 std::string CQuobrixDoc::FailureSummary() const {
     const int requested = LinksRequested();
-    std::lock_guard lock(m_csFailures);
+    CLock lock(m_csFailures);
     return FormatFailureSummary(m_failureTally, requested);
 }
 
 int CQuobrixDoc::FailureCount() const {
-    std::lock_guard lock(m_csFailures);
+    CLock lock(m_csFailures);
     return m_failureTally.Total();
 }
 
 void CQuobrixDoc::LoadFailureTally() {
     CFailureTally tally = TallyFailures(ReadFailureRecord(GetTaskDir()));
-    std::lock_guard lock(m_csFailures);
+    CLock lock(m_csFailures);
     m_failureTally = std::move(tally);
     m_bFailureTailChecked = false;
 }
@@ -79,7 +79,7 @@ int CQuobrixDoc::FailPage(int slot, const CPageFailure& failure) {
 }
 
 bool CQuobrixDoc::CompleteUrl(int slot, bool bFailed) {
-    std::lock_guard lock(m_csSlots);
+    CLock lock(m_csSlots);
     if (m_bStop) {
         return false;  // interrupted: fetched again on resume
     }
@@ -88,7 +88,7 @@ bool CQuobrixDoc::CompleteUrl(int slot, bool bFailed) {
     // Counted with the URL, in the hold that a pause takes too: the summary
     // of a paused run holds every failure of it.
     if (bFailed && m_failure[slot].Failed()) {
-        std::lock_guard failureLock(m_csFailures);
+        CLock failureLock(m_csFailures);
         m_failureTally.Add(m_failure[slot]);
     }
     return true;
@@ -98,7 +98,7 @@ void CQuobrixDoc::RecordFailure(int slot, const std::string& url, const CPageFai
     const std::string path = FailureRecordPath();
     const std::string line = FailureRecordLine({FailureTimeText(std::time(nullptr)), failure, url});
     if (!path.empty()) {
-        std::lock_guard lock(m_csFailures);
+        CLock lock(m_csFailures);
         const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
         if (fd >= 0) {
             if (!m_bFailureTailChecked) {
@@ -116,7 +116,7 @@ void CQuobrixDoc::RecordFailure(int slot, const std::string& url, const CPageFai
 }
 
 void CQuobrixDoc::ClearFailureRecordLocked() {
-    std::lock_guard lock(m_csFailures);
+    CLock lock(m_csFailures);
     m_failureTally.Clear();
     m_bFailureTailChecked = true;  // nothing is left to be torn
     if (!m_strTaskDir.empty()) {

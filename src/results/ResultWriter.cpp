@@ -27,7 +27,7 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
         BuildResultRow(GetSlotUrl(slot), ResultLocalLink(m_strLocalPath[slot], GetTaskDir()),
                        m_nPageLength[slot], m_strTitle[slot], m_strAbstract[slot]);
     {
-        std::lock_guard lock(m_csSlotText[slot]);
+        CLock lock(m_csSlotText[slot]);
         m_strTitle[slot].clear();
         m_strAbstract[slot].clear();
     }
@@ -35,7 +35,7 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
     bool bNavigate = false;
     int nShownPage = 0;
     {
-        std::lock_guard lock(m_csResults);
+        CLock lock(m_csResults);
         // A file error while running pauses the task here, so that no other
         // row is written before the pause, and it is reported once.
         if (m_nResultsInPage == 0) {
@@ -92,7 +92,7 @@ void CQuobrixDoc::WriteResultEntry(int slot) {
         // The URL is done in the hold that counts its row: a save never
         // holds the row with the URL still to fetch, which a resume would
         // list a second time.
-        std::lock_guard slotsLock(m_csSlots);
+        CLock slotsLock(m_csSlots);
         m_strUrl[slot].clear();
         ++m_nRequested[slot];
     }
@@ -153,7 +153,7 @@ void CQuobrixDoc::CutResultPagesLocked() {
 }
 
 void CQuobrixDoc::CloseResultFile() {
-    std::lock_guard lock(m_csResults);
+    CLock lock(m_csResults);
     CloseResultFileLocked();
 }
 

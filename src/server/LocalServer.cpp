@@ -85,7 +85,7 @@ void CLocalServer::Stop() {
     // Connection threads end on their own once their sends see the stop.
     std::list<Connection> connections;
     {
-        std::lock_guard lock(m_lock);
+        CLock lock(m_lock);
         connections = std::move(m_connections);
         m_connections.clear();
     }
@@ -97,14 +97,14 @@ void CLocalServer::Stop() {
 }
 
 int CLocalServer::ActiveConnections() const {
-    std::lock_guard lock(m_lock);
+    CLock lock(m_lock);
     return m_nActive;
 }
 
 void CLocalServer::JoinFinished() {
     std::list<Connection> finished;
     {
-        std::lock_guard lock(m_lock);
+        CLock lock(m_lock);
         for (auto it = m_connections.begin(); it != m_connections.end();) {
             const auto next = std::next(it);
             if (it->done) {
@@ -158,7 +158,7 @@ bool CLocalServer::AcceptWaiting(CRequestReader& reader) {
 }
 
 void CLocalServer::Dispatch(CRequestReader& reader) {
-    std::lock_guard lock(m_lock);
+    CLock lock(m_lock);
     while (m_nActive < kMaxConnections) {
         std::optional<CRequestReader::CRequest> request = reader.TakeWhole();
         if (!request) {
@@ -173,7 +173,7 @@ void CLocalServer::Dispatch(CRequestReader& reader) {
                     CConnection answering(sock, m_bStopping, m_answerTimeLimit);
                     m_handler(answering, text);
                 }
-                std::lock_guard doneLock(m_lock);
+                CLock doneLock(m_lock);
                 connection.done = true;
                 --m_nActive;
             });

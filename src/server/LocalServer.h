@@ -4,9 +4,10 @@
 #include <chrono>
 #include <functional>
 #include <list>
-#include <mutex>
 #include <string>
 #include <thread>
+
+#include "common/Mutex.h"
 
 class CConnection;
 class CRequestReader;
@@ -74,7 +75,7 @@ private:
     std::atomic<bool> m_bStopping{false};
     std::thread m_acceptThread;
     std::chrono::steady_clock::time_point m_acceptPausedUntil;  // accept thread only
-    mutable std::mutex m_lock;  // the connections
-    std::list<Connection> m_connections;
-    int m_nActive = 0;
+    mutable CMutex m_lock;
+    std::list<Connection> m_connections GUARDED_BY(m_lock);
+    int m_nActive GUARDED_BY(m_lock) = 0;
 };

@@ -30,7 +30,7 @@ bool CQuobrixDoc::CanSkipSite() const {
     if (!IsRunning()) {
         return false;
     }
-    std::lock_guard lock(m_csSites);
+    CLock lock(m_csSites);
     if (m_bSiteMode) {
         return m_nNextSite < static_cast<int>(m_arrSites.size());
     }
@@ -44,13 +44,14 @@ bool CQuobrixDoc::CanActOnSlot(int slot) const {
 bool CQuobrixDoc::HaveWorkersReturned() const {
     // A worker may hold the scheduler lock while it waits for the asking
     // thread: then they have not.
-    std::unique_lock lock(m_csSlots, std::try_to_lock);
-    if (!lock.owns_lock()) {
+    if (!m_csSlots.try_lock()) {
         return false;
     }
     const auto returned = [](const CThreadHandle& handle) {
         return !handle.Joinable() || handle.HasReturned();
     };
-    return std::all_of(m_hThread.begin(), m_hThread.end(), returned) &&
-           std::all_of(m_arrRetired.begin(), m_arrRetired.end(), returned);
+    const bool allReturned = std::all_of(m_hThread.begin(), m_hThread.end(), returned) &&
+                           std::all_of(m_arrRetired.begin(), m_arrRetired.end(), returned);
+    m_csSlots.unlock();
+    return allReturned;
 }

@@ -19,7 +19,7 @@ std::vector<std::string> CQuobrixDoc::SplitKeywords(const std::string& text) {
 }
 
 void CQuobrixDoc::SetKeywords(const std::string& text, bool bMatchCase) {
-    std::lock_guard lock(m_csKeywords);
+    CLock lock(m_csKeywords);
     m_strKeywords = Trim(text);
     m_bMatchCase = bMatchCase;
     m_bKeywordsChanged = true;
@@ -27,11 +27,11 @@ void CQuobrixDoc::SetKeywords(const std::string& text, bool bMatchCase) {
 }
 
 void CQuobrixDoc::RebuildKeywords() {
-    std::lock_guard lock(m_csKeywords);
+    CLock lock(m_csKeywords);
     m_arrKeywords = SplitKeywords(m_strKeywords);
 }
 
 CTaskKeywords CQuobrixDoc::GetKeywords() const {
-    std::lock_guard lock(m_csKeywords);
+    CLock lock(m_csKeywords);
     return {m_strKeywords, m_bMatchCase};
 }

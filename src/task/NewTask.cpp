@@ -53,7 +53,7 @@ void CQuobrixDoc::BuildNewTask(const CNewTaskRecord& record, const std::string& 
     m_strStartAddress = record.m_strStartAddress == "255.255.255.255" ? "255.255.255.254"
                                                                       : record.m_strStartAddress;
     {
-        std::lock_guard lock(m_csSites);
+        CLock lock(m_csSites);
         m_strCurrentSite = record.m_strStartAddress;
     }
     m_strEndAddress = record.m_strEndAddress;
@@ -67,7 +67,7 @@ void CQuobrixDoc::BuildNewTask(const CNewTaskRecord& record, const std::string& 
             : CBase64::Encode(record.m_strAccount + ":" + record.m_strPassword);
     SetSiteAuthorization(credential, StartHost());
     {
-        std::lock_guard lock(m_csCredential);
+        CLock lock(m_csCredential);
         m_strWizardPrint = CCredentialSidecar::Fingerprint(credential);
     }
 

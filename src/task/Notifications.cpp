@@ -19,7 +19,7 @@ void CQuobrixDoc::ChangeStateLocked(unsigned state) {
 
 void CQuobrixDoc::SetState(unsigned id) {
     {
-        std::lock_guard lock(m_csSlots);
+        CLock lock(m_csSlots);
         ChangeStateLocked(id);
     }
     DeliverNotes();
@@ -28,7 +28,7 @@ void CQuobrixDoc::SetState(unsigned id) {
 void CQuobrixDoc::DeliverNotes() {
     // One thread at a time sends, in the order the changes were made; a
     // thread that finds another sending leaves its notes to that one.
-    std::unique_lock lock(m_csSlots);
+    CUniqueLock lock(m_csSlots);
     if (m_bDeliveringNotes) {
         return;
     }
@@ -44,12 +44,12 @@ void CQuobrixDoc::DeliverNotes() {
 }
 
 void CQuobrixDoc::NotifyThreadStatus(int slot, int phase, const std::string& text) {
-    std::lock_guard lock(m_csSlotStatus[slot]);
+    CLock lock(m_csSlotStatus[slot]);
     SendTo(m_hWndThreadBar, WM_THREAD_STATUS, static_cast<int64_t>(slot) * 256 + phase, text);
 }
 
 int CQuobrixDoc::LinksQueued() const {
-    std::lock_guard lock(m_csUrls);
+    CLock lock(m_csUrls);
     return static_cast<int>(m_arrUrls.size()) - m_nNextUrl;
 }
 
@@ -103,6 +103,6 @@ void CQuobrixDoc::NavigateToResultPage(int page) {
 }
 
 std::string CQuobrixDoc::GetCurrentSite() const {
-    std::lock_guard lock(m_csSites);
+    CLock lock(m_csSites);
     return m_strCurrentSite;
 }

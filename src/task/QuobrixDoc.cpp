@@ -63,7 +63,7 @@ void CQuobrixDoc::DeleteContents() {
 }
 
 void CQuobrixDoc::ClearAddress() {
-    std::lock_guard lock(m_csResolve);
+    CLock lock(m_csResolve);
     ++m_nAddressGeneration;  // a lookup for the old site is not published
     m_bResolved = false;
     m_addrSite = sockaddr_in{};
@@ -80,18 +80,18 @@ std::string CQuobrixDoc::TaskDirFor(const std::string& path) {
 }
 
 void CQuobrixDoc::BuildTaskPaths() {
-    std::lock_guard lock(m_csResults);
+    CLock lock(m_csResults);
     m_strTaskDir = TaskDirFor(GetPathName());
     m_strEmailListPath = m_strTaskDir + "EmailAddress.txt";
     m_strResultPagePath = m_strTaskDir + "ResultPage0.html";
 }
 
 std::string CQuobrixDoc::GetTaskDir() const {
-    std::lock_guard lock(m_csResults);
+    CLock lock(m_csResults);
     return m_strTaskDir;
 }
 
 std::string CQuobrixDoc::GetResultPagePath() const {
-    std::lock_guard lock(m_csResults);
+    CLock lock(m_csResults);
     return m_strResultPagePath;
 }

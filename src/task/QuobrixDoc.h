@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "common/AppOptions.h"
 #include "common/AtomicValue.h"
 #include "common/ListIndex.h"
+#include "common/Mutex.h"
 #include "common/NotifyTarget.h"
 #include "common/PageFailure.h"
 #include "common/SendAll.h"
@@ -87,6 +87,23 @@
 // looked up while a lock the GUI thread takes is held. State changes and file
 // errors decided under m_csSlots wait in a queue and are sent, in order, once
 // the deciding thread has let go of its locks (DeliverNotes).
+//
+// clang checks these rules (scripts/thread-safety.sh): the lock of each
+// member it guards, the locks a function needs or must not hold, the
+// nestings. The rest stays in these comments: the fields of CTaskFields (a
+// snapshot copies them without the locks) and where the per-slot locks nest.
+
+// The locks the GUI thread takes: nothing that waits for that thread (a
+// send, a name lookup) happens under them.
+#define EXCLUDES_GUI_THREAD_LOCKS                                                    \
+    EXCLUDES(m_csSlots, m_csUrls, m_csSites, m_csResolve, m_csResults, m_csKeywords, \
+             m_csCredential, m_csOptions, m_csFailures)
+// None of the record's locks but the per-slot ones, which cannot be named here.
+#define EXCLUDES_TASK_LOCKS EXCLUDES_GUI_THREAD_LOCKS EXCLUDES(m_csAuth, m_csLookup)
+// The locks a save takes together.
+#define EXCLUDES_SNAPSHOT_LOCKS \
+    EXCLUDES(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords, m_csCredential)
+
 class CConnection;
 class CLocalServer;
 
@@ -120,12 +137,13 @@ public:
     // a temporary file renamed into place, and the credential sidecar into
     // the task folder when that exists. A new task file is readable by its
     // owner only.
-    bool OnSaveDocument(const std::string& path, std::string& strError) override;
+    bool OnSaveDocument(const std::string& path, std::string& strError)
+        EXCLUDES_SNAPSHOT_LOCKS override;
     // Writes a snapshot into a storing archive, or reads a loading archive;
     // the task changes only when the whole file was read.
-    bool Serialize(CArchive& ar);
+    bool Serialize(CArchive& ar) EXCLUDES_SNAPSHOT_LOCKS;
     // A copy of the task file's fields, taken under the snapshot locks.
-    CTaskFields TakeSnapshot() override;
+    CTaskFields TakeSnapshot() EXCLUDES_SNAPSHOT_LOCKS override;
 
     // The new-task hand-off, in memory only: a new document named path with
     // the wizard's answers, prepared for its first run, its paths, auto-save
@@ -183,7 +201,7 @@ public:
     bool SaveModified(IDocumentPrompts& prompts) override;
 
     // Task directory, e-mail list path and first result page from the path.
-    void BuildTaskPaths();
+    void BuildTaskPaths() EXCLUDES(m_csResults);
     // "/tasks/shop.old.qbx" -> "/tasks/shop.old/"
     static std::string TaskDirFor(const std::string& path);
 
@@ -191,9 +209,9 @@ public:
 
     // Sets the keyword text (trimmed) and match case, marks the keywords
     // changed and rebuilds the list at once, so it is never stale.
-    void SetKeywords(const std::string& text, bool bMatchCase);
+    void SetKeywords(const std::string& text, bool bMatchCase) EXCLUDES(m_csKeywords);
     // m_arrKeywords from m_strKeywords, under m_csKeywords.
-    void RebuildKeywords();
+    void RebuildKeywords() EXCLUDES(m_csKeywords);
     // "apple+ +Pear " -> {"apple", "Pear"}
     static std::vector<std::string> SplitKeywords(const std::string& text);
     // A copy, under m_csKeywords.
@@ -236,36 +254,37 @@ public:
     // --- State and notifications (task/Notifications.cpp). Any thread; never
     // called with a snapshot lock held.
 
-    void SetState(unsigned id);
+    void SetState(unsigned id) EXCLUDES_TASK_LOCKS;
     // The receivers (task/Receivers.cpp); set on the thread that runs the
     // commands while no worker runs, or before the task is published.
     void SetReceivers(INotifyTarget* frame, INotifyTarget* threadBar, INotifyTarget* view) override;
     void SetViewReceiver(INotifyTarget* view) override;
     void ClearReceivers() override;
     void SendStateAndCounts() override;
-    void NotifyThreadStatus(int slot, int phase, const std::string& text);
-    void NotifyLinkCounts();
+    void NotifyThreadStatus(int slot, int phase, const std::string& text) EXCLUDES_GUI_THREAD_LOCKS
+        EXCLUDES(m_csSlotStatus[slot]);
+    void NotifyLinkCounts() EXCLUDES_GUI_THREAD_LOCKS;
     void ResetThreadBar();
-    void ReportFileError(int error, const std::string& path);
+    void ReportFileError(int error, const std::string& path) EXCLUDES_GUI_THREAD_LOCKS;
     // Shows the local server's root in the browser view.
-    void NavigateToResults();
+    void NavigateToResults() EXCLUDES_GUI_THREAD_LOCKS;
     // Shows result page N in the browser view: the root for page 0.
-    void NavigateToResultPage(int page);
+    void NavigateToResultPage(int page) EXCLUDES_GUI_THREAD_LOCKS;
     std::string LocalServerRoot() const override;  // "http://127.0.0.1:PORT/"
-    std::string GetCurrentSite() const;            // a copy, under m_csSites
-    int LinksQueued() const override;
+    std::string GetCurrentSite() const EXCLUDES(m_csSites);  // a copy, under m_csSites
+    int LinksQueued() const EXCLUDES(m_csUrls) override;
     int LinksRequested() const override;
 
     // --- Pages not retrieved (results/FailureLog.cpp). Any thread.
 
     // The task folder's failure record (results/FailureRecord.h).
-    std::string FailureRecordPath() const;
+    std::string FailureRecordPath() const EXCLUDES(m_csResults);
     // The summary of the task's failures since its fresh start ("No page
     // failed", "2 pages not retrieved: 2 HTTP 404").
-    std::string FailureSummary() const override;
-    int FailureCount() const override;
+    std::string FailureSummary() const EXCLUDES(m_csFailures) override;
+    int FailureCount() const EXCLUDES(m_csFailures) override;
     // The tally from the record, for a task just opened or made.
-    void LoadFailureTally();
+    void LoadFailureTally() EXCLUDES(m_csResults, m_csFailures);
     // The local server's page that lists them, framed like the result pages.
     void ServeFailurePage(CConnection& connection, int port);
 
@@ -273,59 +292,59 @@ public:
 
     // Puts the first site in place for a fresh start and returns its first
     // URL ("http://example.com/docs/a.html").
-    std::string TakeFirstSite();
-    unsigned SitesLeft() const override;
-    void NotifySitesLeft();
+    std::string TakeFirstSite() EXCLUDES(m_csSites);
+    unsigned SitesLeft() const EXCLUDES(m_csSites) override;
+    void NotifySitesLeft() EXCLUDES_GUI_THREAD_LOCKS;
 
     // Next site of the site list, or next address of the range; false when
     // the current one is the last. Caller holds m_csSlots.
-    bool TakeNextSite();
-    bool IsLastSite();
+    bool TakeNextSite() REQUIRES(m_csSlots) EXCLUDES(m_csSites);
+    bool IsLastSite() EXCLUDES(m_csSites);
     // site mode: the host joins the site list unless it is there already
     // (ignoring case) or the list is full (m_nMaxSites); true when added.
     // The caller sends the sites left.
-    bool AddSite(const std::string& host);
+    bool AddSite(const std::string& host) EXCLUDES(m_csSites);
     // The dotted address after m_strCurrentSite, written back into it.
-    void NextIpAddress();
+    void NextIpAddress() REQUIRES(m_csSites);
     // IP mode with addresses that do not parse: nothing can be crawled.
-    bool HasUsableRange();
+    bool HasUsableRange() EXCLUDES(m_csSites);
 
     // --- Scheduler (engine/Scheduler.cpp). Commands run on the GUI thread.
 
-    void OnTaskRun() override;
-    void OnTaskPause() override;
-    void OnTaskAbort() override;
-    void OnSkipCurrentSite() override;
+    void OnTaskRun() EXCLUDES_TASK_LOCKS override;
+    void OnTaskPause() EXCLUDES_TASK_LOCKS override;
+    void OnTaskAbort() EXCLUDES_TASK_LOCKS override;
+    void OnSkipCurrentSite() EXCLUDES_TASK_LOCKS override;
     void OnAbortRetrieval(int slot) override;
-    std::string GetSlotUrl(int slot) const override;  // a copy, under m_csSlots
+    std::string GetSlotUrl(int slot) const EXCLUDES(m_csSlots) override;  // a copy, under m_csSlots
 
     // Starts or resumes the task. Does nothing only while workers still run
     // (the task runs, or a stop is in progress and ends by itself); activity
     // flags with no thread behind them (read from a file) do not count.
-    void StartWorkers();
+    void StartWorkers() EXCLUDES_TASK_LOCKS;
     // Resets the run state before workers start; a fresh start (not from
     // Paused) also puts the first site and its first URL in place. Counters
     // read from a file are brought within bounds here.
-    void PrepareRun();
+    void PrepareRun() EXCLUDES(m_csResults, m_csSlots);
     // Pauses the task if it runs and no stop is in progress; never resumes.
-    void PauseWorkers() override;
+    void PauseWorkers() EXCLUDES_TASK_LOCKS override;
     // Skip: the next site of the list, as the last worker of the stop does.
-    void StartNextSite();
+    void StartNextSite() EXCLUDES_TASK_LOCKS;
     // The file-error pause: a running task (Seeking, no stop in progress)
     // becomes Paused, with the stop raised and every fetch aborted, and the
     // error waits to be reported. True when this call paused the task. The
     // caller may hold m_csResults, and calls DeliverNotes once it holds no
     // lock.
-    bool PauseForFileError(int error, const std::string& path);
+    bool PauseForFileError(int error, const std::string& path) EXCLUDES(m_csSlots);
     // Sends the state changes and file errors decided under m_csSlots, in
     // order. Called with no lock held.
-    void DeliverNotes();
+    void DeliverNotes() EXCLUDES_TASK_LOCKS;
     // Joins every worker thread, and lets no new one start until the next
     // Start. Only once they send nothing more (IsRunEnded), or when the
     // receivers answer without the joining thread.
-    void JoinWorkers() override;
+    void JoinWorkers() EXCLUDES_TASK_LOCKS override;
     // For the record's end: no new thread, every worker stopped and joined.
-    void ShutDownWorkers();
+    void ShutDownWorkers() EXCLUDES_TASK_LOCKS;
     bool HasActiveWorkers() const;
 
     // The properties as a run uses them: a task file is read without range
@@ -345,7 +364,7 @@ public:
     int ConnectSlot(int slot);
     // Looks up the proxy or the current site, without m_csResolve held, and
     // publishes the address under it unless the site changed meanwhile.
-    bool ResolveServer();
+    bool ResolveServer() EXCLUDES(m_csLookup, m_csResolve);
     int SendRequest(int slot, const std::string& url);
     // The stored copy's path of a URL; empty when it cannot be stored.
     std::string UrlToLocalPath(const std::string& url) const;
@@ -353,17 +372,18 @@ public:
     // --- Slot sockets (engine/SlotSocket.cpp)
 
     // Aborts the slot's fetch from any thread: its wait fails at once.
-    void AbortSlot(int slot);
+    void AbortSlot(int slot) EXCLUDES(m_csSlotSocket[slot]);
     void AbortAllSlots();
 
     // --- Credentials (engine/Credentials.cpp)
 
     // Asks the main frame for an account for the slot's URL; true when the
     // user gave one (it is then in m_strSiteAuthorization).
-    bool RequestAuthorization(int slot);
+    bool RequestAuthorization(int slot) REQUIRES(m_csAuth) EXCLUDES_GUI_THREAD_LOCKS;
     // Sets the site credential and the site it belongs to ("Host:8080").
-    void SetSiteAuthorization(const std::string& credential, const std::string& host);
-    std::string GetSiteAuthorization();
+    void SetSiteAuthorization(const std::string& credential, const std::string& host)
+        EXCLUDES(m_csCredential);
+    std::string GetSiteAuthorization() EXCLUDES(m_csCredential);
     // What the credential prompt answers for url: with OK, the credential of
     // account and password for url's site, and prompting off when the user
     // asked not to be prompted again; with Cancel, no credential at all.
@@ -374,8 +394,8 @@ public:
 
     // --- Application options used by the requests (any thread)
 
-    void SetAppOptions(const CAppOptions& options) override;
-    CAppOptions GetAppOptions() const;
+    void SetAppOptions(const CAppOptions& options) EXCLUDES(m_csOptions) override;
+    CAppOptions GetAppOptions() const EXCLUDES(m_csOptions);
 
     // --- Queueing (analysis/ExtractLinks.cpp)
 
@@ -384,10 +404,10 @@ public:
     // compare exactly, except that a space, control character or byte above
     // 127 equals its "%XX" ("café.html" is "caf%C3%A9.html"): the first
     // spelling found is the one listed, fetched and stored. Takes m_csUrls.
-    bool QueueUrl(std::string_view url);
+    bool QueueUrl(std::string_view url) EXCLUDES(m_csUrls);
     // The hash indexes beside the URL and site lists, after the lists were
     // replaced as a whole (a task opened, a test that sets them).
-    void RebuildListIndexes();
+    void RebuildListIndexes() EXCLUDES(m_csUrls, m_csSites);
 
     // --- Local web server (server/)
 
@@ -400,8 +420,8 @@ public:
     // thread; the connection closes afterwards.
     void ServeRequest(CConnection& connection, const std::string& request);
     // Copies of the paths the server reads while tasks change, under m_csResults.
-    std::string GetTaskDir() const override;
-    std::string GetResultPagePath() const;
+    std::string GetTaskDir() const EXCLUDES(m_csResults) override;
+    std::string GetResultPagePath() const EXCLUDES(m_csResults);
 
     // --- Per-page steps (analysis/, results/)
 
@@ -410,8 +430,8 @@ public:
     void ExtractLinks(int slot);
     // Appends the slot's row to the current result page and, in the same
     // hold of m_csResults, completes the slot's URL (emptied and counted).
-    void WriteResultEntry(int slot);
-    void CloseResultFile();
+    void WriteResultEntry(int slot) EXCLUDES_TASK_LOCKS;
+    void CloseResultFile() EXCLUDES(m_csResults);
     // The frame around a result page's rows, sent on a connection of the local server. 1 when
     // sent, 0 when a send failed (nothing more is sent then).
     int SendResultPageHead(const SendFunction& send, int page);
@@ -442,24 +462,24 @@ protected:
     AtomicValue<bool> m_bStop{false};
     AtomicValue<bool> m_bSkipSite{false};
     AtomicValue<bool> m_bResolved{false};
-    sockaddr_in m_addrSite{};
+    sockaddr_in m_addrSite GUARDED_BY(m_csResolve){};
 
-    SlotArray<CThreadHandle> m_hThread;       // the slot's latest thread
-    std::vector<CThreadHandle> m_arrRetired;  // earlier threads, until joined; under m_csSlots
+    SlotArray<CThreadHandle> m_hThread GUARDED_BY(m_csSlots);  // the slot's latest thread
+    std::vector<CThreadHandle> m_arrRetired GUARDED_BY(m_csSlots);  // earlier threads, until joined
     SlotArray<AtomicValue<int>> m_sockSlot;   // -1 when none
     SlotArray<AtomicValue<int>> m_nSlotWorker;  // counts the slot's workers; written under m_csSlots
     SlotArray<AtomicValue<bool>> m_bSlotAborted;  // the fetch was aborted from outside
     SlotArray<CPageFailure> m_failure;  // why the slot's last fetch failed; its own thread only
     // Outage failures in a row (engine/Outage.cpp); written under m_csSlots.
     AtomicValue<int> m_nOutageRun{0};
-    int m_hResultFile = -1;
-    bool m_bAppendResultPages = false;  // a resumed run never truncates a page; under m_csResults
-    bool m_bRunShowedResults = false;   // this run has shown its result page; under m_csResults
-    std::string m_strAuthHost;          // the site m_strSiteAuthorization belongs to; "" = none
-    std::string m_strWizardPrint;  // fingerprint of the task's own account; under m_csCredential
-    CAppOptions m_options;
-    CListIndex m_urlIndex{CListIndex::Match::SameRequest};  // beside m_arrUrls, under m_csUrls
-    CListIndex m_siteIndex{CListIndex::Match::NoCase};      // beside m_arrSites, under m_csSites
+    int m_hResultFile GUARDED_BY(m_csResults) = -1;
+    bool m_bAppendResultPages GUARDED_BY(m_csResults) = false;  // a resumed run truncates no page
+    bool m_bRunShowedResults GUARDED_BY(m_csResults) = false;  // this run has shown its result page
+    std::string m_strAuthHost GUARDED_BY(m_csCredential);  // the site of the credential; "" = none
+    std::string m_strWizardPrint GUARDED_BY(m_csCredential);  // fingerprint of the task's account
+    CAppOptions m_options GUARDED_BY(m_csOptions);
+    CListIndex m_urlIndex GUARDED_BY(m_csUrls){CListIndex::Match::SameRequest};  // beside m_arrUrls
+    CListIndex m_siteIndex GUARDED_BY(m_csSites){CListIndex::Match::NoCase};  // beside m_arrSites
 
     // Receivers of notifications; null when none.
     INotifyTarget* m_hWndMainFrame = nullptr;
@@ -469,26 +489,27 @@ protected:
     int m_sockServer = -1;
     AtomicValue<int> m_nServerPort{0};
 
-    mutable std::mutex m_csSlots;
-    mutable std::mutex m_csUrls;
-    mutable std::mutex m_csSites;
-    mutable std::mutex m_csResolve;
-    mutable std::mutex m_csLookup;
-    mutable std::mutex m_csAuth;
-    mutable std::mutex m_csResults;
-    mutable std::mutex m_csKeywords;
-    mutable SlotArray<std::mutex> m_csSlotText;
-    mutable SlotArray<std::mutex> m_csSlotSocket;
-    mutable std::mutex m_csCredential;
-    mutable std::mutex m_csOptions;
-    mutable SlotArray<std::mutex> m_csSlotStatus;
-    mutable std::mutex m_csFailures;
+    // The nestings above; a leaf comes after the four that end them all.
+    mutable CMutex m_csSlots ACQUIRED_BEFORE(m_csUrls, m_csSites, m_csResolve);
+    mutable CMutex m_csUrls;
+    mutable CMutex m_csSites;
+    mutable CMutex m_csResolve;
+    mutable CMutex m_csLookup ACQUIRED_BEFORE(m_csResolve, m_csSites);
+    mutable CMutex m_csAuth ACQUIRED_BEFORE(m_csSlots, m_csSites, m_csResolve, m_csLookup);
+    mutable CMutex m_csResults ACQUIRED_BEFORE(m_csSlots);
+    mutable CMutex m_csKeywords;
+    mutable SlotArray<CMutex> m_csSlotText;
+    mutable SlotArray<CMutex> m_csSlotSocket;
+    mutable CMutex m_csCredential ACQUIRED_AFTER(m_csUrls, m_csSites, m_csResolve, m_csKeywords);
+    mutable CMutex m_csOptions ACQUIRED_AFTER(m_csUrls, m_csSites, m_csResolve, m_csKeywords);
+    mutable SlotArray<CMutex> m_csSlotStatus;
+    mutable CMutex m_csFailures ACQUIRED_AFTER(m_csUrls, m_csSites, m_csResolve, m_csKeywords);
 
     friend class CPageTransfer;
 
     // Starts the thread of a slot; false when the system refuses. Caller
     // holds m_csSlots. Tests override it to see a refusal.
-    virtual bool CreateWorkerThread(int slot);
+    virtual bool CreateWorkerThread(int slot) REQUIRES(m_csSlots);
     // Creates (or replaces) a stored copy for writing: a descriptor, or -1
     // with errno. Tests override it to see a full disk.
     virtual int CreateStoredFile(const std::string& path);
@@ -532,82 +553,83 @@ private:
     void SendStoredFile(CConnection& connection, int file);
 
     enum class NextWork { Work, Leave, LeaveInactive, LeavePausedAfterSite };
-    NextWork ChooseNextWork(int slot);
+    NextWork ChooseNextWork(int slot) EXCLUDES(m_csSlots);
     // worker: the slot's worker count when this worker began.
-    void LeaveWorker(int slot, int worker, NextWork why);
-    void PostTerminatedLine(int slot, int worker);
-    bool StartWorkerLocked(int slot);
+    void LeaveWorker(int slot, int worker, NextWork why) EXCLUDES_TASK_LOCKS;
+    void PostTerminatedLine(int slot, int worker) EXCLUDES(m_csSlotStatus[slot]);
+    bool StartWorkerLocked(int slot) REQUIRES(m_csSlots);
     int CountActive(int from, int to) const;
 
     // The run's transitions (engine/Scheduler.cpp; the state change and its
     // note in task/Notifications.cpp). Callers hold m_csSlots, and those
     // that prepare or end a run m_csResults before it.
-    bool StartRunLocked(bool bCommand);
-    void PrepareRunLocked();
-    void BoundResultCountersLocked(bool bFresh);
+    bool StartRunLocked(bool bCommand) REQUIRES(m_csResults, m_csSlots);
+    void PrepareRunLocked() REQUIRES(m_csResults, m_csSlots);
+    void BoundResultCountersLocked(bool bFresh) REQUIRES(m_csResults, m_csSlots);
     // The result pages numbered above page go. Caller holds m_csResults.
-    void RemoveResultPagesAfterLocked(int page);
+    void RemoveResultPagesAfterLocked(int page) REQUIRES(m_csResults);
     // A fresh start: the first page holds no row of the run before.
-    void ClearFirstResultPageLocked();
+    void ClearFirstResultPageLocked() REQUIRES(m_csResults);
     // A resume: the pages hold no row after the position the record holds.
     // The current page keeps its first m_nResultsInPage rows (one with fewer,
     // a row lost to a write error, stays as it is) and the later pages go, so
     // a task file saved while it ran lists no page twice when it resumes.
     // Caller holds m_csResults.
-    void CutResultPagesLocked();
-    void StopRunLocked(unsigned state);
-    void EndRunLocked(bool bPausedAfterSite);
-    void StartNextSiteLocked();
-    void ForgetStaleWorkersLocked();
-    void ChangeStateLocked(unsigned state);
-    void CloseResultFileLocked();
+    void CutResultPagesLocked() REQUIRES(m_csResults);
+    void StopRunLocked(unsigned state) REQUIRES(m_csSlots);
+    void EndRunLocked(bool bPausedAfterSite) REQUIRES(m_csResults, m_csSlots);
+    void StartNextSiteLocked() REQUIRES(m_csResults, m_csSlots);
+    void ForgetStaleWorkersLocked() REQUIRES(m_csSlots);
+    void ChangeStateLocked(unsigned state) REQUIRES(m_csSlots);
+    void CloseResultFileLocked() REQUIRES(m_csResults);
     struct CFrameNote {
         unsigned m_nMessage;
         int64_t m_nWParam;
         NotifyParam m_lParam;
     };
-    std::deque<CFrameNote> m_pendingNotes;  // for the main frame, in order; under m_csSlots
-    bool m_bDeliveringNotes = false;        // one thread sends them; under m_csSlots
-    bool m_bSlotsClosed = false;            // JoinWorkers ran: no thread starts; under m_csSlots
-    int m_nAddressGeneration = 0;           // counts ClearAddress; under m_csResolve
+    std::deque<CFrameNote> m_pendingNotes GUARDED_BY(m_csSlots);  // for the main frame, in order
+    bool m_bDeliveringNotes GUARDED_BY(m_csSlots) = false;  // one thread sends them
+    bool m_bSlotsClosed GUARDED_BY(m_csSlots) = false;  // JoinWorkers ran: no thread starts
+    int m_nAddressGeneration GUARDED_BY(m_csResolve) = 0;  // counts ClearAddress
     std::atomic<int64_t> m_nCountsSentAt{0};  // steady milliseconds of the last throttled counts
-    void ClearSlotPageTexts(int slot);
+    void ClearSlotPageTexts(int slot) EXCLUDES(m_csSlotText[slot]);
 
     // Pages not retrieved (results/FailureLog.cpp, engine/Outage.cpp).
-    CFailureTally m_failureTally;        // under m_csFailures
-    bool m_bFailureTailChecked = false;  // a torn last line was cut off; under m_csFailures
+    CFailureTally m_failureTally GUARDED_BY(m_csFailures);
+    bool m_bFailureTailChecked GUARDED_BY(m_csFailures) = false;  // a torn last line was cut off
     // The failure of the slot's fetch: kept for the worker, -1 returned.
     int FailPage(int slot, const CPageFailure& failure);
     // The slot's URL is done: emptied and counted and, when its fetch
     // failed, tallied, all under m_csSlots. False, with the URL kept, when a
     // stop came first.
-    bool CompleteUrl(int slot, bool bFailed);
+    bool CompleteUrl(int slot, bool bFailed) EXCLUDES(m_csSlots);
     // Appends the failure to the record and tells the main frame. No lock held.
-    void RecordFailure(int slot, const std::string& url, const CPageFailure& failure);
+    void RecordFailure(int slot, const std::string& url,
+                       const CPageFailure& failure) EXCLUDES_TASK_LOCKS;
     // A fresh start: no failure of the run before. Caller holds m_csSlots.
-    void ClearFailureRecordLocked();
+    void ClearFailureRecordLocked() REQUIRES(m_csSlots);
     enum class OutageStep {
         Failed,    // the page failed as any page does
         TryAgain,  // the page keeps its slot and is tried again after a wait
         Paused,    // the task paused for the outage; the page stays in its slot
         Stopped,   // a stop came first
     };
-    OutageStep JudgeOutage(int slot);
+    OutageStep JudgeOutage(int slot) EXCLUDES(m_csSlots);
     // A page that came through, or failed with an answer: no outage.
-    void EndOutageRun();
+    void EndOutageRun() EXCLUDES(m_csSlots);
     // The wait before the next try of a page; false when a stop came.
     bool WaitToTryAgain();
     // The URL list of a site that starts: just its first URL. Caller holds
     // m_csUrls.
-    void ResetUrlListLocked(const std::string& first);
+    void ResetUrlListLocked(const std::string& first) REQUIRES(m_csUrls);
 
     // Slot sockets (engine/SlotSocket.cpp). Only the slot's own thread opens
     // and closes its descriptor; other threads only abort it.
     // A new fetch: earlier aborts no longer count. False when a stop was
     // raised before it: the fetch fails at once.
-    bool BeginFetch(int slot);
-    bool OpenSlotSocket(int slot);
-    void CloseSlotSocket(int slot);
+    bool BeginFetch(int slot) EXCLUDES(m_csSlots);
+    bool OpenSlotSocket(int slot) EXCLUDES(m_csSlotSocket[slot]);
+    void CloseSlotSocket(int slot) EXCLUDES(m_csSlotSocket[slot]);
     // Waits for events on the slot's socket, at most timeoutMs (0 = no limit).
     // False, with errno, on an abort (ECANCELED), a time-out (ETIMEDOUT) or
     // an error.
@@ -616,14 +638,14 @@ private:
     bool SendSlot(int slot, const std::string& bytes, int timeoutMs);
     ssize_t ReceiveSlot(int slot, char* buffer, size_t size, int timeoutMs);
 
-    void ClearAddress();
-    bool LookUpServer(sockaddr_in& address);
+    void ClearAddress() EXCLUDES(m_csResolve);
+    bool LookUpServer(sockaddr_in& address) EXCLUDES_GUI_THREAD_LOCKS;
     CPageFailure LookupFailure();
     // The counters while links are queued: true at most four times a second,
     // over all workers.
     bool TakeCountsTurn();
     int64_t SendTo(INotifyTarget* target, unsigned message, int64_t wParam,
-                   const NotifyParam& lParam);
+                   const NotifyParam& lParam) EXCLUDES_GUI_THREAD_LOCKS;
 };
 
 // The one task record of the process, from its construction on.

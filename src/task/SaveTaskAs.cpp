@@ -202,7 +202,7 @@ void CQuobrixDoc::RebaseTaskPaths(const std::string& from, const std::string& to
         }
     };
     {
-        std::lock_guard lock(m_csResults);
+        CLock lock(m_csResults);
         m_strTaskDir = to;
         m_strEmailListPath = to + "EmailAddress.txt";
         rebase(m_strResultPagePath);
@@ -213,7 +213,7 @@ void CQuobrixDoc::RebaseTaskPaths(const std::string& from, const std::string& to
     }
     // The stored copies the slots name, kept in the task file.
     for (int slot = 0; slot < SLOT_COUNT; ++slot) {
-        std::lock_guard lock(m_csSlotText[slot]);
+        CLock lock(m_csSlotText[slot]);
         rebase(m_strLocalPath[slot]);
     }
 }

@@ -32,15 +32,15 @@ void CQuobrixDoc::ResetToNewDocument() {
     ResetDocument();
     SetSiteAuthorization("", "");
     {
-        std::lock_guard lock(m_csCredential);
+        CLock lock(m_csCredential);
         m_strWizardPrint.clear();
     }
     {
-        std::lock_guard lock(m_csFailures);
+        CLock lock(m_csFailures);
         m_failureTally.Clear();
     }
     // A new task starts without the previous task's texts and lists.
-    std::scoped_lock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
+    CLock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
     m_strTaskDir.clear();
     m_strStartAddress.clear();
     m_strEndAddress.clear();
@@ -57,7 +57,7 @@ void CQuobrixDoc::ResetToNewDocument() {
     m_nResultPage = 0;
     m_nResultsInPage = 0;
     for (int slot = 0; slot < SLOT_COUNT; ++slot) {
-        std::lock_guard slotLock(m_csSlotText[slot]);
+        CLock slotLock(m_csSlotText[slot]);
         m_strPage[slot].clear();
         m_strHeader[slot].clear();
         m_strTagText[slot].clear();
@@ -74,13 +74,10 @@ void CQuobrixDoc::ResetToNewDocument() {
 }
 
 CTaskFields CQuobrixDoc::TakeSnapshot() {
-    std::scoped_lock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
+    CLock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
     // Leaf locks: a thread holding one takes no other lock.
-    std::lock_guard credentialLock(m_csCredential);
-    SlotArray<std::unique_lock<std::mutex>> slotLocks;
-    for (int slot = 0; slot < SLOT_COUNT; ++slot) {
-        slotLocks[slot] = std::unique_lock(m_csSlotText[slot]);
-    }
+    CLock credentialLock(m_csCredential);
+    CLockEach slotLocks(m_csSlotText);
     return static_cast<const CTaskFields&>(*this);
 }
 
@@ -95,15 +92,15 @@ bool CQuobrixDoc::Serialize(CArchive& ar) {
         SlotArray<std::string> urls;
         SlotArray<AtomicValue<bool>> active;
         {
-            std::scoped_lock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
-            std::lock_guard credentialLock(m_csCredential);  // a leaf
+            CLock lock(m_csResults, m_csSlots, m_csUrls, m_csSites, m_csKeywords);
+            CLock credentialLock(m_csCredential);  // a leaf
             SerializeFields(head, false);
             urls = m_strUrl;
             active = m_bActive;
         }
         ar.Raw(head.Bytes());
         for (int slot = 0; slot < SLOT_COUNT; ++slot) {
-            std::lock_guard lock(m_csSlotText[slot]);
+            CLock lock(m_csSlotText[slot]);
             SerializeSlot(ar, slot, urls[slot], active[slot]);
         }
         return !ar.Failed();
@@ -117,7 +114,7 @@ bool CQuobrixDoc::Serialize(CArchive& ar) {
 }
 
 void CQuobrixDoc::TakeFields(CTaskFields&& loaded) {
-    std::lock_guard lock(m_csResults);  // the server reads the paths meanwhile
+    CLock lock(m_csResults);  // the server reads the paths meanwhile
     static_cast<CTaskFields&>(*this) = std::move(loaded);
 }
 
@@ -126,7 +123,7 @@ bool CQuobrixDoc::OnSaveDocument(const std::string& path, std::string& strError)
     // the task file binds nothing. A task whose folder is missing has none.
     CCredentialSidecar sidecar;
     {
-        std::lock_guard lock(m_csCredential);
+        CLock lock(m_csCredential);
         sidecar.m_strCredentialPrint = CCredentialSidecar::Fingerprint(m_strSiteAuthorization);
         sidecar.m_strHost = m_strAuthHost;
         sidecar.m_strWizardPrint = m_strWizardPrint;
@@ -188,7 +185,7 @@ bool CQuobrixDoc::OnOpenDocument(const std::string& path, std::string& strError)
 }
 
 void CQuobrixDoc::SettleOpenedTask(const std::string& path) {
-    std::scoped_lock lock(m_csResults, m_csSlots);
+    CLock lock(m_csResults, m_csSlots);
     // No thread runs in a task that was just read, whatever the file says.
     if (m_nState == IDS_STATE_SEEKING) {
         m_nState = IDS_STATE_PAUSED;
@@ -217,7 +214,7 @@ void CQuobrixDoc::BindOpenedCredential() {
     CCredentialSidecar sidecar;
     sidecar.Read(GetTaskDir());
     SetSiteAuthorization(credential, sidecar.HostFor(credential, StartHost()));
-    std::lock_guard lock(m_csCredential);
+    CLock lock(m_csCredential);
     m_strWizardPrint = sidecar.m_strWizardPrint;
 }
 

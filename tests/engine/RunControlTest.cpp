@@ -203,7 +203,7 @@ TEST_F(RunControlTest, TheSiteIsLookedUpWithoutALockTheGuiThreadTakes) {
     SiteTask(server);
     doc().OnTaskRun();
     ASSERT_TRUE(held.WaitUntilHeld());
-    for (std::mutex* pLock : {&doc().m_csResolve, &doc().m_csSites, &doc().m_csSlots,
+    for (CMutex* pLock : {&doc().m_csResolve, &doc().m_csSites, &doc().m_csSlots,
                               &doc().m_csUrls, &doc().m_csResults, &doc().m_csOptions}) {
         const bool free = pLock->try_lock();
         EXPECT_TRUE(free);

@@ -32,7 +32,7 @@ public:
         return RecordingTarget::Send(message, wParam, lParam);
     }
 
-    std::mutex* m_pResults = nullptr;
+    CMutex* m_pResults = nullptr;
     std::atomic<int> m_nSentUnderLock{0};
 };
 

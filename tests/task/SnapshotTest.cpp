@@ -82,9 +82,9 @@ TEST(Snapshot, ASaveWaitingForABusySlotHoldsNoSharedLock) {
         WaitFor([&] { return written() > (1u << 20); }, std::chrono::seconds(5));
     EXPECT_TRUE(reachedSlot3) << "the save waits for slot 3 with nothing written";
     if (reachedSlot3) {
-        std::unique_lock<std::mutex> scheduler(doc.m_csSlots, std::try_to_lock);
-        std::unique_lock<std::mutex> urls(doc.m_csUrls, std::try_to_lock);
-        std::unique_lock<std::mutex> results(doc.m_csResults, std::try_to_lock);
+        std::unique_lock<CMutex> scheduler(doc.m_csSlots, std::try_to_lock);
+        std::unique_lock<CMutex> urls(doc.m_csUrls, std::try_to_lock);
+        std::unique_lock<CMutex> results(doc.m_csResults, std::try_to_lock);
         EXPECT_TRUE(scheduler.owns_lock() && urls.owns_lock() && results.owns_lock());
     }
     busy.unlock();
