@@ -17,6 +17,7 @@
 #include "ui/MainFrame.h"
 #include "ui/SharedFonts.h"
 #include "ui/SplashWnd.h"
+#include "ui/UiText.h"
 #include "ui/ViewGraphics.h"
 
 namespace {
@@ -128,8 +129,7 @@ void CDesktopApp::WaitForWorkersToReturn() {
 bool CDesktopApp::InitSockets() {
     // A peer that goes away must not end the program with SIGPIPE.
     if (std::signal(SIGPIPE, SIG_IGN) == SIG_ERR) {
-        QMessageBox::critical(nullptr, QString::fromStdString(LoadString(IDS_APP_TITLE)),
-                              QString::fromStdString(LoadString(IDS_SOCKETS_INIT_FAILED)));
+        QMessageBox::critical(nullptr, UiText(IDS_APP_TITLE), UiText(IDS_SOCKETS_INIT_FAILED));
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTimerEvent>
 #include <algorithm>
 
@@ -18,11 +19,11 @@
 #include "ui/TaskEvents.h"
 #include "ui/ThreadBar.h"
 #include "ui/ThreadList.h"
+#include "ui/UiText.h"
 #include "ui/WindowPlacement.h"
 
 namespace {
 constexpr int kTimerMs = 1000;
-constexpr int kUpdateMs = 200;  // how soon the bars follow the task, and the busy state ends
 // Docking state: QMainWindow::saveState as one value of the "Toolbar" section.
 constexpr char kBarStateKey[] = "Toolbar/State";
 // Qt's docking state leaves the status bar out: it is kept beside it.
@@ -62,6 +63,7 @@ CMainFrame::CMainFrame(CQuobrixDoc& doc, CQuobrixApp& app, IDocumentPrompts& pro
     // The parts, ...
     m_pEvents = new CTaskEvents(this);
     m_pBusyFilter = new CBusyFilter(this);
+    m_pBusyTimer = new QTimer(this);
     createActions();
     createMenus();
     createToolBars();
@@ -76,6 +78,7 @@ CMainFrame::CMainFrame(CQuobrixDoc& doc, CQuobrixApp& app, IDocumentPrompts& pro
     connectThreadBar();
     connectView();
     connectEvents();
+    connectCommandUpdates();
     // ... and only then the state the last session left, whose signals reach them.
     restoreBarState();
     setMinimumSize(std::max(kMinimumWidth, m_pStatusPanes->MinimumWidth()), kMinimumHeight);
@@ -83,8 +86,6 @@ CMainFrame::CMainFrame(CQuobrixDoc& doc, CQuobrixApp& app, IDocumentPrompts& pro
 
     CSplashWnd::ShowSplashScreen(this);
     m_nTimer = startTimer(kTimerMs);
-    m_nUpdateTimer = startTimer(kUpdateMs);
-    UpdateCommandUI();
 }
 
 CMainFrame::~CMainFrame() {
@@ -123,15 +124,14 @@ QAction* CMainFrame::Action(unsigned id) const {
 
 void CMainFrame::UpdateTitle() {
     const std::string& title = m_doc.GetTitle();
-    setWindowTitle(QString::fromStdString(title) + QStringLiteral(" - ") +
-                   QString::fromStdString(LoadString(IDS_APP_TITLE)));
+    setWindowTitle(QString::fromStdString(title) + QStringLiteral(" - ") + UiText(IDS_APP_TITLE));
+    // New, Open and Save end here: the task may be another one now.
+    UpdateCommandUI();
 }
 
 void CMainFrame::timerEvent(QTimerEvent* event) {
     if (event->timerId() == m_nTimer) {
         OnTimer();
-    } else if (event->timerId() == m_nUpdateTimer) {
-        UpdateCommandUI();
     } else {
         QMainWindow::timerEvent(event);
     }
@@ -185,9 +185,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     killTimer(m_nTimer);
-    killTimer(m_nUpdateTimer);
     m_nTimer = 0;
-    m_nUpdateTimer = 0;
+    m_pBusyTimer->stop();
     emit Closing();
     event->accept();
 }

@@ -5,6 +5,7 @@
 
 #include "common/StringTable.h"
 #include "task/QuobrixDoc.h"
+#include "ui/UiText.h"
 #include "ui/sheets/ChangedValues.h"
 #include "ui/sheets/PageGeneral.h"
 #include "ui/sheets/PageSave.h"
@@ -59,7 +60,7 @@ void FillPages(CQuobrixDoc& doc, CKeywords& keywords, CPageGeneral& general, CPa
 }  // namespace
 
 bool RunTaskOptions(QWidget* parent, CQuobrixDoc& doc, uint32_t crDefaultLinkColor) {
-    CSheetOptions sheet(QString::fromStdString(LoadString(IDS_TASK_OPTIONS_TITLE)), parent);
+    CSheetOptions sheet(UiText(IDS_TASK_OPTIONS_TITLE), parent);
     auto* pGeneral = new CPageGeneral;
     auto* pSave = new CPageSave;
     CKeywords keywords;
