@@ -44,10 +44,10 @@ std::string AbsoluteTaskPath(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
 }
 
-CStartupOptions TestOptions(const std::string& strStorePath, const std::string& strTaskFile) {
+CStartupOptions TestOptions(const std::string& storePath, const std::string& taskFile) {
     CStartupOptions options;
-    options.m_strStorePath = strStorePath;
-    options.m_strTaskFile = strTaskFile;
+    options.m_strStorePath = storePath;
+    options.m_strTaskFile = taskFile;
     return options;
 }
 }  // namespace
@@ -55,8 +55,8 @@ CStartupOptions TestOptions(const std::string& strStorePath, const std::string& 
 CDesktopApp::CDesktopApp(CStartupOptions options)
     : m_options(std::move(options)), m_app(m_options.m_strStorePath) {}
 
-CDesktopApp::CDesktopApp(const std::string& strStorePath, const std::string& strTaskFile)
-    : CDesktopApp(TestOptions(strStorePath, strTaskFile)) {}
+CDesktopApp::CDesktopApp(const std::string& storePath, const std::string& taskFile)
+    : CDesktopApp(TestOptions(storePath, taskFile)) {}
 
 CDesktopApp::~CDesktopApp() {
     if (m_pDoc != nullptr) {
