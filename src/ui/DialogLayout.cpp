@@ -40,8 +40,8 @@ int DialogUnitsX(const QFont& font, int units) {
 
 void FixDialogSize(QDialog* dialog) {
     const int width = std::max(dialog->minimumWidth(), dialog->sizeHint().width());
-    const int height = dialog->hasHeightForWidth() ? dialog->heightForWidth(width)
-                                                     : dialog->sizeHint().height();
+    const int height =
+        dialog->hasHeightForWidth() ? dialog->heightForWidth(width) : dialog->sizeHint().height();
     dialog->setFixedSize(width, height);
 }
 

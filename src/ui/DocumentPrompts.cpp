@@ -53,9 +53,9 @@ std::string CDocumentPrompts::AskSavePath() {
 }
 
 std::string CDocumentPrompts::AskTaskPath(QWidget* parent, const std::string& suggested) {
-    const QString path =
-        QFileDialog::getSaveFileName(parent, UiText(IDS_SAVE_AS_TITLE),
-                                     QString::fromStdString(suggested) + QStringLiteral(".qbx"), TaskFileFilter());
+    const QString path = QFileDialog::getSaveFileName(
+        parent, UiText(IDS_SAVE_AS_TITLE),
+        QString::fromStdString(suggested) + QStringLiteral(".qbx"), TaskFileFilter());
     // A name without extension gets one, as in quobrix-cli: the task folder
     // takes the name without it.
     return path.isEmpty() ? std::string() : WithTaskExtension(path.toStdString());

@@ -14,8 +14,8 @@ class CGoToDlg : public QDialog {
     Q_OBJECT
 public:
     // widthUnits: the dialog's width in dialog units of the font.
-    CGoToDlg(const QString& title, const QString& text, const QString& labelText,
-             int widthUnits, const QFont& font, QWidget* parent);
+    CGoToDlg(const QString& title, const QString& text, const QString& labelText, int widthUnits,
+             const QFont& font, QWidget* parent);
 
     QLineEdit* Field() const { return m_pField; }
 

@@ -23,8 +23,8 @@ constexpr int kWidthUnits = 202;
 CGoToResultDlg::CGoToResultDlg(unsigned page, const QFont& font, QWidget* parent)
     : CGoToDlg(tr(kTitle), tr(kText), tr(kLabel), kWidthUnits, font, parent), m_nPage(page) {
     // Only digits can be typed, as in a number field.
-    Field()->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\s*[0-9]*\\s*")), Field()));
+    Field()->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\s*[0-9]*\\s*")), Field()));
     Field()->setText(QString::number(page));
     Field()->selectAll();
 }

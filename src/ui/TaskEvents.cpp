@@ -12,8 +12,8 @@
 // One of the three receivers the task knows; every call lands in the events object.
 class CTaskEvents::CReceiver : public INotifyTarget {
 public:
-    using Handler =
-        std::function<int64_t(unsigned message, int64_t wParam, const NotifyParam& lParam, bool send)>;
+    using Handler = std::function<int64_t(unsigned message, int64_t wParam,
+                                          const NotifyParam& lParam, bool send)>;
 
     explicit CReceiver(Handler handler) : m_handler(std::move(handler)) {}
 

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+#include "ScriptedPrompts.h"
+#include "SignalWait.h"
 #include "support/FixtureServer.h"
 #include "support/TempDir.h"
 #include "support/XvfbDisplay.h"
@@ -18,8 +20,6 @@
 #include "ui/DesktopApp.h"
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"
-#include "ScriptedPrompts.h"
-#include "SignalWait.h"
 
 namespace {
 
@@ -135,7 +135,8 @@ void CDesktopEndToEndTest::RunPauseSaveReopenResume() {
 
     // F6 runs it; the task shows its first result page in the view by itself.
     Press(*pApp, Qt::Key_F6);
-    QVERIFY(WaitForPane(*pApp->MainFrame(), CMainFrame::PANE_STATE, QString("Seeking..."), kWaitMs));
+    QVERIFY(
+        WaitForPane(*pApp->MainFrame(), CMainFrame::PANE_STATE, QString("Seeking..."), kWaitMs));
     QCOMPARE(StatePane(*pApp), QString("Seeking..."));
     const QStringList firstRows = {QString::fromStdString(strBase),
                                    QString::fromStdString(strBase + "a.html"),

@@ -180,8 +180,8 @@ void CMainFrameTest::ThreadRowsFollowTheMessages() {
     QCOMPARE(m_pFrame->ThreadRowText(3), QString::fromStdString(reading));
 
     bar.Post(WM_THREADS_RESET, 0, int64_t{0});
-    QVERIFY(WaitForSignalUntil(events, &CTaskEvents::ThreadsReset,
-                               rowShows(3, QStringLiteral("N/A"))));
+    QVERIFY(
+        WaitForSignalUntil(events, &CTaskEvents::ThreadsReset, rowShows(3, QStringLiteral("N/A"))));
     QCOMPARE(m_pFrame->ThreadRowText(3), QStringLiteral("N/A"));
     QCOMPARE(m_pFrame->ThreadRowPhase(14), 0);
 }

@@ -107,8 +107,8 @@ void CColorPalette::createControls(uint32_t current, uint32_t defaultColor) {
     QToolButton* focus = m_pAutomatic;
     int index = 0;
     for (const CNamedColor& named : NamedColors()) {
-        QToolButton* swatch =
-            createChoice(QString::fromLatin1(named.m_strName), SwatchIcon(named.m_crColor, kSwatchSize));
+        QToolButton* swatch = createChoice(QString::fromLatin1(named.m_strName),
+                                           SwatchIcon(named.m_crColor, kSwatchSize));
         swatch->setToolButtonStyle(Qt::ToolButtonIconOnly);
         swatch->setIconSize(QSize(kSwatchSize, kSwatchSize));
         grid->addWidget(swatch, index / kColumns, index % kColumns);

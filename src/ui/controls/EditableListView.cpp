@@ -102,7 +102,8 @@ bool CEditableListView::EditCell(int row, int column) {
     const int overRight = cell.right() - viewport()->width() + 1;
     if (cell.left() < 0 || overRight > 0) {
         QScrollBar* bar = horizontalScrollBar();
-        bar->setValue(bar->value() + (cell.left() < 0 ? cell.left() : std::min(overRight, cell.left())));
+        bar->setValue(bar->value() +
+                      (cell.left() < 0 ? cell.left() : std::min(overRight, cell.left())));
         cell = visualRect(index);
     }
 

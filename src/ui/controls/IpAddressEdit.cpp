@@ -137,8 +137,7 @@ bool CIpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     const QLineEdit* field = m_arrFields[static_cast<size_t>(index)];
     const bool atStart = field->cursorPosition() == 0 && !field->hasSelectedText();
-    const bool atEnd =
-        field->cursorPosition() == field->text().size() && !field->hasSelectedText();
+    const bool atEnd = field->cursorPosition() == field->text().size() && !field->hasSelectedText();
     switch (key->key()) {
         case Qt::Key_Period:
             // After a full field has moved on, the "." the user types next

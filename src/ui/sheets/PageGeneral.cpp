@@ -34,7 +34,7 @@ void CPageGeneral::createControls() {
     searchGrid->addWidget(CreateLabel(tr("&Depth:"), m_pDepth), 3, 0);
     searchGrid->addWidget(m_pDepth, 3, 1);
     searchGrid->addWidget(CreateLabel(tr("&Result items per page:"), m_pResultsPerPage), 3, 2,
-                           Qt::AlignRight);
+                          Qt::AlignRight);
     searchGrid->addWidget(m_pResultsPerPage, 3, 3);
     searchGrid->addWidget(m_pPromptAuth, 4, 1, 1, 3);
     auto* autoSave = new QHBoxLayout;

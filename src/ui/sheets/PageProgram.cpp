@@ -43,7 +43,7 @@ QWidget* CPageProgram::createProxyGroup() {
     QLabel* userLabel = CreateLabel(tr("A&ccount:"), m_pUser);
     QLabel* passwordLabel = CreateLabel(tr("Pass&word:"), m_pPassword);
     m_arrProxyControls = {addressLabel, portLabel, userLabel, passwordLabel, authorization,
-                          m_pAddress,    m_pPort,    m_pUser,    m_pPassword};
+                          m_pAddress,   m_pPort,   m_pUser,   m_pPassword};
     connect(m_pUseProxy, &QCheckBox::toggled, this, &CPageProgram::OnUseProxy);
 
     auto* group = new QGroupBox(tr("Proxy server"), this);
@@ -78,8 +78,8 @@ QWidget* CPageProgram::createAgentGroup() {
     m_pAgent->setAccessibleName(tr("Custom text"));
     // The text ends up on a request's header line: no line breaks or other
     // control characters.
-    m_pAgent->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^\\x00-\\x1f\\x7f]*")), m_pAgent));
+    m_pAgent->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[^\\x00-\\x1f\\x7f]*")), m_pAgent));
     layout->addWidget(m_pAgent);
     connect(m_pAgents, &QButtonGroup::idClicked, this, &CPageProgram::OnAgentChosen);
     return group;

@@ -15,7 +15,8 @@ CSheetPage::CSheetPage(const QString& title, QWidget* parent) : QWidget(parent),
 
 QLineEdit* CSheetPage::CreateNumberEdit() {
     auto* edit = new QLineEdit(this);
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
     edit->setMaximumWidth(DialogUnitsX(font(), 40));
     return edit;
 }
