@@ -9,14 +9,12 @@
 #include "common/AppOptions.h"
 #include "common/StringTable.h"
 #include "ui/SharedFonts.h"
+#include "ui/UiImage.h"
+#include "ui/UiText.h"
 #include "ui/controls/HyperlinkLabel.h"
 
 namespace {
 constexpr int kIconSize = 32;
-
-QString Text(unsigned id) {
-    return QString::fromStdString(LoadString(id));
-}
 
 QString FromView(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -24,7 +22,7 @@ QString FromView(std::string_view text) {
 }  // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(Text(IDS_ABOUT_TITLE));
+    setWindowTitle(UiText(IDS_ABOUT_TITLE));
     setFont(CSharedFonts::Normal());
     createContents();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -32,18 +30,19 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
 void CAboutDlg::createContents() {
     auto* icon = new QLabel(this);
-    icon->setPixmap(QIcon(QStringLiteral(":/ui/quobrix-32.png")).pixmap(kIconSize, kIconSize));
+    icon->setPixmap(UiIcon(UiImage::Program32).pixmap(kIconSize, kIconSize));
     icon->setAlignment(Qt::AlignTop);
 
     auto* links = new QGridLayout;
-    links->addWidget(new QLabel(Text(IDS_APP_TITLE) + u' ' + Text(IDS_VERSION), this), 0, 0, 1, 2);
-    links->addWidget(new QLabel(Text(IDS_COPYRIGHT), this), 1, 0, 1, 2);
+    links->addWidget(new QLabel(UiText(IDS_APP_TITLE) + u' ' + UiText(IDS_VERSION), this), 0, 0, 1,
+                     2);
+    links->addWidget(new QLabel(UiText(IDS_COPYRIGHT), this), 1, 0, 1, 2);
     links->setRowMinimumHeight(2, 6);
     const QString home = FromView(kVendorHomePage);
     const QString support = FromView(kSupportMailAddress);
-    links->addWidget(new QLabel(Text(IDS_HOME_PAGE), this), 3, 0);
+    links->addWidget(new QLabel(UiText(IDS_HOME_PAGE), this), 3, 0);
     links->addWidget(new CHyperlinkLabel(home, QUrl(home), this), 3, 1);
-    links->addWidget(new QLabel(Text(IDS_SUPPORT), this), 4, 0);
+    links->addWidget(new QLabel(UiText(IDS_SUPPORT), this), 4, 0);
     links->addWidget(new CHyperlinkLabel(support, QUrl(QStringLiteral("mailto:") + support), this),
                      4, 1);
 

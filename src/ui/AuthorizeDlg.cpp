@@ -16,45 +16,45 @@ constexpr int kWidthUnits = 225;
 
 }  // namespace
 
-CAuthorizeDlg::CAuthorizeDlg(const QString& strUrl, QWidget* parent) : QDialog(parent) {
-    setWindowTitle("Authorize");
+CAuthorizeDlg::CAuthorizeDlg(const QString& url, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(tr("Authorize"));
     setMinimumWidth(DialogUnitsX(font(), kWidthUnits));
-    createControls(strUrl);
+    createControls(url);
     FixDialogSize(this);
 }
 
-void CAuthorizeDlg::createControls(const QString& strUrl) {
-    auto* pPrompt = new QLabel("Account and password are required to access the URL:", this);
+void CAuthorizeDlg::createControls(const QString& url) {
+    auto* prompt = new QLabel(tr("Account and password are required to access the URL:"), this);
     // The address is page content: shown as plain text, never as markup.
-    auto* pSite = new QLabel(WrappableAddress(strUrl), this);
-    pSite->setTextFormat(Qt::PlainText);
-    pSite->setWordWrap(true);
-    pSite->setAccessibleName(strUrl);
+    auto* site = new QLabel(WrappableAddress(url), this);
+    site->setTextFormat(Qt::PlainText);
+    site->setWordWrap(true);
+    site->setAccessibleName(url);
 
     m_pAccount = new QLineEdit(this);
     m_pPassword = new QLineEdit(this);
-    auto* pAccountLabel = new QLabel("&Account:", this);
-    auto* pPasswordLabel = new QLabel("&Password:", this);
-    LabelControl(pAccountLabel, m_pAccount);
-    LabelControl(pPasswordLabel, m_pPassword);
-    m_pDoNotPrompt = new QCheckBox("&Do not prompt next time", this);
+    auto* accountLabel = new QLabel(tr("&Account:"), this);
+    auto* passwordLabel = new QLabel(tr("&Password:"), this);
+    LabelControl(accountLabel, m_pAccount);
+    LabelControl(passwordLabel, m_pPassword);
+    m_pDoNotPrompt = new QCheckBox(tr("&Do not prompt next time"), this);
 
-    auto* pFields = new QGridLayout;
-    pFields->addWidget(pAccountLabel, 0, 0);
-    pFields->addWidget(m_pAccount, 0, 1);
-    pFields->addWidget(pPasswordLabel, 1, 0);
-    pFields->addWidget(m_pPassword, 1, 1);
-    pFields->addWidget(m_pDoNotPrompt, 2, 1);
+    auto* fields = new QGridLayout;
+    fields->addWidget(accountLabel, 0, 0);
+    fields->addWidget(m_pAccount, 0, 1);
+    fields->addWidget(passwordLabel, 1, 0);
+    fields->addWidget(m_pPassword, 1, 1);
+    fields->addWidget(m_pDoNotPrompt, 2, 1);
 
-    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(pPrompt);
-    pLayout->addWidget(pSite);
-    pLayout->addLayout(pFields);
-    pLayout->addWidget(pButtons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
+    layout->addWidget(site);
+    layout->addLayout(fields);
+    layout->addWidget(buttons);
     m_pAccount->setFocus();
 }
 
@@ -72,8 +72,8 @@ bool CAuthorizeDlg::DoNotPrompt() const {
 
 bool RunAuthorizeDialog(QWidget* parent, ITask& doc, const QString& url) {
     CAuthorizeDlg dlg(url, parent);
-    const bool bOk = dlg.exec() == QDialog::Accepted;
-    doc.AnswerAuthorization(url.toStdString(), bOk, dlg.Account().toStdString(),
+    const bool ok = dlg.exec() == QDialog::Accepted;
+    doc.AnswerAuthorization(url.toStdString(), ok, dlg.Account().toStdString(),
                             dlg.Password().toStdString(), dlg.DoNotPrompt());
-    return bOk;
+    return ok;
 }

@@ -14,15 +14,15 @@ class QLineEdit;
 class CAuthorizeDlg : public QDialog {
     Q_OBJECT
 public:
-    // strUrl: the page that needs an account, shown above the fields.
-    explicit CAuthorizeDlg(const QString& strUrl, QWidget* parent = nullptr);
+    // url: the page that needs an account, shown above the fields.
+    explicit CAuthorizeDlg(const QString& url, QWidget* parent = nullptr);
 
     QString Account() const;
     QString Password() const;
     bool DoNotPrompt() const;
 
 private:
-    void createControls(const QString& strUrl);
+    void createControls(const QString& url);
 
     QLineEdit* m_pAccount = nullptr;
     QLineEdit* m_pPassword = nullptr;

@@ -43,12 +43,12 @@ CBusyFilter::~CBusyFilter() {
     SetBusy(false);
 }
 
-void CBusyFilter::SetBusy(bool bBusy) {
-    if (bBusy == m_bBusy) {
+void CBusyFilter::SetBusy(bool busy) {
+    if (busy == m_bBusy) {
         return;
     }
-    m_bBusy = bBusy;
-    if (bBusy) {
+    m_bBusy = busy;
+    if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     } else {
         QApplication::restoreOverrideCursor();

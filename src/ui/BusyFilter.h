@@ -16,7 +16,7 @@ public:
     explicit CBusyFilter(QWidget* window);
     ~CBusyFilter() override;
 
-    void SetBusy(bool bBusy);
+    void SetBusy(bool busy);
     bool IsBusy() const { return m_bBusy; }
 
 protected:

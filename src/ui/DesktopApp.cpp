@@ -16,6 +16,7 @@
 #include "ui/MainFrame.h"
 #include "ui/SharedFonts.h"
 #include "ui/SplashWnd.h"
+#include "ui/UiText.h"
 #include "ui/ViewGraphics.h"
 
 namespace {
@@ -27,10 +28,10 @@ std::string AbsoluteTaskPath(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
 }
 
-CStartupOptions TestOptions(const std::string& strStorePath, const std::string& strTaskFile) {
+CStartupOptions TestOptions(const std::string& storePath, const std::string& taskFile) {
     CStartupOptions options;
-    options.m_strStorePath = strStorePath;
-    options.m_strTaskFile = strTaskFile;
+    options.m_strStorePath = storePath;
+    options.m_strTaskFile = taskFile;
     return options;
 }
 }  // namespace
@@ -38,8 +39,8 @@ CStartupOptions TestOptions(const std::string& strStorePath, const std::string& 
 CDesktopApp::CDesktopApp(CStartupOptions options)
     : m_options(std::move(options)), m_app(m_options.m_strStorePath) {}
 
-CDesktopApp::CDesktopApp(const std::string& strStorePath, const std::string& strTaskFile)
-    : CDesktopApp(TestOptions(strStorePath, strTaskFile)) {}
+CDesktopApp::CDesktopApp(const std::string& storePath, const std::string& taskFile)
+    : CDesktopApp(TestOptions(storePath, taskFile)) {}
 
 CDesktopApp::~CDesktopApp() {
     if (m_pDoc != nullptr) {
@@ -111,8 +112,7 @@ void CDesktopApp::WaitForWorkersToReturn() {
 bool CDesktopApp::InitSockets() {
     // A peer that goes away must not end the program with SIGPIPE.
     if (std::signal(SIGPIPE, SIG_IGN) == SIG_ERR) {
-        QMessageBox::critical(nullptr, QString::fromStdString(LoadString(IDS_APP_TITLE)),
-                              QString::fromStdString(LoadString(IDS_SOCKETS_INIT_FAILED)));
+        QMessageBox::critical(nullptr, UiText(IDS_APP_TITLE), UiText(IDS_SOCKETS_INIT_FAILED));
         return false;
     }
     return true;

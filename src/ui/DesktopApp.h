@@ -42,9 +42,9 @@ class CDesktopApp : public QObject {
     Q_OBJECT
 public:
     explicit CDesktopApp(CStartupOptions options);
-    // A test's start: the settings store at strStorePath, the task strTaskFile
+    // A test's start: the settings store at storePath, the task taskFile
     // (empty for a new one), no splash.
-    CDesktopApp(const std::string& strStorePath, const std::string& strTaskFile);
+    CDesktopApp(const std::string& storePath, const std::string& taskFile);
     ~CDesktopApp() override;
 
     // The start-up steps; false when the program must end (a message said why).
@@ -71,7 +71,7 @@ public:
 public slots:
     void OnFileNew();
     void OnFileOpen();
-    void OnOpenRecentFile(int nIndex);
+    void OnOpenRecentFile(int index);
     void OnAppExit();
     void OnAppOptions();
     void OnAppAbout();

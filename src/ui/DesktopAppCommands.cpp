@@ -15,6 +15,7 @@
 #include "ui/DesktopApp.h"
 #include "ui/DocumentPrompts.h"
 #include "ui/MainFrame.h"
+#include "ui/UiText.h"
 #include "ui/sheets/AppOptionsSheet.h"
 #include "ui/wizard/Wizard.h"
 
@@ -46,16 +47,16 @@ void CDesktopApp::OnFileOpen() {
     const QString current = QString::fromStdString(m_pTask->GetPathName());
     const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
     // "Quobrix Files (*.qbx)", the filter of the document strings.
-    const QString filter = QString::fromStdString(LoadString(IDR_MAINFRAME)).section(u'\n', 3, 3);
-    const QString path = QFileDialog::getOpenFileName(
-        m_pFrame.get(), QString::fromStdString(LoadString(IDS_OPEN_TITLE)), folder, filter);
+    const QString filter = UiText(IDR_MAINFRAME).section(u'\n', 3, 3);
+    const QString path =
+        QFileDialog::getOpenFileName(m_pFrame.get(), UiText(IDS_OPEN_TITLE), folder, filter);
     if (!path.isEmpty()) {
         OpenDocumentFile(path.toStdString());
     }
 }
 
-void CDesktopApp::OnOpenRecentFile(int nIndex) {
-    const QString path = m_recentFiles.Files().value(nIndex);
+void CDesktopApp::OnOpenRecentFile(int index) {
+    const QString path = m_recentFiles.Files().value(index);
     if (!path.isEmpty()) {
         OpenDocumentFile(path.toStdString());
     }

@@ -11,48 +11,48 @@
 namespace {
 
 // The visible text of a label: "&Account:" -> "Account".
-QString VisibleName(const QString& strText) {
-    QString strName;
-    for (qsizetype i = 0; i < strText.size(); ++i) {
+QString VisibleName(const QString& text) {
+    QString name;
+    for (qsizetype i = 0; i < text.size(); ++i) {
         // "&&" stands for one "&"; a single "&" marks the mnemonic.
-        if (strText[i] == u'&' && i + 1 < strText.size()) {
+        if (text[i] == u'&' && i + 1 < text.size()) {
             ++i;
         }
-        strName += strText[i];
+        name += text[i];
     }
-    strName = strName.trimmed();
-    if (strName.endsWith(u':')) {
-        strName.chop(1);
+    name = name.trimmed();
+    if (name.endsWith(u':')) {
+        name.chop(1);
     }
-    return strName;
+    return name;
 }
 
 }  // namespace
 
-void LabelControl(QLabel* pLabel, QWidget* pControl) {
-    pLabel->setBuddy(pControl);
-    pControl->setAccessibleName(VisibleName(pLabel->text()));
+void LabelControl(QLabel* label, QWidget* control) {
+    label->setBuddy(control);
+    control->setAccessibleName(VisibleName(label->text()));
 }
 
-int DialogUnitsX(const QFont& font, int nUnits) {
-    return nUnits * QFontMetrics(font).averageCharWidth() / 4;
+int DialogUnitsX(const QFont& font, int units) {
+    return units * QFontMetrics(font).averageCharWidth() / 4;
 }
 
-void FixDialogSize(QDialog* pDialog) {
-    const int nWidth = std::max(pDialog->minimumWidth(), pDialog->sizeHint().width());
-    const int nHeight = pDialog->hasHeightForWidth() ? pDialog->heightForWidth(nWidth)
-                                                     : pDialog->sizeHint().height();
-    pDialog->setFixedSize(nWidth, nHeight);
+void FixDialogSize(QDialog* dialog) {
+    const int width = std::max(dialog->minimumWidth(), dialog->sizeHint().width());
+    const int height =
+        dialog->hasHeightForWidth() ? dialog->heightForWidth(width) : dialog->sizeHint().height();
+    dialog->setFixedSize(width, height);
 }
 
-QString WrappableAddress(const QString& strAddress) {
+QString WrappableAddress(const QString& address) {
     constexpr QChar kBreak(0x200B);  // zero-width space: a break opportunity
-    QString strText;
-    for (const QChar ch : strAddress) {
-        strText += ch;
+    QString text;
+    for (const QChar ch : address) {
+        text += ch;
         if (ch == u'/' || ch == u'?' || ch == u'&') {
-            strText += kBreak;
+            text += kBreak;
         }
     }
-    return strText;
+    return text;
 }

@@ -6,15 +6,13 @@
 #include "common/StringTable.h"
 #include "task/Document.h"
 #include "task/NewTaskRecord.h"
+#include "ui/UiText.h"
 
 namespace {
-QString Text(unsigned id) {
-    return QString::fromStdString(LoadString(id));
-}
 
 // "Quobrix Files (*.qbx)", the fourth field of the document strings.
 QString TaskFileFilter() {
-    return Text(IDR_MAINFRAME).section(u'\n', 3, 3);
+    return UiText(IDR_MAINFRAME).section(u'\n', 3, 3);
 }
 
 QMessageBox::Icon BoxIcon(IDocumentPrompts::Icon icon) {
@@ -31,13 +29,13 @@ QMessageBox::Icon BoxIcon(IDocumentPrompts::Icon icon) {
 }  // namespace
 
 void CDocumentPrompts::ShowMessage(const std::string& text, Icon icon) {
-    QMessageBox box(BoxIcon(icon), Text(IDS_APP_TITLE), QString::fromStdString(text),
+    QMessageBox box(BoxIcon(icon), UiText(IDS_APP_TITLE), QString::fromStdString(text),
                     QMessageBox::Ok, m_pParent);
     box.exec();
 }
 
 IDocumentPrompts::Answer CDocumentPrompts::AskYesNoCancel(const std::string& text) {
-    QMessageBox box(QMessageBox::Warning, Text(IDS_APP_TITLE), QString::fromStdString(text),
+    QMessageBox box(QMessageBox::Warning, UiText(IDS_APP_TITLE), QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_pParent);
     box.setDefaultButton(QMessageBox::Yes);
     switch (box.exec()) {
@@ -55,9 +53,9 @@ std::string CDocumentPrompts::AskSavePath() {
 }
 
 std::string CDocumentPrompts::AskTaskPath(QWidget* parent, const std::string& suggested) {
-    const QString path =
-        QFileDialog::getSaveFileName(parent, Text(IDS_SAVE_AS_TITLE),
-                                     QString::fromStdString(suggested) + ".qbx", TaskFileFilter());
+    const QString path = QFileDialog::getSaveFileName(
+        parent, UiText(IDS_SAVE_AS_TITLE),
+        QString::fromStdString(suggested) + QStringLiteral(".qbx"), TaskFileFilter());
     // A name without extension gets one, as in quobrix-cli: the task folder
     // takes the name without it.
     return path.isEmpty() ? std::string() : WithTaskExtension(path.toStdString());

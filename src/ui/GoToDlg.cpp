@@ -9,35 +9,35 @@
 
 #include "ui/DialogLayout.h"
 
-CGoToDlg::CGoToDlg(const QString& strTitle, const QString& strText, const QString& strLabel,
-                   int nWidthUnits, const QFont& font, QWidget* parent)
+CGoToDlg::CGoToDlg(const QString& title, const QString& text, const QString& labelText,
+                   int widthUnits, const QFont& font, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(strTitle);
+    setWindowTitle(title);
     setFont(font);  // the children inherit it: text, label, field and both buttons
-    setMinimumWidth(DialogUnitsX(font, nWidthUnits));
-    createControls(strText, strLabel);
+    setMinimumWidth(DialogUnitsX(font, widthUnits));
+    createControls(text, labelText);
     FixDialogSize(this);
 }
 
-void CGoToDlg::createControls(const QString& strText, const QString& strLabel) {
-    m_pText = new QLabel(strText, this);
+void CGoToDlg::createControls(const QString& text, const QString& labelText) {
+    m_pText = new QLabel(text, this);
     m_pText->setWordWrap(true);
     m_pText->setTextFormat(Qt::PlainText);
 
     m_pField = new QLineEdit(this);
-    auto* pLabel = new QLabel(strLabel, this);
-    LabelControl(pLabel, m_pField);
+    auto* label = new QLabel(labelText, this);
+    LabelControl(label, m_pField);
 
-    auto* pForm = new QFormLayout;
-    pForm->addRow(pLabel, m_pField);
+    auto* form = new QFormLayout;
+    form->addRow(label, m_pField);
 
-    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(m_pText);
-    pLayout->addLayout(pForm);
-    pLayout->addWidget(pButtons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pText);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
     m_pField->setFocus();
 }

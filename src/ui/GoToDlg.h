@@ -13,14 +13,14 @@ class QLineEdit;
 class CGoToDlg : public QDialog {
     Q_OBJECT
 public:
-    // nWidthUnits: the dialog's width in dialog units of the font.
-    CGoToDlg(const QString& strTitle, const QString& strText, const QString& strLabel,
-             int nWidthUnits, const QFont& font, QWidget* parent);
+    // widthUnits: the dialog's width in dialog units of the font.
+    CGoToDlg(const QString& title, const QString& text, const QString& labelText, int widthUnits,
+             const QFont& font, QWidget* parent);
 
     QLineEdit* Field() const { return m_pField; }
 
 private:
-    void createControls(const QString& strText, const QString& strLabel);
+    void createControls(const QString& text, const QString& labelText);
 
     QLabel* m_pText = nullptr;
     QLineEdit* m_pField = nullptr;

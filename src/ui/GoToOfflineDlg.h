@@ -7,7 +7,7 @@
 class CGoToOfflineDlg : public CGoToDlg {
     Q_OBJECT
 public:
-    CGoToOfflineDlg(const QString& strAddress, const QFont& font, QWidget* parent = nullptr);
+    CGoToOfflineDlg(const QString& address, const QFont& font, QWidget* parent = nullptr);
 
     QString Address() const;
 };

@@ -10,14 +10,14 @@
 class CGoToResultDlg : public CGoToDlg {
     Q_OBJECT
 public:
-    CGoToResultDlg(unsigned nPage, const QFont& font, QWidget* parent = nullptr);
+    CGoToResultDlg(unsigned page, const QFont& font, QWidget* parent = nullptr);
 
     // The number confirmed with OK (the preset until then).
     unsigned PageNumber() const { return m_nPage; }
 
     // Digits with white space around them; a number too large for 32 bits
     // counts as the largest one ("any number big enough" means the last page).
-    static std::optional<unsigned> ParsePageNumber(const QString& strText);
+    static std::optional<unsigned> ParsePageNumber(const QString& text);
 
 public slots:
     void accept() override;

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTimerEvent>
 #include <algorithm>
 
@@ -18,11 +19,11 @@
 #include "ui/TaskEvents.h"
 #include "ui/ThreadBar.h"
 #include "ui/ThreadList.h"
+#include "ui/UiText.h"
 #include "ui/WindowPlacement.h"
 
 namespace {
 constexpr int kTimerMs = 1000;
-constexpr int kUpdateMs = 200;  // how soon the bars follow the task, and the busy state ends
 // Docking state: QMainWindow::saveState as one value of the "Toolbar" section.
 constexpr char kBarStateKey[] = "Toolbar/State";
 // Qt's docking state leaves the status bar out: it is kept beside it.
@@ -61,6 +62,7 @@ CMainFrame::CMainFrame(ITask& doc, CQuobrixApp& app, IDocumentPrompts& prompts, 
     // The parts, ...
     m_pEvents = new CTaskEvents(this);
     m_pBusyFilter = new CBusyFilter(this);
+    m_pBusyTimer = new QTimer(this);
     createActions();
     createMenus();
     createToolBars();
@@ -75,6 +77,7 @@ CMainFrame::CMainFrame(ITask& doc, CQuobrixApp& app, IDocumentPrompts& prompts, 
     connectThreadBar();
     connectView();
     connectEvents();
+    connectCommandUpdates();
     // ... and only then the state the last session left, whose signals reach them.
     restoreBarState();
     setMinimumSize(std::max(kMinimumWidth, m_pStatusPanes->MinimumWidth()), kMinimumHeight);
@@ -82,8 +85,6 @@ CMainFrame::CMainFrame(ITask& doc, CQuobrixApp& app, IDocumentPrompts& prompts, 
 
     CSplashWnd::ShowSplashScreen(this);
     m_nTimer = startTimer(kTimerMs);
-    m_nUpdateTimer = startTimer(kUpdateMs);
-    UpdateCommandUI();
 }
 
 CMainFrame::~CMainFrame() {
@@ -122,15 +123,14 @@ QAction* CMainFrame::Action(unsigned id) const {
 
 void CMainFrame::UpdateTitle() {
     const std::string& title = m_doc.GetTitle();
-    setWindowTitle(QString::fromStdString(title) + QStringLiteral(" - ") +
-                   QString::fromStdString(LoadString(IDS_APP_TITLE)));
+    setWindowTitle(QString::fromStdString(title) + QStringLiteral(" - ") + UiText(IDS_APP_TITLE));
+    // New, Open and Save end here: the task may be another one now.
+    UpdateCommandUI();
 }
 
 void CMainFrame::timerEvent(QTimerEvent* event) {
     if (event->timerId() == m_nTimer) {
         OnTimer();
-    } else if (event->timerId() == m_nUpdateTimer) {
-        UpdateCommandUI();
     } else {
         QMainWindow::timerEvent(event);
     }
@@ -184,9 +184,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     killTimer(m_nTimer);
-    killTimer(m_nUpdateTimer);
     m_nTimer = 0;
-    m_nUpdateTimer = 0;
+    m_pBusyTimer->stop();
     emit Closing();
     event->accept();
 }

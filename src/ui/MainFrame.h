@@ -4,10 +4,12 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "app/AutoSave.h"
 #include "common/NotifyTarget.h"
 #include "ui/StatusPanes.h"
+#include "ui/UiImage.h"
 
 class CAddressBox;
 class CBusyFilter;
@@ -20,6 +22,7 @@ class CThreadList;
 class IDocumentPrompts;
 class QAction;
 class QMenu;
+class QTimer;
 class QToolBar;
 
 // The single top-level window: the menus, the standard toolbar, the browser
@@ -52,6 +55,7 @@ public:
 
     CQuobrixView* View() const { return m_pView; }
     QString PaneText(int pane) const;
+    const CStatusPanes* StatusPanes() const { return m_pStatusPanes; }
     // The thread list's row (0..14): its status text and its phase icon.
     QString ThreadRowText(int row) const;
     int ThreadRowPhase(int row) const;
@@ -71,14 +75,16 @@ public:
     void SetPrompts(IDocumentPrompts& prompts) { m_pPrompts = &prompts; }
     // The recent-file entries of the File menu, as CRecentFileList::MenuText gives them.
     void SetRecentFiles(const QStringList& menuTexts);
-    // The caption after the task's file changed: "shop - Quobrix".
+    // The caption after the task's file changed: "shop - Quobrix"; the
+    // commands follow the task that is open now.
     void UpdateTitle();
     // A new task has shown nothing yet: an empty view and address bar.
     void ShowNewTask();
 
     // Enables and checks the commands from the task and the view, and shows
     // the busy state while the task stops its workers. Runs after every
-    // command and notification, and a few times a second.
+    // command, on the task's state, site and thread signals, and before a
+    // menu shows.
     void UpdateCommandUI();
 
     // Saves the task to its file, or asks for one; false when it was not saved.
@@ -136,7 +142,7 @@ private:
     void savePlacement() const;
 
     QAction* addCommand(unsigned id, const QString& text, const QKeySequence& key = {},
-                        const char* icon = nullptr);
+                        std::optional<UiImage> image = std::nullopt);
     QMenu* createFileMenu();
     QMenu* createTaskMenu();
     QMenu* createViewMenu();
@@ -146,6 +152,8 @@ private:
     void updateViewCommands();
     void updateThreadCommands();
     void updateBarChecks();
+    void connectCommandUpdates();
+    void followBusyState();
 
     // The task's news (MainFrameMessages.cpp), on the GUI thread.
     void OnTaskState(const QString& text);
@@ -159,7 +167,7 @@ private:
     void NoteRunStarted();
 
     bool SaveTaskTo(const std::string& path);
-    void OnAddress(const QString& text, bool bCtrl, bool bTyped);
+    void OnAddress(const QString& text, bool ctrl, bool typed);
     void OnPageCompleted(const QString& address);
     void Navigate(const QString& address);
 
@@ -181,8 +189,8 @@ private:
 
     CTaskEvents* m_pEvents = nullptr;
     CBusyFilter* m_pBusyFilter = nullptr;
-    int m_nTimer = 0;         // the one-second timer
-    int m_nUpdateTimer = 0;   // command states and the busy state
+    int m_nTimer = 0;                // the one-second timer
+    QTimer* m_pBusyTimer = nullptr;  // while the workers stop: when they are gone
     CAutoSave m_autoSave;
     bool m_bAddressTyped = false;  // Enter in the address bar, until the page has loaded
     bool m_bShowFloatingBar = false;  // the restored floating thread bar waits for the first show

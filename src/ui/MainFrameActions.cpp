@@ -1,9 +1,10 @@
 // The frame's commands and menus: every command is one QAction named by its
 // id, with the prompt of the string table as status text and tool tip.
 #include <QActionGroup>
-#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
 
 #include "app/QuobrixApp.h"
 #include "common/StringTable.h"
@@ -11,6 +12,11 @@
 #include "ui/BusyFilter.h"
 #include "ui/MainFrame.h"
 #include "ui/RecentFileList.h"
+#include "ui/TaskEvents.h"
+#include "ui/ThreadBar.h"
+#include "ui/ThreadList.h"
+#include "ui/UiImage.h"
+#include "ui/UiText.h"
 
 namespace {
 // One command of the menus and bars. The text is the menu item's, with its
@@ -19,48 +25,53 @@ struct CCommand {
     unsigned nId;
     const char* pszText;
     QKeyCombination key;  // Qt::Key_unknown: none
-    const char* pszIcon;
+    std::optional<UiImage> image;  // none: the command shows text only
 };
 
+constexpr std::optional<UiImage> kNoImage;
+
 const CCommand kCommands[] = {
-    {ID_FILE_NEW_TASK, "&New...\tCtrl+N", Qt::CTRL | Qt::Key_N, "new"},
-    {ID_FILE_OPEN, "&Open...\tCtrl+O", Qt::CTRL | Qt::Key_O, "open"},
-    {ID_FILE_SAVE, "&Save\tCtrl+S", Qt::CTRL | Qt::Key_S, "save"},
-    {ID_FILE_SAVE_AS, "Save &As...", {}, nullptr},
-    {ID_APP_OPTIONS, "Applition Options...", {}, nullptr},
-    {ID_FILE_PRINT, "&Print...\tCtrl+P", Qt::CTRL | Qt::Key_P, "print"},
-    {ID_FILE_PRINT_SETUP, "P&rint Setup...", {}, nullptr},
-    {ID_APP_EXIT, "E&xit", {}, nullptr},
-    {ID_TASK_RUN, "&Run\tF6", Qt::Key_F6, "run"},
-    {ID_TASK_PAUSE, "&Pause\tF7", Qt::Key_F7, "pause"},
-    {ID_TASK_ABORT, "&Abort\tF8", Qt::Key_F8, "abort"},
-    {ID_TASK_PROPERTIES, "Proper&ties...", {}, "properties"},
-    {ID_VIEW_TOOLBAR, "&Standard Buttons", {}, nullptr},
-    {ID_VIEW_BROWSER_BUTTONS, "&Browser Buttons", {}, nullptr},
-    {ID_VIEW_ADDRESS_BAR, "&Address Bar", {}, nullptr},
-    {ID_VIEW_STATUS_BAR, "&Status Bar", {}, nullptr},
-    {ID_VIEW_THREAD_BAR, "Thread Bar", {}, "threadbar"},
-    {ID_GO_BACK, "&Back\tAlt+Left Arrow", Qt::ALT | Qt::Key_Left, "back"},
-    {ID_GO_FORWARD, "&Forward\tAlt+Right Arrow", Qt::ALT | Qt::Key_Right, "forward"},
-    {ID_GO_HOME, "&Home Page\tAlt+Home", Qt::ALT | Qt::Key_Home, "home"},
-    {ID_GO_RESULT_PAGE, "&Result Page...\tF9", Qt::Key_F9, nullptr},
-    {ID_GO_OFFLINE_PAGE, "&Offline Web Page...\tF10", Qt::Key_F10, nullptr},
-    {ID_GO_NOT_RETRIEVED, "Pages &Not Retrieved", {}, nullptr},
-    {ID_VIEW_STOP, "Sto&p\tEsc", Qt::Key_Escape, "stop"},
-    {ID_VIEW_REFRESH, "&Refresh\tF5", Qt::Key_F5, "refresh"},
-    {ID_TEXT_LARGEST, "Lar&gest", {}, nullptr},
-    {ID_TEXT_LARGER, "&Larger", {}, nullptr},
-    {ID_TEXT_MEDIUM, "&Medium", {}, nullptr},
-    {ID_TEXT_SMALLER, "&Smaller", {}, nullptr},
-    {ID_TEXT_SMALLEST, "Sm&allest", {}, nullptr},
-    {ID_TEXT_SIZE, "Size", {}, "size"},
-    {ID_HELP_USER_MANUAL, "&User Manual\tF1", Qt::Key_F1, nullptr},
-    {ID_HELP_CONTACT, "&Contact Us", {}, nullptr},
-    {ID_APP_ABOUT, "&About Quobrix...", {}, nullptr},
-    {ID_THREAD_ABORT_RETRIEVAL, "&Abort Retrieval", {}, nullptr},
-    {ID_THREAD_COPY_URL, "&Copy URL", {}, nullptr},
-    {ID_THREAD_SKIP_SITE, "&Skip Current Site", {}, nullptr},
+    {ID_FILE_NEW_TASK, "&New...\tCtrl+N", Qt::CTRL | Qt::Key_N, UiImage::New},
+    {ID_FILE_OPEN, "&Open...\tCtrl+O", Qt::CTRL | Qt::Key_O, UiImage::Open},
+    {ID_FILE_SAVE, "&Save\tCtrl+S", Qt::CTRL | Qt::Key_S, UiImage::Save},
+    {ID_FILE_SAVE_AS, "Save &As...", {}, kNoImage},
+    {ID_APP_OPTIONS, "Applition Options...", {}, kNoImage},
+    {ID_FILE_PRINT, "&Print...\tCtrl+P", Qt::CTRL | Qt::Key_P, UiImage::Print},
+    {ID_FILE_PRINT_SETUP, "P&rint Setup...", {}, kNoImage},
+    {ID_APP_EXIT, "E&xit", {}, kNoImage},
+    {ID_TASK_RUN, "&Run\tF6", Qt::Key_F6, UiImage::Run},
+    {ID_TASK_PAUSE, "&Pause\tF7", Qt::Key_F7, UiImage::Pause},
+    {ID_TASK_ABORT, "&Abort\tF8", Qt::Key_F8, UiImage::Abort},
+    {ID_TASK_PROPERTIES, "Proper&ties...", {}, UiImage::Properties},
+    {ID_VIEW_TOOLBAR, "&Standard Buttons", {}, kNoImage},
+    {ID_VIEW_BROWSER_BUTTONS, "&Browser Buttons", {}, kNoImage},
+    {ID_VIEW_ADDRESS_BAR, "&Address Bar", {}, kNoImage},
+    {ID_VIEW_STATUS_BAR, "&Status Bar", {}, kNoImage},
+    {ID_VIEW_THREAD_BAR, "Thread Bar", {}, UiImage::ThreadBar},
+    {ID_GO_BACK, "&Back\tAlt+Left Arrow", Qt::ALT | Qt::Key_Left, UiImage::Back},
+    {ID_GO_FORWARD, "&Forward\tAlt+Right Arrow", Qt::ALT | Qt::Key_Right, UiImage::Forward},
+    {ID_GO_HOME, "&Home Page\tAlt+Home", Qt::ALT | Qt::Key_Home, UiImage::Home},
+    {ID_GO_RESULT_PAGE, "&Result Page...\tF9", Qt::Key_F9, kNoImage},
+    {ID_GO_OFFLINE_PAGE, "&Offline Web Page...\tF10", Qt::Key_F10, kNoImage},
+    {ID_GO_NOT_RETRIEVED, "Pages &Not Retrieved", {}, kNoImage},
+    {ID_VIEW_STOP, "Sto&p\tEsc", Qt::Key_Escape, UiImage::Stop},
+    {ID_VIEW_REFRESH, "&Refresh\tF5", Qt::Key_F5, UiImage::Refresh},
+    {ID_TEXT_LARGEST, "Lar&gest", {}, kNoImage},
+    {ID_TEXT_LARGER, "&Larger", {}, kNoImage},
+    {ID_TEXT_MEDIUM, "&Medium", {}, kNoImage},
+    {ID_TEXT_SMALLER, "&Smaller", {}, kNoImage},
+    {ID_TEXT_SMALLEST, "Sm&allest", {}, kNoImage},
+    {ID_TEXT_SIZE, "Size", {}, UiImage::Size},
+    {ID_HELP_USER_MANUAL, "&User Manual\tF1", Qt::Key_F1, kNoImage},
+    {ID_HELP_CONTACT, "&Contact Us", {}, kNoImage},
+    {ID_APP_ABOUT, "&About Quobrix...", {}, kNoImage},
+    {ID_THREAD_ABORT_RETRIEVAL, "&Abort Retrieval", {}, kNoImage},
+    {ID_THREAD_COPY_URL, "&Copy URL", {}, kNoImage},
+    {ID_THREAD_SKIP_SITE, "&Skip Current Site", {}, kNoImage},
 };
+
+// How often the busy state looks whether the last worker has left.
+constexpr int kBusyPollMs = 200;
 
 // The commands whose menu item shows a check mark.
 constexpr unsigned kCheckable[] = {ID_TASK_PAUSE,       ID_VIEW_TOOLBAR,    ID_VIEW_BROWSER_BUTTONS,
@@ -68,10 +79,10 @@ constexpr unsigned kCheckable[] = {ID_TASK_PAUSE,       ID_VIEW_TOOLBAR,    ID_V
 }  // namespace
 
 QAction* CMainFrame::addCommand(unsigned id, const QString& text, const QKeySequence& key,
-                                const char* icon) {
+                                std::optional<UiImage> image) {
     auto* action = new QAction(text, this);
     // "status text\ntooltip"
-    const QString prompt = QString::fromStdString(LoadString(id));
+    const QString prompt = UiText(id);
     action->setStatusTip(prompt.section(u'\n', 0, 0));
     const QString tip = prompt.section(u'\n', 1, 1);
     if (!tip.isEmpty()) {
@@ -81,16 +92,10 @@ QAction* CMainFrame::addCommand(unsigned id, const QString& text, const QKeySequ
     if (!key.isEmpty()) {
         action->setShortcut(key);
     }
-    if (icon != nullptr) {
+    if (image) {
         action->setIconVisibleInMenu(false);  // menus show text and check marks only
-        action->setIcon(QIcon(QString::fromLatin1(":/ui/%1.png").arg(QLatin1String(icon))));
         // The hot image shows under the mouse, where the artwork has one.
-        const QString hot = QString::fromLatin1(":/ui/%1-hot.png").arg(QLatin1String(icon));
-        if (QFile::exists(hot)) {
-            QIcon both = action->icon();
-            both.addFile(hot, QSize(), QIcon::Active);
-            action->setIcon(both);
-        }
+        action->setIcon(UiIcon(*image));
     }
     m_actions[id] = action;
     return action;
@@ -98,9 +103,10 @@ QAction* CMainFrame::addCommand(unsigned id, const QString& text, const QKeySequ
 
 void CMainFrame::createActions() {
     for (const CCommand& command : kCommands) {
-        addCommand(command.nId, QString::fromLatin1(command.pszText),
-                   command.key.key() == Qt::Key_unknown ? QKeySequence() : QKeySequence(command.key),
-                   command.pszIcon);
+        addCommand(
+            command.nId, QString::fromLatin1(command.pszText),
+            command.key.key() == Qt::Key_unknown ? QKeySequence() : QKeySequence(command.key),
+            command.image);
     }
     for (unsigned id : kCheckable) {
         Action(id)->setCheckable(true);
@@ -129,8 +135,38 @@ void CMainFrame::connectCommands() {
     connect(Action(ID_THREAD_COPY_URL), &QAction::triggered, this, &CMainFrame::OnCopyUrl);
     connect(Action(ID_THREAD_SKIP_SITE), &QAction::triggered, this,
             &CMainFrame::OnSkipCurrentSite);
+}
+
+void CMainFrame::connectCommandUpdates() {
+    // The task's state moves the task commands (OnTaskState); its sites and
+    // worker slots move the thread bar's commands.
+    connect(m_pEvents, &CTaskEvents::SitesLeftChanged, this, &CMainFrame::updateThreadCommands);
+    connect(m_pEvents, &CTaskEvents::ThreadStatusChanged, this, &CMainFrame::updateThreadCommands);
+    connect(m_pEvents, &CTaskEvents::ThreadsReset, this, &CMainFrame::updateThreadCommands);
+    connect(ThreadList(), &QTreeWidget::itemSelectionChanged, this,
+            &CMainFrame::updateThreadCommands);
     for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+    }
+    for (QToolBar* bar : {m_pStandardBar, m_pBrowserBar, m_pAddressBar}) {
+        connect(bar, &QToolBar::visibilityChanged, this, &CMainFrame::updateBarChecks);
+    }
+    // The last worker to leave lowers the stop and says nothing: while the
+    // workers stop, this timer reads the flag (no task lock) until it is down.
+    m_pBusyTimer->setInterval(kBusyPollMs);
+    connect(m_pBusyTimer, &QTimer::timeout, this, [this] {
+        if (!m_doc.IsStopping()) {
+            m_pBusyTimer->stop();
+            UpdateCommandUI();
+        }
+    });
+}
+
+void CMainFrame::followBusyState() {
+    const bool busy = m_doc.IsStopping();
+    m_pBusyFilter->SetBusy(busy);
+    if (busy && !m_pBusyTimer->isActive()) {
+        m_pBusyTimer->start();
     }
 }
 
@@ -225,13 +261,13 @@ void CMainFrame::UpdateCommandUI() {
     Action(ID_TASK_PAUSE)->setEnabled(m_doc.CanPause());
     Action(ID_TASK_PAUSE)->setChecked(m_doc.IsPauseChecked());
     Action(ID_TASK_ABORT)->setEnabled(m_doc.CanAbort());
-    const bool bTaskDefined = m_doc.CanEditProperties();
-    Action(ID_TASK_PROPERTIES)->setEnabled(bTaskDefined);
-    Action(ID_GO_RESULT_PAGE)->setEnabled(bTaskDefined);
-    Action(ID_GO_OFFLINE_PAGE)->setEnabled(bTaskDefined);
-    Action(ID_GO_NOT_RETRIEVED)->setEnabled(bTaskDefined);
+    const bool taskDefined = m_doc.CanEditProperties();
+    Action(ID_TASK_PROPERTIES)->setEnabled(taskDefined);
+    Action(ID_GO_RESULT_PAGE)->setEnabled(taskDefined);
+    Action(ID_GO_OFFLINE_PAGE)->setEnabled(taskDefined);
+    Action(ID_GO_NOT_RETRIEVED)->setEnabled(taskDefined);
     updateThreadCommands();
     updateBarChecks();
     updateViewCommands();
-    m_pBusyFilter->SetBusy(m_doc.IsStopping());
+    followBusyState();
 }

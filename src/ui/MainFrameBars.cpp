@@ -10,8 +10,9 @@
 #include "common/StringTable.h"
 #include "task/Task.h"
 #include "ui/MainFrame.h"
-#include "ui/ThreadBar.h"
 #include "ui/OfflineAddress.h"
+#include "ui/ThreadBar.h"
+#include "ui/UiText.h"
 #include "ui/controls/AddressBox.h"
 
 namespace {
@@ -56,7 +57,7 @@ void CMainFrame::createToolBars() {
 }
 
 void CMainFrame::createAddressBar() {
-    const QString title = QString::fromStdString(LoadString(IDS_ADDRESS_BAR));
+    const QString title = UiText(IDS_ADDRESS_BAR);
     m_pAddressBar = NewBar(this, "AddressBar", title);
     auto* label = new QLabel(title, m_pAddressBar);
     label->setContentsMargins(4, 0, 4, 0);
@@ -80,9 +81,9 @@ void CMainFrame::connectAddressBar() {
     addAction(focusAddress);
 
     connect(m_pAddressBox, &CAddressBox::AddressEntered, this,
-            [this](const QString& text, bool bCtrl) { OnAddress(text, bCtrl, true); });
+            [this](const QString& text, bool ctrl) { OnAddress(text, ctrl, true); });
     connect(m_pAddressBox, &CAddressBox::AddressChosen, this,
-            [this](const QString& text, bool bCtrl) { OnAddress(text, bCtrl, false); });
+            [this](const QString& text, bool ctrl) { OnAddress(text, ctrl, false); });
 }
 
 void CMainFrame::connectBars() {
@@ -106,12 +107,12 @@ void CMainFrame::updateBarChecks() {
     Action(ID_VIEW_THREAD_BAR)->setChecked(!m_pThreadBar->isHidden());
 }
 
-void CMainFrame::OnAddress(const QString& text, bool bCtrl, bool bTyped) {
-    QString address = bTyped ? text.trimmed() : text;
-    if (bTyped && !address.isEmpty()) {
+void CMainFrame::OnAddress(const QString& text, bool ctrl, bool typed) {
+    QString address = typed ? text.trimmed() : text;
+    if (typed && !address.isEmpty()) {
         m_bAddressTyped = true;
     }
-    if (bCtrl) {
+    if (ctrl) {
         address = QString::fromStdString(
             OfflineAddress(address.toStdString(), m_doc.LocalServerRoot()));
     }

@@ -10,6 +10,7 @@
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"
 #include "ui/TaskEvents.h"
+#include "ui/UiText.h"
 
 void CMainFrame::connectEvents() {
     m_pStatusPanes->Connect(*m_pEvents);
@@ -24,12 +25,12 @@ void CMainFrame::connectEvents() {
 void CMainFrame::OnTaskState(const QString& text) {
     // A quick run may show only its end: the start is also noted where the
     // frame starts or resumes it.
-    if (text == QString::fromStdString(LoadString(IDS_STATE_SEEKING))) {
+    if (text == UiText(IDS_STATE_SEEKING)) {
         NoteRunStarted();
     } else if (m_bRunSeen) {
         ShowRunSummary();
     } else {
-        m_pStatusPanes->SetText(PANE_PROMPT, QString::fromStdString(LoadString(IDS_IDLE_MESSAGE)));
+        m_pStatusPanes->SetText(PANE_PROMPT, UiText(IDS_IDLE_MESSAGE));
     }
     UpdateCommandUI();
     emit TaskStateChanged();
@@ -39,7 +40,7 @@ void CMainFrame::NoteRunStarted() {
     if (!m_bRunSeen) {
         m_bRunSeen = true;
         m_strOutage.clear();
-        m_pStatusPanes->SetText(PANE_PROMPT, QString::fromStdString(LoadString(IDS_IDLE_MESSAGE)));
+        m_pStatusPanes->SetText(PANE_PROMPT, UiText(IDS_IDLE_MESSAGE));
     }
 }
 
@@ -53,9 +54,7 @@ void CMainFrame::ShowRunSummary() {
 
 void CMainFrame::OnPageFailed(const QString& url, const QString& reason) {
     if (m_bRunSeen && m_doc.IsRunning()) {
-        m_pStatusPanes->SetText(
-            PANE_PROMPT, QString::fromStdString(FormatString(
-                             IDS_NOT_RETRIEVED_LINE, {url.toStdString(), reason.toStdString()})));
+        m_pStatusPanes->SetText(PANE_PROMPT, UiFormat(IDS_NOT_RETRIEVED_LINE, url, reason));
     }
 }
 
@@ -71,9 +70,8 @@ bool CMainFrame::OnAuthorize(const QString& url) {
 }
 
 void CMainFrame::OnFileError(int error, const QString& path) {
-    const QString text = QString::fromStdString(FormatString(IDS_CANT_CREATE_FILE, {path.toStdString()})) +
-                         QString::fromLocal8Bit(std::strerror(error));
-    QMessageBox box(QMessageBox::Critical, QString::fromStdString(LoadString(IDS_APP_TITLE)), text,
-                    QMessageBox::Ok, this);
+    const QString text =
+        UiFormat(IDS_CANT_CREATE_FILE, path) + QString::fromLocal8Bit(std::strerror(error));
+    QMessageBox box(QMessageBox::Critical, UiText(IDS_APP_TITLE), text, QMessageBox::Ok, this);
     box.exec();
 }

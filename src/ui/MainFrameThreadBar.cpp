@@ -26,9 +26,9 @@ CThreadList* CMainFrame::ThreadList() const {
 }
 
 void CMainFrame::updateThreadCommands() {
-    const bool bSlotActive = m_doc.CanActOnSlot(m_pThreadBar->SelectedRow());
-    Action(ID_THREAD_ABORT_RETRIEVAL)->setEnabled(bSlotActive);
-    Action(ID_THREAD_COPY_URL)->setEnabled(bSlotActive);
+    const bool slotActive = m_doc.CanActOnSlot(m_pThreadBar->SelectedRow());
+    Action(ID_THREAD_ABORT_RETRIEVAL)->setEnabled(slotActive);
+    Action(ID_THREAD_COPY_URL)->setEnabled(slotActive);
     Action(ID_THREAD_SKIP_SITE)->setEnabled(m_doc.CanSkipSite());
 }
 

@@ -8,6 +8,7 @@
 #include "ui/SharedFonts.h"
 #include "ui/ThreadBar.h"
 #include "ui/ThreadList.h"
+#include "ui/UiText.h"
 #include "ui/controls/AddressBox.h"
 
 void CMainFrame::createView() {
@@ -22,8 +23,7 @@ void CMainFrame::connectView() {
     connectViewCommands();
     connect(m_pView, &CQuobrixView::AddressShown, m_pAddressBox, &QComboBox::setEditText);
     connect(m_pView, &CQuobrixView::TitleShown, this, [this](const QString& title) {
-        setWindowTitle(title + QStringLiteral(" - ") +
-                       QString::fromStdString(LoadString(IDS_APP_TITLE)));
+        setWindowTitle(title + QStringLiteral(" - ") + UiText(IDS_APP_TITLE));
     });
     connect(m_pView, &CQuobrixView::PageCompleted, this, &CMainFrame::OnPageCompleted);
     connect(m_pView, &CQuobrixView::CommandStateChanged, this, &CMainFrame::updateViewCommands);

@@ -126,17 +126,17 @@ int CQuobrixView::TextSize() const {
 }
 
 void CQuobrixView::OnBackChanged() {
-    const bool bEnabled = m_pPage->action(QWebEnginePage::Back)->isEnabled();
-    if (bEnabled != m_bCanGoBack) {
-        m_bCanGoBack = bEnabled;
+    const bool enabled = m_pPage->action(QWebEnginePage::Back)->isEnabled();
+    if (enabled != m_bCanGoBack) {
+        m_bCanGoBack = enabled;
         emit CommandStateChanged();
     }
 }
 
 void CQuobrixView::OnForwardChanged() {
-    const bool bEnabled = m_pPage->action(QWebEnginePage::Forward)->isEnabled();
-    if (bEnabled != m_bCanGoForward) {
-        m_bCanGoForward = bEnabled;
+    const bool enabled = m_pPage->action(QWebEnginePage::Forward)->isEnabled();
+    if (enabled != m_bCanGoForward) {
+        m_bCanGoForward = enabled;
         emit CommandStateChanged();
     }
 }
@@ -202,9 +202,9 @@ void CQuobrixView::OnFilePrintSetup() {
     dlg.exec();
 }
 
-void CQuobrixView::OnTextSize(int nSize) {
-    m_app.SetTextSize(nSize);
-    setZoomFactor(ZoomFactorOfTextSize(nSize));
+void CQuobrixView::OnTextSize(int size) {
+    m_app.SetTextSize(size);
+    setZoomFactor(ZoomFactorOfTextSize(size));
 }
 
 void CQuobrixView::OnTextSizeCycle() {
@@ -213,18 +213,18 @@ void CQuobrixView::OnTextSizeCycle() {
 }
 
 void CQuobrixView::OnGoResultPage() {
-    const int nResultPage = m_doc.GetResultPage();
-    CGoToResultDlg dlg(static_cast<unsigned>(std::max(nResultPage, 0)), m_fontNormal, this);
+    const int resultPage = m_doc.GetResultPage();
+    CGoToResultDlg dlg(static_cast<unsigned>(std::max(resultPage, 0)), m_fontNormal, this);
     if (dlg.exec() != QDialog::Accepted) {
         return;
     }
-    const int nPage = ChooseResultPage(dlg.PageNumber(), nResultPage);
-    Navigate(QString::fromStdString(ResultPageAddress(m_doc.LocalServerRoot(), nPage)));
+    const int page = ChooseResultPage(dlg.PageNumber(), resultPage);
+    Navigate(QString::fromStdString(ResultPageAddress(m_doc.LocalServerRoot(), page)));
 }
 
 void CQuobrixView::OnGoOfflinePage() {
-    const QString strPreset = QString::fromStdString(OfflineDialogPreset(m_doc.GetStartAddress()));
-    CGoToOfflineDlg dlg(strPreset, m_fontNormal, this);
+    const QString preset = QString::fromStdString(OfflineDialogPreset(m_doc.GetStartAddress()));
+    CGoToOfflineDlg dlg(preset, m_fontNormal, this);
     if (dlg.exec() != QDialog::Accepted) {
         return;
     }
@@ -233,10 +233,10 @@ void CQuobrixView::OnGoOfflinePage() {
 }
 
 void CQuobrixView::OnHelpUserManual() {
-    const std::string strFolder = FindProgramFile("UserManual");
-    const QString strPath = QString::fromStdString(strFolder + "/tutorial.html");
+    const std::string folder = FindProgramFile("UserManual");
+    const QString path = QString::fromStdString(folder + "/tutorial.html");
     // A missing manual is passed over in silence.
-    if (!strFolder.empty() && QFileInfo::exists(strPath)) {
-        load(QUrl::fromLocalFile(strPath));
+    if (!folder.empty() && QFileInfo::exists(path)) {
+        load(QUrl::fromLocalFile(path));
     }
 }

@@ -47,8 +47,8 @@ public slots:
     void OnViewRefresh();
     void OnFilePrint();
     void OnFilePrintSetup();
-    // nSize 0 (smallest) .. 4 (largest); written to the settings store at once.
-    void OnTextSize(int nSize);
+    // size 0 (smallest) .. 4 (largest); written to the settings store at once.
+    void OnTextSize(int size);
     // The Size button: one size larger, smallest after largest; not written.
     void OnTextSizeCycle();
     void OnGoResultPage();

@@ -9,8 +9,8 @@ namespace {
 constexpr char kSection[] = "Recent File List";
 constexpr int kMenuTextChars = 60;  // longer paths lose their middle
 
-QString Key(int nNumber) {
-    return QString::fromLatin1("%1/File%2").arg(QLatin1String(kSection)).arg(nNumber);
+QString Key(int number) {
+    return QString::fromLatin1("%1/File%2").arg(QLatin1String(kSection)).arg(number);
 }
 }  // namespace
 
@@ -49,8 +49,8 @@ void CRecentFileList::Remove(const QString& path) {
     m_arrFiles.removeAll(path);
 }
 
-QString CRecentFileList::MenuText(int nIndex) const {
-    QString path = m_arrFiles.value(nIndex);
+QString CRecentFileList::MenuText(int index) const {
+    QString path = m_arrFiles.value(index);
     const QString home = QDir::homePath();
     if (!home.isEmpty() && home != QLatin1String("/") && path.startsWith(home + u'/')) {
         path = u'~' + path.mid(home.size());
@@ -60,5 +60,5 @@ QString CRecentFileList::MenuText(int nIndex) const {
         path = path.left(keep) + QLatin1String("...") + path.right(keep);
     }
     path.replace(u'&', QLatin1String("&&"));
-    return QString::fromLatin1("&%1 ").arg(nIndex + 1) + path;
+    return QString::fromLatin1("&%1 ").arg(index + 1) + path;
 }

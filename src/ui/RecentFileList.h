@@ -19,8 +19,8 @@ public:
 
     const QStringList& Files() const { return m_arrFiles; }
 
-    // The menu text of entry nIndex: "&1 ~/tasks/shop.qbx", "&&" for "&".
-    QString MenuText(int nIndex) const;
+    // The menu text of entry index: "&1 ~/tasks/shop.qbx", "&&" for "&".
+    QString MenuText(int index) const;
 
 private:
     QStringList m_arrFiles;

@@ -30,23 +30,23 @@ void CSharedFonts::Set(const QFont& normal, const QFont& title) {
     TitleFont() = title;
 }
 
-int FontPixelHeight(int nPoints, int nDpi) {
-    const int64_t product = int64_t{nPoints} * nDpi;
+int FontPixelHeight(int points, int dpi) {
+    const int64_t product = int64_t{points} * dpi;
     // Half away from zero, as a multiply-then-divide rounds.
     return static_cast<int>((product >= 0 ? product + 36 : product - 36) / 72);
 }
 
-QFont CreateSharedFont(const std::string& face, int nPoints, bool bBold, int nDpi) {
+QFont CreateSharedFont(const std::string& face, int points, bool bold, int dpi) {
     const QString family = QString::fromStdString(face);
     QFont font = QFontDatabase::hasFamily(family)
                      ? QFont(family)
                      : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleHint(QFont::SansSerif);
-    const int height = FontPixelHeight(nPoints, nDpi);
+    const int height = FontPixelHeight(points, dpi);
     if (height > 0) {  // a size of 0 or less keeps the family's default size
         font.setPixelSize(height);
     }
-    font.setWeight(bBold ? QFont::Bold : QFont::Normal);
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
     font.setItalic(false);
     font.setUnderline(false);
     font.setStrikeOut(false);

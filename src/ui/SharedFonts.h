@@ -16,11 +16,11 @@ public:
     static void Set(const QFont& normal, const QFont& title);
 };
 
-// The character height in pixels of a font of nPoints points on a screen of
-// nDpi pixels per inch, rounded as a multiply-then-divide does: 8 points at
+// The character height in pixels of a font of the given points on a screen of
+// dpi pixels per inch, rounded as a multiply-then-divide does: 8 points at
 // 96 dpi -> 11, 16 points -> 21.
-int FontPixelHeight(int nPoints, int nDpi);
+int FontPixelHeight(int points, int dpi);
 
-// face at nPoints (by the rule above), bold or not; the system's sans-serif
+// face at points (by the rule above), bold or not; the system's sans-serif
 // family when face is not installed.
-QFont CreateSharedFont(const std::string& face, int nPoints, bool bBold, int nDpi);
+QFont CreateSharedFont(const std::string& face, int points, bool bold, int dpi);

@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QTimerEvent>
 
+#include "ui/UiImage.h"
+
 namespace {
 constexpr int kWidth = 468;
 constexpr int kHeight = 240;
@@ -29,20 +31,20 @@ bool CSplashWnd::s_bShowSplashWnd = false;
 CSplashWnd* CSplashWnd::s_pSplashWnd = nullptr;
 bool CSplashWnd::s_bShownOnce = false;
 
-void CSplashWnd::EnableSplashScreen(bool bEnable) {
-    s_bShowSplashWnd = bEnable;
+void CSplashWnd::EnableSplashScreen(bool enable) {
+    s_bShowSplashWnd = enable;
 }
 
-void CSplashWnd::ShowSplashScreen(QWidget* pParentWnd) {
+void CSplashWnd::ShowSplashScreen(QWidget* parent) {
     if (!s_bShowSplashWnd || s_pSplashWnd != nullptr || s_bShownOnce) {
         return;
     }
-    const QPixmap bitmap(QStringLiteral(":/ui/splash.png"));
+    const QPixmap bitmap(UiImagePath(UiImage::Splash));
     if (bitmap.isNull()) {
         return;  // no banner, no splash
     }
     s_bShownOnce = true;
-    s_pSplashWnd = new CSplashWnd(pParentWnd, bitmap);
+    s_pSplashWnd = new CSplashWnd(parent, bitmap);
     s_pSplashWnd->show();
     s_pSplashWnd->repaint();
 }
@@ -51,17 +53,17 @@ bool CSplashWnd::IsShowing() {
     return s_pSplashWnd != nullptr;
 }
 
-CSplashWnd::CSplashWnd(QWidget* pParentWnd, const QPixmap& bitmap)
+CSplashWnd::CSplashWnd(QWidget* parent, const QPixmap& bitmap)
     // Kept above its owner: window managers raise the main window when it
     // is activated, which would hide the splash behind it.
-    : QWidget(pParentWnd, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_bitmap(bitmap),
-      m_pParentWnd(pParentWnd) {
+      m_pParentWnd(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kWidth, kHeight);
     setCursor(Qt::ArrowCursor);
     setAccessibleName(QApplication::applicationDisplayName());
-    const QScreen* screen = pParentWnd != nullptr ? pParentWnd->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
     if (screen != nullptr) {
         move(screen->availableGeometry().center() - rect().center());
     }

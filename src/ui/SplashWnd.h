@@ -11,9 +11,9 @@ class CSplashWnd : public QWidget {
     Q_OBJECT
 public:
     // Set from the command line before the frame exists.
-    static void EnableSplashScreen(bool bEnable);
-    // Shows the splash for pParentWnd, if enabled and not shown yet.
-    static void ShowSplashScreen(QWidget* pParentWnd);
+    static void EnableSplashScreen(bool enable);
+    // Shows the splash for parent, if enabled and not shown yet.
+    static void ShowSplashScreen(QWidget* parent);
     static bool IsShowing();
 
 protected:
@@ -22,7 +22,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    CSplashWnd(QWidget* pParentWnd, const QPixmap& bitmap);
+    CSplashWnd(QWidget* parent, const QPixmap& bitmap);
     ~CSplashWnd() override;
     void HideSplashScreen();
 

@@ -6,6 +6,7 @@
 
 #include "common/StringTable.h"
 #include "ui/TaskEvents.h"
+#include "ui/UiText.h"
 
 namespace {
 // Counter panes are as wide as their text with this number, so that common
@@ -13,30 +14,21 @@ namespace {
 constexpr int64_t kWidestCount = 99999;
 constexpr int kPanePadding = 4;     // pixels on each side of a pane's text
 constexpr int kLeastPromptWidth = 120;  // pixels the prompt keeps beside the panes
-
-QString LoadText(unsigned id) {
-    return QString::fromStdString(LoadString(id));
-}
-
-QString Count(unsigned id, int64_t count) {
-    return QString::fromStdString(FormatString(id, {count}));
-}
 }  // namespace
 
 CStatusPanes::CStatusPanes(QStatusBar* bar) : QObject(bar), m_pBar(bar) {
     const unsigned kNames[PANE_COUNT] = {IDS_PANE_PROMPT, IDS_PANE_STATE, IDS_PANE_SITES_LEFT,
                                          IDS_PANE_LINKS_QUEUED, IDS_PANE_LINKS_REQUESTED};
-    const QString kInitial[PANE_COUNT] = {LoadText(IDS_IDLE_MESSAGE), LoadText(IDS_STATE_IDLE),
-                                          Count(IDS_SITES_LEFT, 0), Count(IDS_LINKS_QUEUED, 0),
-                                          Count(IDS_LINKS_REQUESTED, 0)};
-    const QString kSizing[PANE_COUNT] = {QString(), LoadText(IDS_STATE_SEEKING_WIDTH),
-                                         Count(IDS_SITES_LEFT, kWidestCount),
-                                         Count(IDS_LINKS_QUEUED, kWidestCount),
-                                         Count(IDS_LINKS_REQUESTED, kWidestCount)};
+    const QString kInitial[PANE_COUNT] = {
+        UiText(IDS_IDLE_MESSAGE), UiText(IDS_STATE_IDLE), UiFormat(IDS_SITES_LEFT, 0),
+        UiFormat(IDS_LINKS_QUEUED, 0), UiFormat(IDS_LINKS_REQUESTED, 0)};
+    const QString kSizing[PANE_COUNT] = {
+        QString(), UiText(IDS_STATE_SEEKING_WIDTH), UiFormat(IDS_SITES_LEFT, kWidestCount),
+        UiFormat(IDS_LINKS_QUEUED, kWidestCount), UiFormat(IDS_LINKS_REQUESTED, kWidestCount)};
     for (int pane = 0; pane < PANE_COUNT; ++pane) {
         auto* label = new QLabel(kInitial[pane], bar);
         // A screen reader reads the pane's text as its name, and what it is as its description.
-        label->setAccessibleDescription(LoadText(kNames[pane]));
+        label->setAccessibleDescription(UiText(kNames[pane]));
         label->setContentsMargins(kPanePadding, 0, kPanePadding, 0);
         m_pPanes[pane] = label;
         if (pane == PANE_PROMPT) {
@@ -68,12 +60,13 @@ void CStatusPanes::Connect(CTaskEvents& events) {
 }
 
 void CStatusPanes::SetCount(int pane, unsigned id, qint64 count) {
-    SetText(pane, Count(id, count));
+    SetText(pane, UiFormat(id, count));
 }
 
 void CStatusPanes::SetText(int pane, const QString& text) {
     if (pane >= 0 && pane < PANE_COUNT && m_pPanes[pane]->text() != text) {
         m_pPanes[pane]->setText(text);
+        emit TextChanged(pane, text);
     }
 }
 

@@ -34,6 +34,10 @@ public:
     // The width the panes need side by side, for the window's least width.
     int MinimumWidth() const;
 
+signals:
+    // A pane shows another text (a command's prompt over the prompt pane aside).
+    void TextChanged(int pane, const QString& text);
+
 private:
     void SetCount(int pane, unsigned id, qint64 count);
 

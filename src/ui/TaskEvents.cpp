@@ -12,8 +12,8 @@
 // One of the three receivers the task knows; every call lands in the events object.
 class CTaskEvents::CReceiver : public INotifyTarget {
 public:
-    using Handler =
-        std::function<int64_t(unsigned message, int64_t wParam, const NotifyParam& lParam, bool bSend)>;
+    using Handler = std::function<int64_t(unsigned message, int64_t wParam,
+                                          const NotifyParam& lParam, bool send)>;
 
     explicit CReceiver(Handler handler) : m_handler(std::move(handler)) {}
 
@@ -46,16 +46,16 @@ QString ToQString(const std::string& text) {
 
 CTaskEvents::CTaskEvents(QObject* parent) : QObject(parent) {
     m_pFrame = std::make_unique<CReceiver>(
-        [this](unsigned message, int64_t wParam, const NotifyParam& lParam, bool bSend) {
-            return OnFrameMessage(message, wParam, lParam, bSend);
+        [this](unsigned message, int64_t wParam, const NotifyParam& lParam, bool send) {
+            return OnFrameMessage(message, wParam, lParam, send);
         });
     m_pThreadBar = std::make_unique<CReceiver>(
         [this](unsigned message, int64_t wParam, const NotifyParam& lParam, bool) {
             return OnThreadBarMessage(message, wParam, lParam);
         });
     m_pView = std::make_unique<CReceiver>(
-        [this](unsigned message, int64_t, const NotifyParam& lParam, bool bSend) {
-            return OnViewMessage(message, lParam, bSend);
+        [this](unsigned message, int64_t, const NotifyParam& lParam, bool send) {
+            return OnViewMessage(message, lParam, send);
         });
     m_pPaceTimer = new QTimer(this);
     m_pPaceTimer->setSingleShot(true);
@@ -89,8 +89,8 @@ bool CTaskEvents::OnGuiThread() const {
 }
 
 int64_t CTaskEvents::OnFrameMessage(unsigned message, int64_t wParam, const NotifyParam& lParam,
-                                    bool bSend) {
-    bool bSoon = true;
+                                    bool send) {
+    bool soon = true;
     {
         std::lock_guard lock(m_csPending);
         switch (message) {
@@ -99,22 +99,22 @@ int64_t CTaskEvents::OnFrameMessage(unsigned message, int64_t wParam, const Noti
                 break;
             case WM_SITES_LEFT:
                 m_pending.m_nSitesLeft = NumberOf(lParam);
-                bSoon = false;
+                soon = false;
                 break;
             case WM_LINKS_QUEUED:
                 m_pending.m_nLinksQueued = NumberOf(lParam);
-                bSoon = false;
+                soon = false;
                 break;
             case WM_LINKS_REQUESTED:
                 m_pending.m_nLinksRequested = NumberOf(lParam);
-                bSoon = false;
+                soon = false;
                 break;
             case WM_FILE_ERROR:
                 m_pending.m_fileErrors.emplace_back(static_cast<int>(wParam), TextOf(lParam));
                 break;
             case WM_PAGE_FAILED:
                 m_pending.m_pageFailed = std::make_pair(wParam, TextOf(lParam));
-                bSoon = false;
+                soon = false;
                 break;
             case WM_OUTAGE_PAUSED:
                 m_pending.m_strOutage = FormatOutagePause(FailureOfParam(wParam), TextOf(lParam));
@@ -128,7 +128,7 @@ int64_t CTaskEvents::OnFrameMessage(unsigned message, int64_t wParam, const Noti
     if (message == WM_AUTHORIZE) {
         return Authorize(TextOf(lParam));
     }
-    Schedule(bSoon, bSend && OnGuiThread());
+    Schedule(soon, send && OnGuiThread());
     return 0;
 }
 
@@ -155,7 +155,7 @@ int64_t CTaskEvents::OnThreadBarMessage(unsigned message, int64_t wParam,
     return 0;
 }
 
-int64_t CTaskEvents::OnViewMessage(unsigned message, const NotifyParam& lParam, bool bSend) {
+int64_t CTaskEvents::OnViewMessage(unsigned message, const NotifyParam& lParam, bool send) {
     if (message != WM_NAVIGATE_VIEW) {
         return 0;
     }
@@ -163,7 +163,7 @@ int64_t CTaskEvents::OnViewMessage(unsigned message, const NotifyParam& lParam, 
         std::lock_guard lock(m_csPending);
         m_pending.m_strNavigate = TextOf(lParam);
     }
-    Schedule(true, bSend && OnGuiThread());
+    Schedule(true, send && OnGuiThread());
     return 0;
 }
 
@@ -181,10 +181,10 @@ int64_t CTaskEvents::Authorize(const std::string& url) {
     return result;
 }
 
-void CTaskEvents::Schedule(bool bSoon, bool bSignalNow) {
-    if (bSignalNow) {
+void CTaskEvents::Schedule(bool soon, bool signalNow) {
+    if (signalNow) {
         Flush();
-    } else if (bSoon) {
+    } else if (soon) {
         if (!m_bSoonQueued.exchange(true)) {
             QMetaObject::invokeMethod(
                 this,

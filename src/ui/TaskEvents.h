@@ -85,14 +85,14 @@ private:
         std::optional<std::string> m_strOutage;
     };
 
-    int64_t OnFrameMessage(unsigned message, int64_t wParam, const NotifyParam& lParam, bool bSend);
+    int64_t OnFrameMessage(unsigned message, int64_t wParam, const NotifyParam& lParam, bool send);
     int64_t OnThreadBarMessage(unsigned message, int64_t wParam, const NotifyParam& lParam);
-    int64_t OnViewMessage(unsigned message, const NotifyParam& lParam, bool bSend);
+    int64_t OnViewMessage(unsigned message, const NotifyParam& lParam, bool send);
     int64_t Authorize(const std::string& url);
-    // A change that the window shows at once (bSoon) or at the next pace.
+    // A change that the window shows at once (soon) or at the next pace.
     // A Send on the GUI thread signals before it returns; a Post never does,
     // since its caller may hold a task lock that a signal's receiver takes.
-    void Schedule(bool bSoon, bool bSignalNow);
+    void Schedule(bool soon, bool signalNow);
     bool OnGuiThread() const;
 
     std::unique_ptr<CReceiver> m_pFrame;

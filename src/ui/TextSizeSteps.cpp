@@ -11,13 +11,13 @@ constexpr std::array<double, kTextSizeCount> kZoomFactors = {0.7, 0.85, 1.0, 1.2
 
 }  // namespace
 
-double ZoomFactorOfTextSize(int nTextSize) {
-    return kZoomFactors[std::clamp(nTextSize, 0, kTextSizeCount - 1)];
+double ZoomFactorOfTextSize(int textSize) {
+    return kZoomFactors[std::clamp(textSize, 0, kTextSizeCount - 1)];
 }
 
-int NextTextSize(int nTextSize) {
-    if (nTextSize < 0 || nTextSize >= kTextSizeCount - 1) {
+int NextTextSize(int textSize) {
+    if (textSize < 0 || textSize >= kTextSizeCount - 1) {
         return 0;
     }
-    return nTextSize + 1;
+    return textSize + 1;
 }

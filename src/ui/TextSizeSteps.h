@@ -7,8 +7,8 @@ inline constexpr int kTextSizeCount = 5;
 
 // Zoom factor of a size (medium is 1.0); a size out of range counts as the
 // nearest one.
-double ZoomFactorOfTextSize(int nTextSize);
+double ZoomFactorOfTextSize(int textSize);
 
 // The Size button's step: one larger, and smallest after largest (or after
 // any value out of range that a hand-edited store may hold).
-int NextTextSize(int nTextSize);
+int NextTextSize(int textSize);

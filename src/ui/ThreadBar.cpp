@@ -6,14 +6,15 @@
 #include "common/StringTable.h"
 #include "ui/TaskEvents.h"
 #include "ui/ThreadList.h"
+#include "ui/UiText.h"
 
 namespace {
 constexpr int kListInset = 5;  // pixels between the bar's edge and the list
 }  // namespace
 
-CThreadBar::CThreadBar(QAction* pAbortRetrieval, QAction* pCopyUrl, QAction* pSkipSite,
+CThreadBar::CThreadBar(QAction* abortRetrieval, QAction* copyUrl, QAction* skipSite,
                        QWidget* parent)
-    : QDockWidget(QString::fromStdString(LoadString(IDS_THREAD_BAR_TITLE)), parent) {
+    : QDockWidget(UiText(IDS_THREAD_BAR_TITLE), parent) {
     setObjectName(QStringLiteral("ThreadBar"));
     setAllowedAreas(Qt::BottomDockWidgetArea);
     setAccessibleName(windowTitle());
@@ -26,10 +27,10 @@ CThreadBar::CThreadBar(QAction* pAbortRetrieval, QAction* pCopyUrl, QAction* pSk
     setWidget(client);
 
     m_pMenu = new QMenu(this);
-    m_pMenu->addAction(pAbortRetrieval);
-    m_pMenu->addAction(pCopyUrl);
+    m_pMenu->addAction(abortRetrieval);
+    m_pMenu->addAction(copyUrl);
     m_pMenu->addSeparator();
-    m_pMenu->addAction(pSkipSite);
+    m_pMenu->addAction(skipSite);
     connect(m_pList, &CThreadList::PopupRequested, this, &CThreadBar::OnPopup);
 }
 

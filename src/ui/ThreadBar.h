@@ -13,7 +13,7 @@ class QMenu;
 class CThreadBar : public QDockWidget {
     Q_OBJECT
 public:
-    CThreadBar(QAction* pAbortRetrieval, QAction* pCopyUrl, QAction* pSkipSite,
+    CThreadBar(QAction* abortRetrieval, QAction* copyUrl, QAction* skipSite,
                QWidget* parent = nullptr);
 
     // The rows follow events' thread lines from here on.

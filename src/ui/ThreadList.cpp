@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #include "common/StringTable.h"
+#include "ui/UiImage.h"
+#include "ui/UiText.h"
 
 namespace {
 constexpr int kNumberColumnWidth = 50;
@@ -18,25 +20,22 @@ constexpr int kPhaseRole = Qt::UserRole;
 // Made once: a row changes its icon many times a second while a page is read.
 const QIcon& PhaseIcon(int phase) {
     static const QIcon icons[CThreadList::kPhases] = {
-        QIcon(QStringLiteral(":/ui/phase0.png")), QIcon(QStringLiteral(":/ui/phase1.png")),
-        QIcon(QStringLiteral(":/ui/phase2.png")), QIcon(QStringLiteral(":/ui/phase3.png"))};
+        UiIcon(UiImage::Phase0), UiIcon(UiImage::Phase1), UiIcon(UiImage::Phase2),
+        UiIcon(UiImage::Phase3)};
     static const QIcon none;
     return phase >= 0 && phase < CThreadList::kPhases ? icons[phase] : none;
 }
 
-QString Text(unsigned id) {
-    return QString::fromStdString(LoadString(id));
-}
 }  // namespace
 
 CThreadList::CThreadList(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(2);
-    setHeaderLabels({Text(IDS_COLUMN_THREAD), Text(IDS_COLUMN_STATUS)});
+    setHeaderLabels({UiText(IDS_COLUMN_THREAD), UiText(IDS_COLUMN_STATUS)});
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(16, 16));
-    setAccessibleName(Text(IDS_THREAD_BAR_TITLE));
+    setAccessibleName(UiText(IDS_THREAD_BAR_TITLE));
     header()->setStretchLastSection(false);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const bool narrow = screen != nullptr && screen->geometry().width() <= kNarrowScreen;
@@ -61,8 +60,7 @@ void CThreadList::SetRow(int row, int phase, const QString& text) {
     item->setData(0, kPhaseRole, phase);
     item->setText(1, text);
     // A screen reader reads the row as one line: "Thread 4: Reading web page: ...".
-    const QString spoken = QString::fromStdString(
-        FormatString(IDS_THREAD_ROW, {int64_t{row + 1}, text.toStdString()}));
+    const QString spoken = UiFormat(IDS_THREAD_ROW, row + 1, text);
     item->setData(0, Qt::AccessibleTextRole, spoken);
     item->setData(1, Qt::AccessibleTextRole, spoken);
 }
@@ -76,7 +74,7 @@ void CThreadList::SetStatus(int slot, int phase, const QString& text) {
 
 void CThreadList::ResetRows() {
     for (int row = 0; row < kRows; ++row) {
-        SetRow(row, 0, Text(IDS_STATUS_NA));
+        SetRow(row, 0, UiText(IDS_STATUS_NA));
     }
 }
 

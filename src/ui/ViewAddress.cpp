@@ -1,17 +1,17 @@
 #include "ui/ViewAddress.h"
 
-std::string ResultPageAddress(const std::string& strServerRoot, int nPage) {
-    return strServerRoot + "ResultPage" + std::to_string(nPage) + ".html";
+std::string ResultPageAddress(const std::string& serverRoot, int page) {
+    return serverRoot + "ResultPage" + std::to_string(page) + ".html";
 }
 
-int ChooseResultPage(unsigned nEntered, int nResultPage) {
-    const unsigned nLast = nResultPage > 0 ? static_cast<unsigned>(nResultPage) : 0;
-    return static_cast<int>(nEntered > nLast ? nLast : nEntered);
+int ChooseResultPage(unsigned entered, int resultPage) {
+    const unsigned last = resultPage > 0 ? static_cast<unsigned>(resultPage) : 0;
+    return static_cast<int>(entered > last ? last : entered);
 }
 
-std::string OfflineDialogPreset(const std::string& strStartAddress) {
-    if (strStartAddress.find("://") != std::string::npos) {
-        return strStartAddress;
+std::string OfflineDialogPreset(const std::string& startAddress) {
+    if (startAddress.find("://") != std::string::npos) {
+        return startAddress;
     }
-    return "http://" + strStartAddress;
+    return "http://" + startAddress;
 }

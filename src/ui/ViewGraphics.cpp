@@ -22,11 +22,11 @@ bool IsSoftwareRenderer(std::string_view renderer) {
 }
 
 void ChooseViewGraphics() {
-    static bool bChosen = false;
-    if (bChosen || qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) {
+    static bool chosen = false;
+    if (chosen || qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) {
         return;
     }
-    bChosen = true;
+    chosen = true;
     QOffscreenSurface surface;
     surface.create();
     QOpenGLContext context;
@@ -34,9 +34,9 @@ void ChooseViewGraphics() {
         return;  // no OpenGL at all: the toolkit finds its own way
     }
     const auto* renderer = reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
-    const bool bSoftware = renderer != nullptr && IsSoftwareRenderer(renderer);
+    const bool software = renderer != nullptr && IsSoftwareRenderer(renderer);
     context.doneCurrent();
-    if (bSoftware) {
+    if (software) {
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     }
 }

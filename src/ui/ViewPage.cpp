@@ -31,24 +31,24 @@ QString LeavePageQuestion() {
 
 }  // namespace
 
-CViewPage::CViewPage(QWebEngineProfile* pProfile, std::function<QString()> localRoot,
+CViewPage::CViewPage(QWebEngineProfile* profile, std::function<QString()> localRoot,
                      QObject* parent)
-    : QWebEnginePage(pProfile, parent), m_localRoot(std::move(localRoot)) {
+    : QWebEnginePage(profile, parent), m_localRoot(std::move(localRoot)) {
     createSettings();
     createRefusals();
 }
 
 void CViewPage::createSettings() {
-    QWebEngineSettings* pSettings = settings();
+    QWebEngineSettings* pageSettings = settings();
     // A user's click on a link for a new window still asks for one.
-    pSettings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    pSettings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
-    pSettings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
-    pSettings->setAttribute(QWebEngineSettings::AllowWindowActivationFromJavaScript, false);
-    pSettings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
-    pSettings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
+    pageSettings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    pageSettings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    pageSettings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+    pageSettings->setAttribute(QWebEngineSettings::AllowWindowActivationFromJavaScript, false);
+    pageSettings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+    pageSettings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
     // A mail address reaches the shell only from the user's click.
-    pSettings->setUnknownUrlSchemePolicy(
+    pageSettings->setUnknownUrlSchemePolicy(
         QWebEngineSettings::AllowUnknownUrlSchemesFromUserInteraction);
 }
 
@@ -64,28 +64,28 @@ void CViewPage::createRefusals() {
     connect(this, &QWebEnginePage::authenticationRequired, this,
             &CViewPage::OnAuthenticationRequired);
     connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
-            [this](const QUrl& url, QAuthenticator* pAuthenticator, const QString&) {
-                OnAuthenticationRequired(url, pAuthenticator);
+            [this](const QUrl& url, QAuthenticator* authenticator, const QString&) {
+                OnAuthenticationRequired(url, authenticator);
             });
     connect(profile(), &QWebEngineProfile::downloadRequested, this,
             &CViewPage::OnDownloadRequested);
 }
 
-void CViewPage::WatchInput(QWidget* pView) {
-    pView->installEventFilter(this);
-    for (QWidget* pChild : pView->findChildren<QWidget*>()) {
-        pChild->installEventFilter(this);
+void CViewPage::WatchInput(QWidget* view) {
+    view->installEventFilter(this);
+    for (QWidget* child : view->findChildren<QWidget*>()) {
+        child->installEventFilter(this);
     }
 }
 
-bool CViewPage::eventFilter(QObject* pWatched, QEvent* pEvent) {
-    switch (pEvent->type()) {
+bool CViewPage::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
         case QEvent::ChildAdded: {
             // The view puts in the widget that renders the page, anew when the
             // page gets another renderer; the user's input arrives there.
-            QObject* pChild = static_cast<QChildEvent*>(pEvent)->child();
-            if (pChild->isWidgetType()) {
-                pChild->installEventFilter(this);
+            QObject* child = static_cast<QChildEvent*>(event)->child();
+            if (child->isWidgetType()) {
+                child->installEventFilter(this);
             }
             break;
         }
@@ -98,7 +98,7 @@ bool CViewPage::eventFilter(QObject* pWatched, QEvent* pEvent) {
         default:
             break;
     }
-    return QWebEnginePage::eventFilter(pWatched, pEvent);
+    return QWebEnginePage::eventFilter(watched, event);
 }
 
 bool CViewPage::HasUserInput() const {
@@ -143,15 +143,15 @@ void CViewPage::OnFeaturePermissionRequested(const QUrl& securityOrigin, Feature
     setFeaturePermission(securityOrigin, feature, PermissionDeniedByUser);
 }
 
-void CViewPage::OnDownloadRequested(QWebEngineDownloadRequest* pDownload) {
+void CViewPage::OnDownloadRequested(QWebEngineDownloadRequest* download) {
     // Nothing is written to disk from the view: the crawl keeps what it
     // retrieved in the task directory.
-    pDownload->cancel();
+    download->cancel();
     // A navigation that became a download leaves the page where it was.
     m_urlLeaving = url();
 }
 
-void CViewPage::OnAuthenticationRequired(const QUrl&, QAuthenticator* pAuthenticator) {
+void CViewPage::OnAuthenticationRequired(const QUrl&, QAuthenticator* authenticator) {
     // An empty authenticator cancels the request: the page's 401 is shown.
-    *pAuthenticator = QAuthenticator();
+    *authenticator = QAuthenticator();
 }

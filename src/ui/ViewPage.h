@@ -23,11 +23,11 @@ class CViewPage : public QWebEnginePage {
     Q_OBJECT
 public:
     // localRoot gives the task's local server, "http://127.0.0.1:PORT/".
-    CViewPage(QWebEngineProfile* pProfile, std::function<QString()> localRoot, QObject* parent);
+    CViewPage(QWebEngineProfile* profile, std::function<QString()> localRoot, QObject* parent);
 
-    // Watches pView and the widgets it puts in for the user's key and mouse
+    // Watches view and the widgets it puts in for the user's key and mouse
     // presses: only they let a page on the local server send the view away.
-    void WatchInput(QWidget* pView);
+    void WatchInput(QWidget* view);
 
 signals:
     void NavigationStarting(const QUrl& url);
@@ -38,15 +38,15 @@ protected:
     bool javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) override;
     bool javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
                           const QString& defaultValue, QString* result) override;
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createSettings();
     void createRefusals();
     bool HasUserInput() const;
     void OnFeaturePermissionRequested(const QUrl& securityOrigin, Feature feature);
-    void OnDownloadRequested(QWebEngineDownloadRequest* pDownload);
-    void OnAuthenticationRequired(const QUrl& url, QAuthenticator* pAuthenticator);
+    void OnDownloadRequested(QWebEngineDownloadRequest* download);
+    void OnAuthenticationRequired(const QUrl& url, QAuthenticator* authenticator);
 
     std::function<QString()> m_localRoot;
     // The last main-frame address let through: what a redirect comes from.

@@ -27,7 +27,7 @@ bool IsOutsideEverySandbox(const QUrl& url) {
 }  // namespace
 
 bool MayPageNavigate(const QUrl& url, QWebEnginePage::NavigationType type, const QUrl& urlFrom,
-                     const QUrl& urlLocalRoot, bool bUserInput) {
+                     const QUrl& urlLocalRoot, bool userInput) {
     switch (type) {
         case QWebEnginePage::NavigationTypeTyped:
         case QWebEnginePage::NavigationTypeBackForward:
@@ -40,11 +40,11 @@ bool MayPageNavigate(const QUrl& url, QWebEnginePage::NavigationType type, const
         return IsFile(url) && IsFile(urlFrom);
     }
     if (IsOnServer(urlFrom, urlLocalRoot) && !IsOnServer(url, urlLocalRoot)) {
-        return bUserInput;
+        return userInput;
     }
     return true;
 }
 
-bool MayOpenInView(const QUrl& url, bool bUserInitiated) {
-    return bUserInitiated && IsWebAddress(url);
+bool MayOpenInView(const QUrl& url, bool userInitiated) {
+    return userInitiated && IsWebAddress(url);
 }

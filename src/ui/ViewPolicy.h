@@ -14,7 +14,7 @@ class QUrl;
 //   urlFrom: the page the request comes from; for a redirect, the address
 //     being redirected ("http://127.0.0.1:PORT/host/a.html" for a stored copy).
 //   urlLocalRoot: the task's local server, "http://127.0.0.1:PORT/".
-//   bUserInput: the user pressed a key or a mouse button in the view since
+//   userInput: the user pressed a key or a mouse button in the view since
 //     urlFrom was reached, a moment ago.
 // The program's own navigations (typed, back and forward, reload) always go.
 // A page never goes to a data:, javascript: or file: address, except from one
@@ -22,9 +22,9 @@ class QUrl;
 // the local server leaves it only after the user's input, so that a stored
 // copy does not go online by itself.
 bool MayPageNavigate(const QUrl& url, QWebEnginePage::NavigationType type, const QUrl& urlFrom,
-                     const QUrl& urlLocalRoot, bool bUserInput);
+                     const QUrl& urlLocalRoot, bool userInput);
 
 // True when a request for a new window is followed in the view (there is only
 // the one): a user's click on an http or https link, never a page's own
 // window.open, nor a data:, javascript:, about: or file: address.
-bool MayOpenInView(const QUrl& url, bool bUserInitiated);
+bool MayOpenInView(const QUrl& url, bool userInitiated);

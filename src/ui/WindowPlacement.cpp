@@ -34,8 +34,8 @@ QRect KeepOnScreen(const QRect& window, const QList<QRect>& screens) {
     return QRect(QPoint(x, y), size);
 }
 
-Qt::WindowStates WindowStateForShowCmd(int nCmdShow) {
-    switch (nCmdShow) {
+Qt::WindowStates WindowStateForShowCmd(int cmdShow) {
+    switch (cmdShow) {
         case SW_SHOWMAXIMIZED:
             return Qt::WindowMaximized;
         case SW_SHOWMINIMIZED:

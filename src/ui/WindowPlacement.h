@@ -23,7 +23,7 @@ QRect KeepOnScreen(const QRect& window, const QList<QRect>& screens);
 
 // The state of the first show for a stored show command: 3 maximised,
 // 2, 6 and 7 minimised, anything else normal.
-Qt::WindowStates WindowStateForShowCmd(int nCmdShow);
+Qt::WindowStates WindowStateForShowCmd(int cmdShow);
 
 // What to store as the window closes: 2 minimised, 3 maximised, else 1.
 int ShowCmdForWindowState(Qt::WindowStates state);

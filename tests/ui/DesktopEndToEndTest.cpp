@@ -9,6 +9,8 @@
 
 #include <memory>
 
+#include "ScriptedPrompts.h"
+#include "SignalWait.h"
 #include "support/FixtureServer.h"
 #include "support/TempDir.h"
 #include "support/XvfbDisplay.h"
@@ -18,7 +20,6 @@
 #include "ui/DesktopApp.h"
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"
-#include "ScriptedPrompts.h"
 
 namespace {
 
@@ -134,7 +135,9 @@ void CDesktopEndToEndTest::RunPauseSaveReopenResume() {
 
     // F6 runs it; the task shows its first result page in the view by itself.
     Press(*pApp, Qt::Key_F6);
-    QTRY_COMPARE_WITH_TIMEOUT(StatePane(*pApp), QString("Seeking..."), kWaitMs);
+    QVERIFY(
+        WaitForPane(*pApp->MainFrame(), CMainFrame::PANE_STATE, QString("Seeking..."), kWaitMs));
+    QCOMPARE(StatePane(*pApp), QString("Seeking..."));
     const QStringList firstRows = {QString::fromStdString(strBase),
                                    QString::fromStdString(strBase + "a.html"),
                                    QString::fromStdString(strBase + "b.html")};
@@ -149,6 +152,8 @@ void CDesktopEndToEndTest::RunPauseSaveReopenResume() {
     // F7 pauses, Ctrl+S saves, the window closes without a question.
     Press(*pApp, Qt::Key_F7);
     // Keys count again once the wait cursor is gone (the workers have left).
+    QVERIFY(WaitForPane(*pApp->MainFrame(), CMainFrame::PANE_STATE, QString("Paused"), kWaitMs));
+    // Nothing signals the last worker's going: the stop flag and the cursor are looked at.
     QTRY_VERIFY_WITH_TIMEOUT(StatePane(*pApp) == "Paused" && !pApp->Doc().IsStopping() &&
                                  QApplication::overrideCursor() == nullptr,
                              kWaitMs);
@@ -171,7 +176,8 @@ void CDesktopEndToEndTest::RunPauseSaveReopenResume() {
         firstRows + QStringList{QString::fromStdString(strBase + "c.html"),
                                 QString::fromStdString(strBase + "slow.html")};
     QVERIFY2(WaitForRows(pApp->MainFrame()->View(), allRows, seen), qPrintable(seen.join(' ')));
-    QTRY_COMPARE_WITH_TIMEOUT(StatePane(*pApp), QString("Finished"), kWaitMs);
+    QVERIFY(WaitForPane(*pApp->MainFrame(), CMainFrame::PANE_STATE, QString("Finished"), kWaitMs));
+    QCOMPARE(StatePane(*pApp), QString("Finished"));
 
     // Alt+Home shows every row, each page once.
     Press(*pApp, Qt::Key_Home, Qt::AltModifier);

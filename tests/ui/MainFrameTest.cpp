@@ -17,6 +17,7 @@
 
 #include "ModalDialog.h"
 #include "ScriptedPrompts.h"
+#include "SignalWait.h"
 #include "app/QuobrixApp.h"
 #include "common/Messages.h"
 #include "common/StringTable.h"
@@ -25,6 +26,7 @@
 #include "support/TestDoc.h"
 #include "ui/MainFrame.h"
 #include "ui/QuobrixView.h"
+#include "ui/TaskEvents.h"
 #include "ui/ThreadList.h"
 #include "ui/controls/AddressBox.h"
 
@@ -51,6 +53,7 @@ private slots:
     void ThreadRowsFollowTheMessages();
     void PopupEnabling_data();
     void PopupEnabling();
+    void CommandsFollowTheTaskAtOnce();
     void CopyUrlPutsTheSlotsAddressOnTheClipboard();
     void FileErrorShowsTheSystemText();
     void NavigationFromAWorkerReachesTheView();
@@ -136,7 +139,8 @@ void CMainFrameTest::PanesFollowTheMessages() {
     QFETCH(int, pane);
     QFETCH(QString, text);
     SendFromWorker(m_pFrame->Target(), message, 0, lParam);
-    QTRY_COMPARE(m_pFrame->PaneText(pane), text);
+    QVERIFY(WaitForPane(*m_pFrame, pane, text));
+    QCOMPARE(m_pFrame->PaneText(pane), text);
 }
 
 void CMainFrameTest::StatePaneFitsSeeking() {
@@ -151,16 +155,24 @@ void CMainFrameTest::StatePaneFitsSeeking() {
 
 void CMainFrameTest::ThreadRowsFollowTheMessages() {
     INotifyTarget& bar = m_pFrame->ThreadBarTarget();
+    const CTaskEvents* events = &m_pFrame->Events();
+    const auto rowShows = [this](int row, const QString& text) {
+        return [this, row, text] { return m_pFrame->ThreadRowText(row) == text; };
+    };
     const std::string reading = "Reading web page: http://a.example/    512bytes( 50% )";
     SendFromWorker(bar, WM_THREAD_STATUS, 3 * 256 + PHASE_READ, reading);
-    QTRY_COMPARE(m_pFrame->ThreadRowText(3), QString::fromStdString(reading));
+    QVERIFY(WaitForSignalUntil(events, &CTaskEvents::ThreadStatusChanged,
+                               rowShows(3, QString::fromStdString(reading))));
+    QCOMPARE(m_pFrame->ThreadRowText(3), QString::fromStdString(reading));
     QCOMPARE(m_pFrame->ThreadRowPhase(3), int(PHASE_READ));
     QCOMPARE(m_pFrame->ThreadList()->topLevelItem(3)->data(1, Qt::AccessibleTextRole).toString(),
              QString::fromStdString("Thread 4: " + reading));
     // Only the slot's low eight bits count.
     SendFromWorker(bar, WM_THREAD_STATUS, (256 + 14) * 256 + PHASE_PARSE,
                    std::string("Parsing web page: http://a.example/"));
-    QTRY_COMPARE(m_pFrame->ThreadRowPhase(14), int(PHASE_PARSE));
+    QVERIFY(WaitForSignalUntil(events, &CTaskEvents::ThreadStatusChanged,
+                               [this] { return m_pFrame->ThreadRowPhase(14) == PHASE_PARSE; }));
+    QCOMPARE(m_pFrame->ThreadRowPhase(14), int(PHASE_PARSE));
 
     // Hidden and shown again, the rows keep their texts.
     m_pFrame->Action(ID_VIEW_THREAD_BAR)->trigger();
@@ -168,7 +180,9 @@ void CMainFrameTest::ThreadRowsFollowTheMessages() {
     QCOMPARE(m_pFrame->ThreadRowText(3), QString::fromStdString(reading));
 
     bar.Post(WM_THREADS_RESET, 0, int64_t{0});
-    QTRY_COMPARE(m_pFrame->ThreadRowText(3), QStringLiteral("N/A"));
+    QVERIFY(
+        WaitForSignalUntil(events, &CTaskEvents::ThreadsReset, rowShows(3, QStringLiteral("N/A"))));
+    QCOMPARE(m_pFrame->ThreadRowText(3), QStringLiteral("N/A"));
     QCOMPARE(m_pFrame->ThreadRowPhase(14), 0);
 }
 
@@ -220,6 +234,36 @@ void CMainFrameTest::PopupEnabling() {
     QCOMPARE(m_pFrame->Action(ID_THREAD_ABORT_RETRIEVAL)->isEnabled(), bSlotCommands);
     QCOMPARE(m_pFrame->Action(ID_THREAD_COPY_URL)->isEnabled(), bSlotCommands);
     QCOMPARE(m_pFrame->Action(ID_THREAD_SKIP_SITE)->isEnabled(), bSkip);
+}
+
+// The commands change with the signal that brings the change, before any
+// timer could have run: a state sent on the GUI thread is signalled before
+// Send returns, and a thread line's signal is followed in its own delivery.
+void CMainFrameTest::CommandsFollowTheTaskAtOnce() {
+    CQuobrixDoc& doc = *m_pDoc;
+    doc.m_strCurrentSite = "a.example";
+    QSignalSpy states(&m_pFrame->Events(), &CTaskEvents::StateChanged);
+    doc.m_nState = IDS_STATE_SEEKING;
+    m_pFrame->Target().Send(WM_TASK_STATE, 0, std::string("Seeking..."));
+    QCOMPARE(states.count(), 1);
+    QVERIFY(!m_pFrame->Action(ID_TASK_RUN)->isEnabled());
+    QVERIFY(m_pFrame->Action(ID_TASK_ABORT)->isEnabled());
+    QVERIFY(!m_pFrame->Action(ID_TASK_PAUSE)->isChecked());
+    doc.m_nState = IDS_STATE_PAUSED;
+    m_pFrame->Target().Send(WM_TASK_STATE, 0, std::string("Paused"));
+    QCOMPARE(states.count(), 2);
+    QVERIFY(m_pFrame->Action(ID_TASK_RUN)->isEnabled());
+    QVERIFY(m_pFrame->Action(ID_TASK_PAUSE)->isChecked());
+
+    doc.m_bActive[4] = true;
+    m_pFrame->ThreadList()->setCurrentItem(m_pFrame->ThreadList()->topLevelItem(4));
+    QVERIFY(m_pFrame->Action(ID_THREAD_COPY_URL)->isEnabled());
+    QSignalSpy lines(&m_pFrame->Events(), &CTaskEvents::ThreadStatusChanged);
+    doc.m_bActive[4] = false;
+    m_pFrame->ThreadBarTarget().Send(WM_THREAD_STATUS, 4 * 256 + PHASE_ENDED, std::string("N/A"));
+    QVERIFY(lines.wait(5000));
+    QVERIFY(!m_pFrame->Action(ID_THREAD_COPY_URL)->isEnabled());
+    QVERIFY(!m_pFrame->Action(ID_THREAD_ABORT_RETRIEVAL)->isEnabled());
 }
 
 void CMainFrameTest::CopyUrlPutsTheSlotsAddressOnTheClipboard() {
@@ -325,7 +369,8 @@ void CMainFrameTest::BusyDropsInputButNotDialogsOrNotifications() {
     QTest::keyClicks(field, "ok");
     QCOMPARE(field->text(), QStringLiteral("ok"));
     SendFromWorker(m_pFrame->Target(), WM_TASK_STATE, 0, std::string("Paused"));
-    QTRY_COMPARE(m_pFrame->PaneText(CMainFrame::PANE_STATE), QStringLiteral("Paused"));
+    QVERIFY(WaitForPane(*m_pFrame, CMainFrame::PANE_STATE, QStringLiteral("Paused")));
+    QCOMPARE(m_pFrame->PaneText(CMainFrame::PANE_STATE), QStringLiteral("Paused"));
 
     // The last worker has gone: the next update ends the busy state.
     m_pDoc->m_bStop = false;
@@ -374,8 +419,10 @@ void CMainFrameTest::PromptPaneNamesFailuresAndSumsUpTheRun() {
     doc.m_strStartAddress = refused + "/";
     doc.m_strCurrentSite = refused;
     m_pFrame->OnTaskRun();
-    QTRY_COMPARE_WITH_TIMEOUT(m_pFrame->PaneText(CMainFrame::PANE_PROMPT),
-                              QStringLiteral("No page was retrieved: 1 connection refused"), 20000);
+    QVERIFY(WaitForPane(*m_pFrame, CMainFrame::PANE_PROMPT,
+                        QStringLiteral("No page was retrieved: 1 connection refused"), 20000));
+    QCOMPARE(m_pFrame->PaneText(CMainFrame::PANE_PROMPT),
+             QStringLiteral("No page was retrieved: 1 connection refused"));
     QTRY_VERIFY_WITH_TIMEOUT(doc.IsRunEnded(), 20000);
     doc.JoinWorkers();
 
@@ -383,12 +430,15 @@ void CMainFrameTest::PromptPaneNamesFailuresAndSumsUpTheRun() {
     doc.m_strCurrentSite = server.HostPort();
     m_pFrame->OnTaskRun();
     // While it runs: the newest page not retrieved; paused: the summary.
-    QTRY_COMPARE_WITH_TIMEOUT(
-        m_pFrame->PaneText(CMainFrame::PANE_PROMPT),
-        "Not retrieved: " + QString::fromStdString(server.Url("/a.html")) + " (HTTP 404)", 20000);
+    const QString notRetrieved =
+        "Not retrieved: " + QString::fromStdString(server.Url("/a.html")) + " (HTTP 404)";
+    QVERIFY(WaitForPane(*m_pFrame, CMainFrame::PANE_PROMPT, notRetrieved, 20000));
+    QCOMPARE(m_pFrame->PaneText(CMainFrame::PANE_PROMPT), notRetrieved);
     m_pFrame->OnTaskPause();
-    QTRY_COMPARE_WITH_TIMEOUT(m_pFrame->PaneText(CMainFrame::PANE_PROMPT),
-                              QStringLiteral("1 page not retrieved: 1 HTTP 404"), 20000);
+    QVERIFY(WaitForPane(*m_pFrame, CMainFrame::PANE_PROMPT,
+                        QStringLiteral("1 page not retrieved: 1 HTTP 404"), 20000));
+    QCOMPARE(m_pFrame->PaneText(CMainFrame::PANE_PROMPT),
+             QStringLiteral("1 page not retrieved: 1 HTTP 404"));
     QTRY_VERIFY_WITH_TIMEOUT(doc.IsRunEnded(), 20000);
     doc.JoinWorkers();
     doc.m_hWndMainFrame = nullptr;

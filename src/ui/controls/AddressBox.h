@@ -17,8 +17,8 @@ public:
     void AddAddress(const QString& address);
 
 signals:
-    void AddressEntered(const QString& text, bool bCtrl);
-    void AddressChosen(const QString& text, bool bCtrl);
+    void AddressEntered(const QString& text, bool ctrl);
+    void AddressChosen(const QString& text, bool ctrl);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -17,9 +17,9 @@ CColorButton::CColorButton(QWidget* parent) : QPushButton(parent) {
     UpdateName();
 }
 
-QColor CColorButton::ToQColor(uint32_t crColor) {
-    return QColor(static_cast<int>(crColor & 0xFF), static_cast<int>((crColor >> 8) & 0xFF),
-                  static_cast<int>((crColor >> 16) & 0xFF));
+QColor CColorButton::ToQColor(uint32_t color) {
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
 }
 
 uint32_t CColorButton::FromQColor(const QColor& color) {
@@ -27,14 +27,14 @@ uint32_t CColorButton::FromQColor(const QColor& color) {
            (static_cast<uint32_t>(color.blue()) << 16);
 }
 
-void CColorButton::SetColor(uint32_t crColor) {
-    m_crColor = crColor;
+void CColorButton::SetColor(uint32_t color) {
+    m_crColor = color;
     UpdateName();
     update();
 }
 
-void CColorButton::SetDefaultColor(uint32_t crDefault) {
-    m_crDefault = crDefault;
+void CColorButton::SetDefaultColor(uint32_t defaultColor) {
+    m_crDefault = defaultColor;
 }
 
 void CColorButton::UpdateName() {
@@ -58,9 +58,9 @@ void CColorButton::OnShowPalette() {
     m_pPalette->setFocus(Qt::PopupFocusReason);
 }
 
-void CColorButton::OnPicked(uint32_t crColor) {
-    SetColor(crColor);
-    emit ColorPicked(crColor);
+void CColorButton::OnPicked(uint32_t color) {
+    SetColor(color);
+    emit ColorPicked(color);
     setFocus();
 }
 

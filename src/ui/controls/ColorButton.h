@@ -16,21 +16,21 @@ public:
     explicit CColorButton(QWidget* parent = nullptr);
 
     uint32_t Color() const { return m_crColor; }
-    void SetColor(uint32_t crColor);
+    void SetColor(uint32_t color);
     uint32_t DefaultColor() const { return m_crDefault; }
     // The colour "Automatic" picks.
-    void SetDefaultColor(uint32_t crDefault);
+    void SetDefaultColor(uint32_t defaultColor);
 
     // The open palette, or null when it is closed.
     CColorPalette* Palette() const { return m_pPalette; }
 
     // 0x00BBGGRR <-> QColor.
-    static QColor ToQColor(uint32_t crColor);
+    static QColor ToQColor(uint32_t color);
     static uint32_t FromQColor(const QColor& color);
 
 signals:
     // The user picked a colour (also when it is the one shown).
-    void ColorPicked(uint32_t crColor);
+    void ColorPicked(uint32_t color);
 
 public slots:
     void OnShowPalette();
@@ -41,7 +41,7 @@ protected:
     QSize sizeHint() const override;
 
 private:
-    void OnPicked(uint32_t crColor);
+    void OnPicked(uint32_t color);
     void OnMoreColors();
     void UpdateName();
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "common/StringTable.h"
+#include "ui/UiText.h"
 #include "ui/controls/ColorButton.h"
 
 namespace {
@@ -20,12 +21,12 @@ constexpr uint32_t FromHtml(uint32_t rgb) {
 
 constexpr int kSwatchSize = 14;  // pixels, the coloured square of a swatch
 
-QIcon SwatchIcon(uint32_t crColor, int nWidth) {
-    QPixmap pixmap(nWidth, kSwatchSize);
-    pixmap.fill(CColorButton::ToQColor(crColor));
+QIcon SwatchIcon(uint32_t color, int width) {
+    QPixmap pixmap(width, kSwatchSize);
+    pixmap.fill(CColorButton::ToQColor(color));
     QPainter painter(&pixmap);
     painter.setPen(QColor(128, 128, 128));
-    painter.drawRect(0, 0, nWidth - 1, kSwatchSize - 1);
+    painter.drawRect(0, 0, width - 1, kSwatchSize - 1);
     return QIcon(pixmap);
 }
 
@@ -58,16 +59,16 @@ const std::vector<CColorPalette::CNamedColor>& CColorPalette::NamedColors() {
     return colors;
 }
 
-QString CColorPalette::ColorName(uint32_t crColor) {
+QString CColorPalette::ColorName(uint32_t color) {
     for (const CNamedColor& named : NamedColors()) {
-        if (named.m_crColor == (crColor & 0xFFFFFF)) {
+        if (named.m_crColor == (color & 0xFFFFFF)) {
             return QString::fromLatin1(named.m_strName);
         }
     }
-    return CColorButton::ToQColor(crColor).name().toUpper();
+    return CColorButton::ToQColor(color).name().toUpper();
 }
 
-CColorPalette::CColorPalette(uint32_t crCurrent, uint32_t crDefault, QWidget* parent)
+CColorPalette::CColorPalette(uint32_t current, uint32_t defaultColor, QWidget* parent)
     : QFrame(parent, Qt::Popup) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -78,92 +79,92 @@ CColorPalette::CColorPalette(uint32_t crCurrent, uint32_t crDefault, QWidget* pa
         "QToolButton { border: 2px solid transparent; border-radius: 2px; padding: 1px; }"
         "QToolButton:hover { border-color: palette(mid); }"
         "QToolButton:focus { border-color: palette(highlight); }"));
-    createControls(crCurrent, crDefault);
+    createControls(current, defaultColor);
 }
 
 QToolButton* CColorPalette::createChoice(const QString& text, const QIcon& icon) {
-    auto* pButton = new QToolButton(this);
-    pButton->setAutoRaise(true);
-    pButton->setFocusPolicy(Qt::StrongFocus);
-    pButton->setIcon(icon);
-    pButton->setText(text);
-    pButton->setToolTip(text);
-    pButton->setAccessibleName(text);
-    pButton->installEventFilter(this);
-    connect(pButton, &QToolButton::clicked, this, [this, pButton] { Pick(pButton); });
-    m_arrChoices.push_back(pButton);
-    return pButton;
+    auto* button = new QToolButton(this);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setIcon(icon);
+    button->setText(text);
+    button->setToolTip(text);
+    button->setAccessibleName(text);
+    button->installEventFilter(this);
+    connect(button, &QToolButton::clicked, this, [this, button] { Pick(button); });
+    m_arrChoices.push_back(button);
+    return button;
 }
 
-void CColorPalette::createControls(uint32_t crCurrent, uint32_t crDefault) {
-    m_pAutomatic = createChoice(QString::fromStdString(LoadString(IDS_COLOR_AUTOMATIC)),
-                                SwatchIcon(crDefault, kSwatchSize * 2));
+void CColorPalette::createControls(uint32_t current, uint32_t defaultColor) {
+    m_pAutomatic =
+        createChoice(UiText(IDS_COLOR_AUTOMATIC), SwatchIcon(defaultColor, kSwatchSize * 2));
     m_pAutomatic->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_pAutomatic->setIconSize(QSize(kSwatchSize * 2, kSwatchSize));
 
-    auto* pGrid = new QGridLayout;
-    pGrid->setSpacing(1);
-    QToolButton* pFocus = m_pAutomatic;
+    auto* grid = new QGridLayout;
+    grid->setSpacing(1);
+    QToolButton* focus = m_pAutomatic;
     int index = 0;
     for (const CNamedColor& named : NamedColors()) {
-        QToolButton* pSwatch =
-            createChoice(QString::fromLatin1(named.m_strName), SwatchIcon(named.m_crColor, kSwatchSize));
-        pSwatch->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        pSwatch->setIconSize(QSize(kSwatchSize, kSwatchSize));
-        pGrid->addWidget(pSwatch, index / kColumns, index % kColumns);
-        m_arrSwatches.push_back(pSwatch);
-        if (named.m_crColor == (crCurrent & 0xFFFFFF) && crCurrent != crDefault) {
-            pFocus = pSwatch;
+        QToolButton* swatch = createChoice(QString::fromLatin1(named.m_strName),
+                                           SwatchIcon(named.m_crColor, kSwatchSize));
+        swatch->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        swatch->setIconSize(QSize(kSwatchSize, kSwatchSize));
+        grid->addWidget(swatch, index / kColumns, index % kColumns);
+        m_arrSwatches.push_back(swatch);
+        if (named.m_crColor == (current & 0xFFFFFF) && current != defaultColor) {
+            focus = swatch;
         }
         ++index;
     }
-    m_pMore = createChoice(QString::fromStdString(LoadString(IDS_COLOR_MORE)), QIcon());
+    m_pMore = createChoice(UiText(IDS_COLOR_MORE), QIcon());
     m_pMore->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_pAutomatic->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_pMore->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->setContentsMargins(4, 4, 4, 4);
-    pLayout->setSpacing(3);
-    pLayout->addWidget(m_pAutomatic);
-    pLayout->addLayout(pGrid);
-    pLayout->addWidget(m_pMore);
-    setFocusProxy(pFocus);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(3);
+    layout->addWidget(m_pAutomatic);
+    layout->addLayout(grid);
+    layout->addWidget(m_pMore);
+    setFocusProxy(focus);
 }
 
 int CColorPalette::Neighbour(int index, int key) const {
-    const int nSwatches = static_cast<int>(m_arrSwatches.size());
-    const int nLast = nSwatches + 1;  // More
+    const int swatches = static_cast<int>(m_arrSwatches.size());
+    const int last = swatches + 1;  // More
     if (key == Qt::Key_Left || key == Qt::Key_Right) {
         const int step = key == Qt::Key_Left ? -1 : 1;
-        return (index + step + nLast + 1) % (nLast + 1);
+        return (index + step + last + 1) % (last + 1);
     }
-    const bool bUp = key == Qt::Key_Up;
+    const bool up = key == Qt::Key_Up;
     if (index == 0) {  // Automatic: up to More, down to the first row
-        return bUp ? nLast : 1;
+        return up ? last : 1;
     }
-    if (index == nLast) {  // More: up to the last row, down to Automatic
-        return bUp ? nSwatches - kColumns + 1 : 0;
+    if (index == last) {  // More: up to the last row, down to Automatic
+        return up ? swatches - kColumns + 1 : 0;
     }
-    const int next = index - 1 + (bUp ? -kColumns : kColumns);
+    const int next = index - 1 + (up ? -kColumns : kColumns);
     if (next < 0) {
         return 0;
     }
-    return next >= nSwatches ? nLast : next + 1;
+    return next >= swatches ? last : next + 1;
 }
 
 bool CColorPalette::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) {
         return QFrame::eventFilter(watched, event);
     }
-    auto* pButton = qobject_cast<QToolButton*>(watched);
+    auto* button = qobject_cast<QToolButton*>(watched);
     const int key = static_cast<QKeyEvent*>(event)->key();
     switch (key) {
         case Qt::Key_Left:
         case Qt::Key_Right:
         case Qt::Key_Up:
         case Qt::Key_Down: {
-            const auto found = std::find(m_arrChoices.begin(), m_arrChoices.end(), pButton);
+            const auto found = std::find(m_arrChoices.begin(), m_arrChoices.end(), button);
             if (found == m_arrChoices.end()) {
                 break;
             }
@@ -173,8 +174,8 @@ bool CColorPalette::eventFilter(QObject* watched, QEvent* event) {
         }
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (pButton != nullptr) {
-                Pick(pButton);
+            if (button != nullptr) {
+                Pick(button);
             }
             return true;
         case Qt::Key_Escape:
@@ -186,15 +187,15 @@ bool CColorPalette::eventFilter(QObject* watched, QEvent* event) {
     return QFrame::eventFilter(watched, event);
 }
 
-void CColorPalette::Pick(QAbstractButton* pButton) {
+void CColorPalette::Pick(QAbstractButton* button) {
     // Closed first: the system's colour dialog must not open under a popup.
     close();
-    if (pButton == m_pAutomatic) {
+    if (button == m_pAutomatic) {
         emit AutomaticPicked();
-    } else if (pButton == m_pMore) {
+    } else if (button == m_pMore) {
         emit MoreColorsPicked();
     } else {
-        const auto found = std::find(m_arrSwatches.begin(), m_arrSwatches.end(), pButton);
+        const auto found = std::find(m_arrSwatches.begin(), m_arrSwatches.end(), button);
         if (found != m_arrSwatches.end()) {
             emit ColorPicked(NamedColors()[static_cast<size_t>(found - m_arrSwatches.begin())].m_crColor);
         }

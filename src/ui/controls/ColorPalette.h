@@ -22,20 +22,20 @@ public:
     // The swatches, row by row.
     static const std::vector<CNamedColor>& NamedColors();
     // The name of a swatch colour, or "#RRGGBB" for any other.
-    static QString ColorName(uint32_t crColor);
+    static QString ColorName(uint32_t color);
 
     static constexpr int kColumns = 8;
 
-    // crCurrent: the swatch that has the focus when it opens (or Automatic);
-    // crDefault: the colour shown beside "Automatic".
-    CColorPalette(uint32_t crCurrent, uint32_t crDefault, QWidget* parent);
+    // current: the swatch that has the focus when it opens (or Automatic);
+    // defaultColor: the colour shown beside "Automatic".
+    CColorPalette(uint32_t current, uint32_t defaultColor, QWidget* parent);
 
     QToolButton* AutomaticButton() const { return m_pAutomatic; }
     QToolButton* MoreButton() const { return m_pMore; }
     const std::vector<QToolButton*>& Swatches() const { return m_arrSwatches; }
 
 signals:
-    void ColorPicked(uint32_t crColor);
+    void ColorPicked(uint32_t color);
     void AutomaticPicked();
     void MoreColorsPicked();
 
@@ -43,11 +43,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createControls(uint32_t crCurrent, uint32_t crDefault);
+    void createControls(uint32_t current, uint32_t defaultColor);
     QToolButton* createChoice(const QString& text, const QIcon& icon);
     // The choice after moving from index (0 Automatic, 1.. swatches, last More) by a key.
     int Neighbour(int index, int key) const;
-    void Pick(QAbstractButton* pButton);
+    void Pick(QAbstractButton* button);
 
     QToolButton* m_pAutomatic = nullptr;
     QToolButton* m_pMore = nullptr;

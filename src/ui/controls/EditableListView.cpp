@@ -38,48 +38,48 @@ CEditableListView::~CEditableListView() {
     }
 }
 
-int CEditableListView::AddColumn(const QString& heading, int nWidth, Qt::Alignment alignment,
-                                 bool bEditable) {
+int CEditableListView::AddColumn(const QString& heading, int width, Qt::Alignment alignment,
+                                 bool editable) {
     const int column = columnCount();
     setColumnCount(column + 1);
     headerItem()->setText(column, heading);
     headerItem()->setTextAlignment(column, alignment | Qt::AlignVCenter);
-    setColumnWidth(column, nWidth);
+    setColumnWidth(column, width);
     m_arrEditable.resize(static_cast<size_t>(column) + 1, false);
-    m_arrEditable[static_cast<size_t>(column)] = bEditable;
+    m_arrEditable[static_cast<size_t>(column)] = editable;
     return column;
 }
 
-int CEditableListView::AddRow(const QString& text, bool bChecked) {
-    auto* pItem = new QTreeWidgetItem(this);
-    pItem->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    pItem->setText(0, text);
-    pItem->setCheckState(0, bChecked ? Qt::Checked : Qt::Unchecked);
+int CEditableListView::AddRow(const QString& text, bool checked) {
+    auto* item = new QTreeWidgetItem(this);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setText(0, text);
+    item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
     for (int column = 1; column < columnCount(); ++column) {
-        pItem->setTextAlignment(column, ColumnAlignment(column));
+        item->setTextAlignment(column, ColumnAlignment(column));
     }
-    return indexOfTopLevelItem(pItem);
+    return indexOfTopLevelItem(item);
 }
 
 QString CEditableListView::CellText(int row, int column) const {
-    const QTreeWidgetItem* pItem = topLevelItem(row);
-    return pItem != nullptr ? pItem->text(column) : QString();
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item != nullptr ? item->text(column) : QString();
 }
 
 void CEditableListView::SetCellText(int row, int column, const QString& text) {
-    if (QTreeWidgetItem* pItem = topLevelItem(row)) {
-        pItem->setText(column, text);
+    if (QTreeWidgetItem* item = topLevelItem(row)) {
+        item->setText(column, text);
     }
 }
 
 bool CEditableListView::IsChecked(int row) const {
-    const QTreeWidgetItem* pItem = topLevelItem(row);
-    return pItem != nullptr && pItem->checkState(0) == Qt::Checked;
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item != nullptr && item->checkState(0) == Qt::Checked;
 }
 
-void CEditableListView::SetChecked(int row, bool bChecked) {
-    if (QTreeWidgetItem* pItem = topLevelItem(row)) {
-        pItem->setCheckState(0, bChecked ? Qt::Checked : Qt::Unchecked);
+void CEditableListView::SetChecked(int row, bool checked) {
+    if (QTreeWidgetItem* item = topLevelItem(row)) {
+        item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
     }
 }
 
@@ -88,21 +88,22 @@ Qt::Alignment CEditableListView::ColumnAlignment(int column) const {
 }
 
 bool CEditableListView::EditCell(int row, int column) {
-    QTreeWidgetItem* pItem = topLevelItem(row);
-    if (pItem == nullptr || column < 0 || column >= columnCount() ||
+    QTreeWidgetItem* item = topLevelItem(row);
+    if (item == nullptr || column < 0 || column >= columnCount() ||
         !m_arrEditable[static_cast<size_t>(column)] || columnWidth(column) <= kNarrowestCell) {
         return false;
     }
     CloseEditor(true);
-    const QModelIndex index = indexFromItem(pItem, column);
-    setCurrentItem(pItem, column);
+    const QModelIndex index = indexFromItem(item, column);
+    setCurrentItem(item, column);
     scrollTo(index);
     // Bring the whole cell into view, scrolling sideways when it lies beyond an edge.
     QRect cell = visualRect(index);
     const int overRight = cell.right() - viewport()->width() + 1;
     if (cell.left() < 0 || overRight > 0) {
-        QScrollBar* pBar = horizontalScrollBar();
-        pBar->setValue(pBar->value() + (cell.left() < 0 ? cell.left() : std::min(overRight, cell.left())));
+        QScrollBar* bar = horizontalScrollBar();
+        bar->setValue(bar->value() +
+                      (cell.left() < 0 ? cell.left() : std::min(overRight, cell.left())));
         cell = visualRect(index);
     }
 
@@ -111,7 +112,7 @@ bool CEditableListView::EditCell(int row, int column) {
     m_pEditor->setFont(font());
     m_pEditor->setAlignment(ColumnAlignment(column));
     m_pEditor->setAccessibleName(headerItem()->text(column));
-    m_pEditor->setText(pItem->text(column));
+    m_pEditor->setText(item->text(column));
     m_pEditor->selectAll();
     m_pEditor->installEventFilter(this);
     m_nEditRow = row;
@@ -136,23 +137,23 @@ void CEditableListView::OnEditorTextChanged(const QString& text) {
     m_pEditor->resize(std::max(m_nCellWidth, std::min(wanted, room)), box.height());
 }
 
-void CEditableListView::CloseEditor(bool bStore) {
+void CEditableListView::CloseEditor(bool store) {
     if (m_pEditor == nullptr) {
         return;
     }
     // Taken first: hiding the box moves the focus, which would close it again.
-    QLineEdit* pEditor = m_pEditor;
+    QLineEdit* editor = m_pEditor;
     m_pEditor = nullptr;
-    pEditor->removeEventFilter(this);
-    disconnect(pEditor, nullptr, this, nullptr);
-    if (bStore) {
-        SetCellText(m_nEditRow, m_nEditColumn, pEditor->text());
-        emit CellEdited(m_nEditRow, m_nEditColumn, pEditor->text());
+    editor->removeEventFilter(this);
+    disconnect(editor, nullptr, this, nullptr);
+    if (store) {
+        SetCellText(m_nEditRow, m_nEditColumn, editor->text());
+        emit CellEdited(m_nEditRow, m_nEditColumn, editor->text());
     }
-    const bool bHadFocus = pEditor->hasFocus();
-    pEditor->hide();
-    pEditor->deleteLater();
-    if (bHadFocus) {
+    const bool hadFocus = editor->hasFocus();
+    editor->hide();
+    editor->deleteLater();
+    if (hadFocus) {
         setFocus();
     }
 }

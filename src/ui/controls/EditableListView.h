@@ -17,16 +17,16 @@ public:
     explicit CEditableListView(QWidget* parent = nullptr);
     ~CEditableListView() override;
 
-    // Adds a column of nWidth pixels with its heading and alignment
+    // Adds a column of width pixels with its heading and alignment
     // (Qt::AlignLeft or Qt::AlignRight); returns its index.
-    int AddColumn(const QString& heading, int nWidth, Qt::Alignment alignment, bool bEditable);
+    int AddColumn(const QString& heading, int width, Qt::Alignment alignment, bool editable);
     // Adds a row with a check box; returns its index.
-    int AddRow(const QString& text, bool bChecked);
+    int AddRow(const QString& text, bool checked);
 
     QString CellText(int row, int column) const;
     void SetCellText(int row, int column, const QString& text);
     bool IsChecked(int row) const;
-    void SetChecked(int row, bool bChecked);
+    void SetChecked(int row, bool checked);
 
     // Opens the edit box over a cell of an editable column; false when the
     // column is not editable or too narrow to edit (4 pixels or less).
@@ -46,8 +46,8 @@ private:
     Qt::Alignment ColumnAlignment(int column) const;
     void OnClicked(const QModelIndex& index);
     void OnEditorTextChanged(const QString& text);
-    // Closes the edit box, storing its text when bStore.
-    void CloseEditor(bool bStore);
+    // Closes the edit box, storing its text when store.
+    void CloseEditor(bool store);
 
     std::vector<bool> m_arrEditable;  // per column
     QPointer<QLineEdit> m_pEditor;

@@ -9,16 +9,17 @@
 #include <algorithm>
 
 #include "common/StringTable.h"
+#include "ui/UiText.h"
 
 namespace {
 constexpr int kMaxPart = 255;
 constexpr int kDigits = 3;
 
 // "300" -> "255"; "007" stays as typed.
-QString ClampPart(const QString& strPart) {
-    bool bNumber = false;
-    const int nValue = strPart.toInt(&bNumber);
-    return bNumber && nValue > kMaxPart ? QString::number(kMaxPart) : strPart;
+QString ClampPart(const QString& part) {
+    bool number = false;
+    const int value = part.toInt(&number);
+    return number && value > kMaxPart ? QString::number(kMaxPart) : part;
 }
 }  // namespace
 
@@ -27,30 +28,30 @@ CIpAddressEdit::CIpAddressEdit(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
-    auto* pLayout = new QHBoxLayout(this);
-    pLayout->setContentsMargins(2, 1, 2, 1);
-    pLayout->setSpacing(0);
-    auto* pValidator =
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 1, 2, 1);
+    layout->setSpacing(0);
+    auto* validator =
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,3}")), this);
-    const int nWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000"));
+    const int width = fontMetrics().horizontalAdvance(QStringLiteral("0000"));
     for (int index = 0; index < kFields; ++index) {
         if (index > 0) {
-            pLayout->addWidget(new QLabel(QStringLiteral("."), this));
+            layout->addWidget(new QLabel(QStringLiteral("."), this));
         }
-        auto* pField = new QLineEdit(QStringLiteral("0"), this);
-        pField->setValidator(pValidator);
-        pField->setMaxLength(kDigits);
-        pField->setAlignment(Qt::AlignCenter);
-        pField->setFrame(false);
-        pField->setFixedWidth(nWidth);
-        pField->installEventFilter(this);
+        auto* field = new QLineEdit(QStringLiteral("0"), this);
+        field->setValidator(validator);
+        field->setMaxLength(kDigits);
+        field->setAlignment(Qt::AlignCenter);
+        field->setFrame(false);
+        field->setFixedWidth(width);
+        field->installEventFilter(this);
         // One tab stop for the whole address; the fields are reached by
         // typing, the arrows or a click.
-        pField->setFocusPolicy(index == 0 ? Qt::StrongFocus : Qt::ClickFocus);
-        connect(pField, &QLineEdit::textEdited, this, [this, index] { OnFieldEdited(index); });
-        connect(pField, &QLineEdit::textChanged, this, [this] { emit textChanged(text()); });
-        m_arrFields[static_cast<size_t>(index)] = pField;
-        pLayout->addWidget(pField);
+        field->setFocusPolicy(index == 0 ? Qt::StrongFocus : Qt::ClickFocus);
+        connect(field, &QLineEdit::textEdited, this, [this, index] { OnFieldEdited(index); });
+        connect(field, &QLineEdit::textChanged, this, [this] { emit textChanged(text()); });
+        m_arrFields[static_cast<size_t>(index)] = field;
+        layout->addWidget(field);
     }
     setFocusProxy(m_arrFields[0]);
     setFocusPolicy(Qt::StrongFocus);
@@ -58,57 +59,57 @@ CIpAddressEdit::CIpAddressEdit(QWidget* parent) : QFrame(parent) {
 
 QString CIpAddressEdit::text() const {
     QStringList parts;
-    for (const QLineEdit* pField : m_arrFields) {
-        parts.append(QString::number(pField->text().toInt()));
+    for (const QLineEdit* field : m_arrFields) {
+        parts.append(QString::number(field->text().toInt()));
     }
     return parts.join(u'.');
 }
 
-void CIpAddressEdit::setText(const QString& strAddress) {
-    const QStringList parts = strAddress.trimmed().split(u'.');
+void CIpAddressEdit::setText(const QString& address) {
+    const QStringList parts = address.trimmed().split(u'.');
     for (int index = 0; index < kFields; ++index) {
-        QString strPart = parts.value(index).trimmed();
-        bool bNumber = false;
-        const int nValue = strPart.toInt(&bNumber);
-        strPart = bNumber && nValue >= 0 ? QString::number(std::min(nValue, kMaxPart)) : QString();
-        m_arrFields[static_cast<size_t>(index)]->setText(strPart);
+        QString part = parts.value(index).trimmed();
+        bool number = false;
+        const int value = part.toInt(&number);
+        part = number && value >= 0 ? QString::number(std::min(value, kMaxPart)) : QString();
+        m_arrFields[static_cast<size_t>(index)]->setText(part);
     }
 }
 
-void CIpAddressEdit::SetAccessibleName(const QString& strName) {
-    setAccessibleName(strName);
+void CIpAddressEdit::SetAccessibleName(const QString& name) {
+    setAccessibleName(name);
     for (int index = 0; index < kFields; ++index) {
-        m_arrFields[static_cast<size_t>(index)]->setAccessibleName(QString::fromStdString(
-            FormatString(IDS_IP_FIELD_NAME, {strName.toStdString(), int64_t{index + 1}})));
+        m_arrFields[static_cast<size_t>(index)]->setAccessibleName(
+            UiFormat(IDS_IP_FIELD_NAME, name, index + 1));
     }
 }
 
-void CIpAddressEdit::OnFieldEdited(int nIndex) {
-    QLineEdit* pField = m_arrFields[static_cast<size_t>(nIndex)];
-    const QString strClamped = ClampPart(pField->text());
-    if (strClamped != pField->text()) {
-        pField->setText(strClamped);
+void CIpAddressEdit::OnFieldEdited(int index) {
+    QLineEdit* field = m_arrFields[static_cast<size_t>(index)];
+    const QString clamped = ClampPart(field->text());
+    if (clamped != field->text()) {
+        field->setText(clamped);
     }
     // A full field moves on, as a typed "." would.
-    if (pField->text().size() == kDigits && pField->cursorPosition() == kDigits &&
-        nIndex + 1 < kFields) {
-        MoveTo(nIndex + 1, false);
+    if (field->text().size() == kDigits && field->cursorPosition() == kDigits &&
+        index + 1 < kFields) {
+        MoveTo(index + 1, false);
     }
 }
 
-void CIpAddressEdit::MoveTo(int nIndex, bool bAtEnd) {
+void CIpAddressEdit::MoveTo(int index, bool atEnd) {
     // The field selects its number on entering (eventFilter).
-    QLineEdit* pField = m_arrFields[static_cast<size_t>(nIndex)];
-    pField->setFocus(Qt::OtherFocusReason);
-    if (bAtEnd) {
-        pField->deselect();
-        pField->end(false);
+    QLineEdit* field = m_arrFields[static_cast<size_t>(index)];
+    field->setFocus(Qt::OtherFocusReason);
+    if (atEnd) {
+        field->deselect();
+        field->end(false);
     }
 }
 
-int CIpAddressEdit::IndexOf(const QObject* pField) const {
+int CIpAddressEdit::IndexOf(const QObject* field) const {
     for (int index = 0; index < kFields; ++index) {
-        if (m_arrFields[static_cast<size_t>(index)] == pField) {
+        if (m_arrFields[static_cast<size_t>(index)] == field) {
             return index;
         }
     }
@@ -116,52 +117,51 @@ int CIpAddressEdit::IndexOf(const QObject* pField) const {
 }
 
 bool CIpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
-    const int nIndex = IndexOf(watched);
-    if (nIndex < 0) {
+    const int index = IndexOf(watched);
+    if (index < 0) {
         return QFrame::eventFilter(watched, event);
     }
     if (event->type() == QEvent::FocusIn) {
         // Entered from the keyboard or by the program, a field's number is
         // selected, so that typing replaces it ("0" -> "10", not "010").
-        QLineEdit* pEntered = m_arrFields[static_cast<size_t>(nIndex)];
-        const bool bHandled = pEntered->event(event);
+        QLineEdit* entered = m_arrFields[static_cast<size_t>(index)];
+        const bool handled = entered->event(event);
         if (static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason) {
-            pEntered->selectAll();
+            entered->selectAll();
         }
-        return bHandled;
+        return handled;
     }
     if (event->type() != QEvent::KeyPress) {
         return QFrame::eventFilter(watched, event);
     }
-    const auto* pKey = static_cast<QKeyEvent*>(event);
-    const QLineEdit* pField = m_arrFields[static_cast<size_t>(nIndex)];
-    const bool bAtStart = pField->cursorPosition() == 0 && !pField->hasSelectedText();
-    const bool bAtEnd =
-        pField->cursorPosition() == pField->text().size() && !pField->hasSelectedText();
-    switch (pKey->key()) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QLineEdit* field = m_arrFields[static_cast<size_t>(index)];
+    const bool atStart = field->cursorPosition() == 0 && !field->hasSelectedText();
+    const bool atEnd = field->cursorPosition() == field->text().size() && !field->hasSelectedText();
+    switch (key->key()) {
         case Qt::Key_Period:
             // After a full field has moved on, the "." the user types next
             // meets a field still wholly selected and is not a second move.
-            if (!pField->text().isEmpty() && pField->selectedText() != pField->text() &&
-                nIndex + 1 < kFields) {
-                MoveTo(nIndex + 1, false);
+            if (!field->text().isEmpty() && field->selectedText() != field->text() &&
+                index + 1 < kFields) {
+                MoveTo(index + 1, false);
             }
             return true;
         case Qt::Key_Backspace:
-            if (pField->text().isEmpty() && nIndex > 0) {
-                MoveTo(nIndex - 1, true);
+            if (field->text().isEmpty() && index > 0) {
+                MoveTo(index - 1, true);
                 return true;
             }
             break;
         case Qt::Key_Left:
-            if (bAtStart && nIndex > 0) {
-                MoveTo(nIndex - 1, true);
+            if (atStart && index > 0) {
+                MoveTo(index - 1, true);
                 return true;
             }
             break;
         case Qt::Key_Right:
-            if (bAtEnd && nIndex + 1 < kFields) {
-                MoveTo(nIndex + 1, false);
+            if (atEnd && index + 1 < kFields) {
+                MoveTo(index + 1, false);
                 return true;
             }
             break;

@@ -20,25 +20,25 @@ public:
     QString text() const;
     // Takes a dotted address; parts that are missing or not numbers leave
     // their field empty, numbers above 255 become 255.
-    void setText(const QString& strAddress);
+    void setText(const QString& address);
 
     // The name a screen reader gives the control; each field is announced
     // as "name, part N of 4".
-    void SetAccessibleName(const QString& strName);
+    void SetAccessibleName(const QString& name);
 
-    QLineEdit* Field(int nIndex) const { return m_arrFields.at(static_cast<size_t>(nIndex)); }
+    QLineEdit* Field(int index) const { return m_arrFields.at(static_cast<size_t>(index)); }
 
 signals:
-    void textChanged(const QString& strAddress);
+    void textChanged(const QString& address);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void OnFieldEdited(int nIndex);
+    void OnFieldEdited(int index);
     // Focuses a field: its number selected, or the cursor after it.
-    void MoveTo(int nIndex, bool bAtEnd);
-    int IndexOf(const QObject* pField) const;
+    void MoveTo(int index, bool atEnd);
+    int IndexOf(const QObject* field) const;
 
     static constexpr int kFields = 4;
     std::array<QLineEdit*, kFields> m_arrFields{};

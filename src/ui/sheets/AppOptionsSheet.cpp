@@ -2,21 +2,22 @@
 
 #include "app/QuobrixApp.h"
 #include "common/StringTable.h"
+#include "ui/UiText.h"
 #include "ui/sheets/ChangedValues.h"
 #include "ui/sheets/PageProgram.h"
 #include "ui/sheets/SheetOptions.h"
 
 bool RunAppOptions(QWidget* parent, CQuobrixApp& app) {
-    CSheetOptions sheet(QString::fromStdString(LoadString(IDS_APP_OPTIONS_TITLE)), parent);
-    auto* pProgram = new CPageProgram;
+    CSheetOptions sheet(UiText(IDS_APP_OPTIONS_TITLE), parent);
+    auto* program = new CPageProgram;
     CChangedValues values;
-    values.Open(app.m_bUseProxy, pProgram->m_bUseProxy);
-    values.Open(app.m_strProxyAddress, pProgram->m_strProxyAddress);
-    values.Open(app.m_nProxyPort, pProgram->m_nProxyPort);
-    values.Open(app.m_strProxyUser, pProgram->m_strProxyUser);
-    values.Open(app.m_strProxyPassword, pProgram->m_strProxyPassword);
-    values.Open(app.m_strAgent, pProgram->m_strAgent);
-    sheet.AddPage(pProgram);
+    values.Open(app.m_bUseProxy, program->m_bUseProxy);
+    values.Open(app.m_strProxyAddress, program->m_strProxyAddress);
+    values.Open(app.m_nProxyPort, program->m_nProxyPort);
+    values.Open(app.m_strProxyUser, program->m_strProxyUser);
+    values.Open(app.m_strProxyPassword, program->m_strProxyPassword);
+    values.Open(app.m_strAgent, program->m_strAgent);
+    sheet.AddPage(program);
     if (sheet.exec() != QDialog::Accepted) {
         return false;
     }

@@ -12,62 +12,62 @@
 
 #include "common/Text.h"
 
-CPageGeneral::CPageGeneral(QWidget* parent) : CSheetPage("General", parent) {
+CPageGeneral::CPageGeneral(QWidget* parent) : CSheetPage(tr("General"), parent) {
     createControls();
 }
 
 void CPageGeneral::createControls() {
     m_pKeywords = new QLineEdit(this);
-    m_pMatchCase = new QCheckBox("Match &case", this);
-    m_pPauseAfterSite = new QCheckBox("&Pause task when current site finished", this);
+    m_pMatchCase = new QCheckBox(tr("Match &case"), this);
+    m_pPauseAfterSite = new QCheckBox(tr("&Pause task when current site finished"), this);
     m_pDepth = CreateNumberEdit();
     m_pResultsPerPage = CreateNumberEdit();
-    m_pPromptAuth = new QCheckBox("Prompt for &authorization", this);
+    m_pPromptAuth = new QCheckBox(tr("Prompt for &authorization"), this);
     m_pAutoSave = CreateNumberEdit();
 
-    auto* pSearch = new QGroupBox("Search", this);
-    auto* pSearchGrid = new QGridLayout(pSearch);
-    pSearchGrid->addWidget(CreateLabel("&Keywords:", m_pKeywords), 0, 0);
-    pSearchGrid->addWidget(m_pKeywords, 0, 1, 1, 3);
-    pSearchGrid->addWidget(m_pMatchCase, 1, 1, 1, 3);
-    pSearchGrid->addWidget(m_pPauseAfterSite, 2, 1, 1, 3);
-    pSearchGrid->addWidget(CreateLabel("&Depth:", m_pDepth), 3, 0);
-    pSearchGrid->addWidget(m_pDepth, 3, 1);
-    pSearchGrid->addWidget(CreateLabel("&Result items per page:", m_pResultsPerPage), 3, 2,
-                           Qt::AlignRight);
-    pSearchGrid->addWidget(m_pResultsPerPage, 3, 3);
-    pSearchGrid->addWidget(m_pPromptAuth, 4, 1, 1, 3);
-    auto* pAutoSave = new QHBoxLayout;
-    pAutoSave->addWidget(CreateLabel("Auto sa&ve task every", m_pAutoSave));
-    pAutoSave->addWidget(m_pAutoSave);
-    pAutoSave->addWidget(new QLabel("minutes", this));
-    pAutoSave->addStretch();
-    pSearchGrid->addLayout(pAutoSave, 5, 0, 1, 4);
-    pSearchGrid->setColumnStretch(1, 1);
-    pSearchGrid->setColumnStretch(3, 1);
+    auto* search = new QGroupBox(tr("Search"), this);
+    auto* searchGrid = new QGridLayout(search);
+    searchGrid->addWidget(CreateLabel(tr("&Keywords:"), m_pKeywords), 0, 0);
+    searchGrid->addWidget(m_pKeywords, 0, 1, 1, 3);
+    searchGrid->addWidget(m_pMatchCase, 1, 1, 1, 3);
+    searchGrid->addWidget(m_pPauseAfterSite, 2, 1, 1, 3);
+    searchGrid->addWidget(CreateLabel(tr("&Depth:"), m_pDepth), 3, 0);
+    searchGrid->addWidget(m_pDepth, 3, 1);
+    searchGrid->addWidget(CreateLabel(tr("&Result items per page:"), m_pResultsPerPage), 3, 2,
+                          Qt::AlignRight);
+    searchGrid->addWidget(m_pResultsPerPage, 3, 3);
+    searchGrid->addWidget(m_pPromptAuth, 4, 1, 1, 3);
+    auto* autoSave = new QHBoxLayout;
+    autoSave->addWidget(CreateLabel(tr("Auto sa&ve task every"), m_pAutoSave));
+    autoSave->addWidget(m_pAutoSave);
+    autoSave->addWidget(new QLabel(tr("minutes"), this));
+    autoSave->addStretch();
+    searchGrid->addLayout(autoSave, 5, 0, 1, 4);
+    searchGrid->setColumnStretch(1, 1);
+    searchGrid->setColumnStretch(3, 1);
 
     m_pMaxLength = CreateNumberEdit();
     m_pStart = new QComboBox(this);
-    m_pStart->addItems({"Beginning", "Middle", "End"});
+    m_pStart->addItems({tr("Beginning"), tr("Middle"), tr("End")});
     m_pOffset = new QLineEdit(this);
     m_pOffset->setMaximumWidth(m_pMaxLength->maximumWidth());
 
-    auto* pAbstract = new QGroupBox("Abstract", this);
-    auto* pAbstractRow = new QHBoxLayout(pAbstract);
-    pAbstractRow->addWidget(CreateLabel("Max &length:", m_pMaxLength));
-    pAbstractRow->addWidget(m_pMaxLength);
-    pAbstractRow->addSpacing(8);
-    pAbstractRow->addWidget(CreateLabel("&Starting point:", m_pStart));
-    pAbstractRow->addWidget(m_pStart);
-    pAbstractRow->addSpacing(8);
-    pAbstractRow->addWidget(CreateLabel("&Offset:", m_pOffset));
-    pAbstractRow->addWidget(m_pOffset);
-    pAbstractRow->addStretch();
+    auto* abstract = new QGroupBox(tr("Abstract"), this);
+    auto* abstractRow = new QHBoxLayout(abstract);
+    abstractRow->addWidget(CreateLabel(tr("Max &length:"), m_pMaxLength));
+    abstractRow->addWidget(m_pMaxLength);
+    abstractRow->addSpacing(8);
+    abstractRow->addWidget(CreateLabel(tr("&Starting point:"), m_pStart));
+    abstractRow->addWidget(m_pStart);
+    abstractRow->addSpacing(8);
+    abstractRow->addWidget(CreateLabel(tr("&Offset:"), m_pOffset));
+    abstractRow->addWidget(m_pOffset);
+    abstractRow->addStretch();
 
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(pSearch);
-    pLayout->addWidget(pAbstract);
-    pLayout->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(search);
+    layout->addWidget(abstract);
+    layout->addStretch();
 }
 
 void CPageGeneral::InitPage() {

@@ -19,69 +19,70 @@ namespace {
 constexpr int kMaxPort = 65535;
 }  // namespace
 
-CPageProgram::CPageProgram(QWidget* parent) : CSheetPage("General", parent) {
+CPageProgram::CPageProgram(QWidget* parent) : CSheetPage(tr("General"), parent) {
     createControls();
 }
 
 void CPageProgram::createControls() {
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(createProxyGroup());
-    pLayout->addWidget(createAgentGroup());
-    pLayout->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(createProxyGroup());
+    layout->addWidget(createAgentGroup());
+    layout->addStretch();
 }
 
 QWidget* CPageProgram::createProxyGroup() {
-    m_pUseProxy = new QCheckBox("&Use HTTP proxy server", this);
+    m_pUseProxy = new QCheckBox(tr("&Use HTTP proxy server"), this);
     m_pAddress = new QLineEdit(this);
     m_pPort = CreateNumberEdit();
     m_pUser = new QLineEdit(this);
     m_pPassword = new QLineEdit(this);
     m_pPassword->setEchoMode(QLineEdit::Password);
-    QLabel* pAddressLabel = CreateLabel("A&ddress:", m_pAddress);
-    QLabel* pPortLabel = CreateLabel("Po&rt:", m_pPort);
-    auto* pAuthorization = new QLabel("Authorization(If the proxy server requires):", this);
-    QLabel* pUserLabel = CreateLabel("A&ccount:", m_pUser);
-    QLabel* pPasswordLabel = CreateLabel("Pass&word:", m_pPassword);
-    m_arrProxyControls = {pAddressLabel, pPortLabel, pUserLabel, pPasswordLabel, pAuthorization,
-                          m_pAddress,    m_pPort,    m_pUser,    m_pPassword};
+    QLabel* addressLabel = CreateLabel(tr("A&ddress:"), m_pAddress);
+    QLabel* portLabel = CreateLabel(tr("Po&rt:"), m_pPort);
+    auto* authorization = new QLabel(tr("Authorization(If the proxy server requires):"), this);
+    QLabel* userLabel = CreateLabel(tr("A&ccount:"), m_pUser);
+    QLabel* passwordLabel = CreateLabel(tr("Pass&word:"), m_pPassword);
+    m_arrProxyControls = {addressLabel, portLabel, userLabel, passwordLabel, authorization,
+                          m_pAddress,   m_pPort,   m_pUser,   m_pPassword};
     connect(m_pUseProxy, &QCheckBox::toggled, this, &CPageProgram::OnUseProxy);
 
-    auto* pGroup = new QGroupBox("Proxy server", this);
-    auto* pGrid = new QGridLayout(pGroup);
-    pGrid->addWidget(m_pUseProxy, 0, 0, 1, 4);
-    pGrid->addWidget(pAddressLabel, 1, 0);
-    pGrid->addWidget(m_pAddress, 1, 1);
-    pGrid->addWidget(pPortLabel, 1, 2, Qt::AlignRight);
-    pGrid->addWidget(m_pPort, 1, 3);
-    pGrid->addWidget(pAuthorization, 2, 0, 1, 4);
-    pGrid->addWidget(pUserLabel, 3, 0);
-    pGrid->addWidget(m_pUser, 3, 1);
-    pGrid->addWidget(pPasswordLabel, 4, 0);
-    pGrid->addWidget(m_pPassword, 4, 1);
-    pGrid->setColumnStretch(1, 1);
-    return pGroup;
+    auto* group = new QGroupBox(tr("Proxy server"), this);
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(m_pUseProxy, 0, 0, 1, 4);
+    grid->addWidget(addressLabel, 1, 0);
+    grid->addWidget(m_pAddress, 1, 1);
+    grid->addWidget(portLabel, 1, 2, Qt::AlignRight);
+    grid->addWidget(m_pPort, 1, 3);
+    grid->addWidget(authorization, 2, 0, 1, 4);
+    grid->addWidget(userLabel, 3, 0);
+    grid->addWidget(m_pUser, 3, 1);
+    grid->addWidget(passwordLabel, 4, 0);
+    grid->addWidget(m_pPassword, 4, 1);
+    grid->setColumnStretch(1, 1);
+    return group;
 }
 
 QWidget* CPageProgram::createAgentGroup() {
-    auto* pGroup = new QGroupBox("Agent Identity", this);
-    auto* pLayout = new QVBoxLayout(pGroup);
+    auto* group = new QGroupBox(tr("Agent Identity"), this);
+    auto* layout = new QVBoxLayout(group);
     m_pAgents = new QButtonGroup(this);
-    const char* const texts[] = {"Microsoft &Internet Explorer 5.0", "&Netscape Communicator 4.7",
-                                 "&Quobrix 1.10", "Custom &text:"};
+    const QString texts[] = {tr("Microsoft &Internet Explorer 5.0"),
+                             tr("&Netscape Communicator 4.7"), tr("&Quobrix 1.10"),
+                             tr("Custom &text:")};
     for (int index = 0; index <= kCustomAgent; ++index) {
-        auto* pButton = new QRadioButton(texts[index], pGroup);
-        m_pAgents->addButton(pButton, index);
-        pLayout->addWidget(pButton);
+        auto* button = new QRadioButton(texts[index], group);
+        m_pAgents->addButton(button, index);
+        layout->addWidget(button);
     }
-    m_pAgent = new QLineEdit(pGroup);
-    m_pAgent->setAccessibleName("Custom text");
+    m_pAgent = new QLineEdit(group);
+    m_pAgent->setAccessibleName(tr("Custom text"));
     // The text ends up on a request's header line: no line breaks or other
     // control characters.
-    m_pAgent->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[^\\x00-\\x1f\\x7f]*"), m_pAgent));
-    pLayout->addWidget(m_pAgent);
+    m_pAgent->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[^\\x00-\\x1f\\x7f]*")), m_pAgent));
+    layout->addWidget(m_pAgent);
     connect(m_pAgents, &QButtonGroup::idClicked, this, &CPageProgram::OnAgentChosen);
-    return pGroup;
+    return group;
 }
 
 void CPageProgram::InitPage() {
@@ -92,23 +93,23 @@ void CPageProgram::InitPage() {
     m_pPassword->setText(QString::fromStdString(m_strProxyPassword));
     OnUseProxy(m_bUseProxy);
 
-    const int nAgent = FindFixedAgent(m_strAgent);
-    m_pAgents->button(nAgent)->setChecked(true);
+    const int agent = FindFixedAgent(m_strAgent);
+    m_pAgents->button(agent)->setChecked(true);
     m_pAgent->setText(QString::fromStdString(m_strAgent));
-    m_pAgent->setEnabled(nAgent == kCustomAgent);
+    m_pAgent->setEnabled(agent == kCustomAgent);
 }
 
-void CPageProgram::OnUseProxy(bool bChecked) {
-    for (QWidget* pControl : m_arrProxyControls) {
-        pControl->setEnabled(bChecked);
+void CPageProgram::OnUseProxy(bool checked) {
+    for (QWidget* control : m_arrProxyControls) {
+        control->setEnabled(checked);
     }
 }
 
-void CPageProgram::OnAgentChosen(int nIndex) {
-    const bool bCustom = nIndex == kCustomAgent;
-    m_pAgent->setEnabled(bCustom);
-    if (!bCustom) {
-        m_pAgent->setText(QString::fromStdString(FixedAgentText(nIndex)));
+void CPageProgram::OnAgentChosen(int index) {
+    const bool custom = index == kCustomAgent;
+    m_pAgent->setEnabled(custom);
+    if (!custom) {
+        m_pAgent->setText(QString::fromStdString(FixedAgentText(index)));
     }
 }
 

@@ -30,8 +30,8 @@ private:
     void createControls();
     QWidget* createProxyGroup();
     QWidget* createAgentGroup();
-    void OnUseProxy(bool bChecked);
-    void OnAgentChosen(int nIndex);
+    void OnUseProxy(bool checked);
+    void OnAgentChosen(int index);
 
     QCheckBox* m_pUseProxy = nullptr;
     QLineEdit* m_pAddress = nullptr;

@@ -17,23 +17,23 @@
 namespace {
 constexpr int kLimitColumn = 1;
 const char* const kRowTexts[CPageSave::ROW_COUNT] = {
-    "Text(*.htm,*.html,*.txt,*.shtm,*.shtml...)",
-    "Image(*.jpg,*.jpeg,*.gif,*.xbm,*.png...)",
-    "Others(Application,Audio,Video...)",
+    QT_TR_NOOP("Text(*.htm,*.html,*.txt,*.shtm,*.shtml...)"),
+    QT_TR_NOOP("Image(*.jpg,*.jpeg,*.gif,*.xbm,*.png...)"),
+    QT_TR_NOOP("Others(Application,Audio,Video...)"),
 };
 }  // namespace
 
-CPageSave::CPageSave(QWidget* parent) : CSheetPage("Retrieval", parent) {
+CPageSave::CPageSave(QWidget* parent) : CSheetPage(tr("Retrieval"), parent) {
     createControls();
 }
 
 void CPageSave::createControls() {
     m_pFilters = new CEditableListView(this);
-    m_pFilters->setAccessibleName("File Filters");
-    m_pFilters->AddColumn("Type", 220, Qt::AlignLeft, false);
-    m_pFilters->AddColumn("Max size(K bytes)", 80, Qt::AlignRight, true);
+    m_pFilters->setAccessibleName(tr("File Filters"));
+    m_pFilters->AddColumn(tr("Type"), 220, Qt::AlignLeft, false);
+    m_pFilters->AddColumn(tr("Max size(K bytes)"), 80, Qt::AlignRight, true);
     for (const char* text : kRowTexts) {
-        m_pFilters->AddRow(text, true);
+        m_pFilters->AddRow(tr(text), true);
     }
     // 220 and 80 pixels, or wider where a font needs more for the texts.
     for (int column = 0; column < m_pFilters->columnCount(); ++column) {
@@ -49,37 +49,37 @@ void CPageSave::createControls() {
     m_pFilters->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pFilters->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    auto* pFilters = new QGroupBox("File Filters", this);
-    auto* pFiltersLayout = new QVBoxLayout(pFilters);
-    pFiltersLayout->addWidget(m_pFilters, 0, Qt::AlignLeft);
+    auto* filters = new QGroupBox(tr("File Filters"), this);
+    auto* filtersLayout = new QVBoxLayout(filters);
+    filtersLayout->addWidget(m_pFilters, 0, Qt::AlignLeft);
 
-    m_pRecolorLinks = new QCheckBox("C&hange the color of retrieved links to", this);
+    m_pRecolorLinks = new QCheckBox(tr("C&hange the color of retrieved links to"), this);
     m_pLinkColor = new CColorButton(this);
-    m_pLinkColor->setAccessibleDescription("Color of retrieved links");
+    m_pLinkColor->setAccessibleDescription(tr("Color of retrieved links"));
     connect(m_pRecolorLinks, &QCheckBox::toggled, m_pLinkColor, &QWidget::setEnabled);
-    auto* pColorRow = new QHBoxLayout;
-    pColorRow->addWidget(m_pRecolorLinks);
-    pColorRow->addWidget(m_pLinkColor);
-    pColorRow->addStretch();
+    auto* colorRow = new QHBoxLayout;
+    colorRow->addWidget(m_pRecolorLinks);
+    colorRow->addWidget(m_pLinkColor);
+    colorRow->addStretch();
 
     m_pRetries = CreateNumberEdit();
     m_pTimeout = CreateNumberEdit();
     m_pMaxThreads = CreateNumberEdit();
-    auto* pConnection = new QGroupBox("Connection", this);
-    auto* pGrid = new QGridLayout(pConnection);
-    pGrid->addWidget(CreateLabel("&Retries:", m_pRetries), 0, 0);
-    pGrid->addWidget(m_pRetries, 0, 1);
-    pGrid->addWidget(CreateLabel("&Timeout(sec):", m_pTimeout), 0, 2, Qt::AlignRight);
-    pGrid->addWidget(m_pTimeout, 0, 3);
-    pGrid->addWidget(CreateLabel("&Max number of worker threads:", m_pMaxThreads), 1, 0, 1, 3);
-    pGrid->addWidget(m_pMaxThreads, 1, 3);
-    pGrid->setColumnStretch(1, 1);
+    auto* connection = new QGroupBox(tr("Connection"), this);
+    auto* grid = new QGridLayout(connection);
+    grid->addWidget(CreateLabel(tr("&Retries:"), m_pRetries), 0, 0);
+    grid->addWidget(m_pRetries, 0, 1);
+    grid->addWidget(CreateLabel(tr("&Timeout(sec):"), m_pTimeout), 0, 2, Qt::AlignRight);
+    grid->addWidget(m_pTimeout, 0, 3);
+    grid->addWidget(CreateLabel(tr("&Max number of worker threads:"), m_pMaxThreads), 1, 0, 1, 3);
+    grid->addWidget(m_pMaxThreads, 1, 3);
+    grid->setColumnStretch(1, 1);
 
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(pFilters);
-    pLayout->addLayout(pColorRow);
-    pLayout->addWidget(pConnection);
-    pLayout->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(filters);
+    layout->addLayout(colorRow);
+    layout->addWidget(connection);
+    layout->addStretch();
 }
 
 void CPageSave::InitPage() {

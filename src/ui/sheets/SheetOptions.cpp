@@ -9,6 +9,7 @@
 #include "common/StringTable.h"
 #include "ui/DialogLayout.h"
 #include "ui/SharedFonts.h"
+#include "ui/UiText.h"
 #include "ui/sheets/SheetPage.h"
 
 CSheetOptions::CSheetOptions(const QString& title, QWidget* parent) : QDialog(parent) {
@@ -17,26 +18,26 @@ CSheetOptions::CSheetOptions(const QString& title, QWidget* parent) : QDialog(pa
     m_pTabs = new QTabWidget(this);
     m_pTabs->setFont(CSharedFonts::Normal());
 
-    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    pButtons->button(QDialogButtonBox::Ok)->setDefault(true);
-    connect(pButtons, &QDialogButtonBox::accepted, this, &CSheetOptions::accept);
-    connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CSheetOptions::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(m_pTabs);
-    pLayout->addWidget(pButtons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pTabs);
+    layout->addWidget(buttons);
 }
 
-void CSheetOptions::AddPage(CSheetPage* pPage) {
-    m_arrPages.push_back(pPage);
-    m_pTabs->addTab(pPage, pPage->Title());
+void CSheetOptions::AddPage(CSheetPage* page) {
+    m_arrPages.push_back(page);
+    m_pTabs->addTab(page, page->Title());
 }
 
 void CSheetOptions::showEvent(QShowEvent* event) {
     if (!m_bInitialised) {
         m_bInitialised = true;
-        for (CSheetPage* pPage : m_arrPages) {
-            pPage->InitPage();
+        for (CSheetPage* page : m_arrPages) {
+            page->InitPage();
         }
         FixDialogSize(this);
         if (!m_arrPages.empty()) {
@@ -48,12 +49,11 @@ void CSheetOptions::showEvent(QShowEvent* event) {
 }
 
 void CSheetOptions::accept() {
-    for (CSheetPage* pPage : m_arrPages) {
-        if (!pPage->UpdateMembers()) {
-            m_pTabs->setCurrentWidget(pPage);
-            QMessageBox::warning(this, QString::fromStdString(LoadString(IDS_APP_TITLE)),
-                                 pPage->FailedMessage());
-            pPage->ShowFailedField();
+    for (CSheetPage* page : m_arrPages) {
+        if (!page->UpdateMembers()) {
+            m_pTabs->setCurrentWidget(page);
+            QMessageBox::warning(this, UiText(IDS_APP_TITLE), page->FailedMessage());
+            page->ShowFailedField();
             return;
         }
     }

@@ -18,7 +18,7 @@ public:
     explicit CSheetOptions(const QString& title, QWidget* parent = nullptr);
 
     // Adds a page as the next tab; the sheet owns it.
-    void AddPage(CSheetPage* pPage);
+    void AddPage(CSheetPage* page);
     QTabWidget* Tabs() const { return m_pTabs; }
 
     void accept() override;

@@ -14,24 +14,25 @@ CSheetPage::CSheetPage(const QString& title, QWidget* parent) : QWidget(parent),
 }
 
 QLineEdit* CSheetPage::CreateNumberEdit() {
-    auto* pEdit = new QLineEdit(this);
-    pEdit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), pEdit));
-    pEdit->setMaximumWidth(DialogUnitsX(font(), 40));
-    return pEdit;
+    auto* edit = new QLineEdit(this);
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    edit->setMaximumWidth(DialogUnitsX(font(), 40));
+    return edit;
 }
 
-QLabel* CSheetPage::CreateLabel(const QString& text, QWidget* pControl) {
-    auto* pLabel = new QLabel(text, this);
-    LabelControl(pLabel, pControl);
-    return pLabel;
+QLabel* CSheetPage::CreateLabel(const QString& text, QWidget* control) {
+    auto* label = new QLabel(text, this);
+    LabelControl(label, control);
+    return label;
 }
 
-bool CSheetPage::CheckUnsigned(QLineEdit* pField, int nMin, int nMax, int& nValue) {
-    return Fail(pField, CheckUnsignedText(pField->text().toStdString(), nMin, nMax, nValue));
+bool CSheetPage::CheckUnsigned(QLineEdit* field, int lowest, int highest, int& value) {
+    return Fail(field, CheckUnsignedText(field->text().toStdString(), lowest, highest, value));
 }
 
-bool CSheetPage::CheckSigned(QLineEdit* pField, int& nValue) {
-    return Fail(pField, CheckSignedText(pField->text().toStdString(), nValue));
+bool CSheetPage::CheckSigned(QLineEdit* field, int& value) {
+    return Fail(field, CheckSignedText(field->text().toStdString(), value));
 }
 
 void CSheetPage::ShowFailedField() {
@@ -41,11 +42,11 @@ void CSheetPage::ShowFailedField() {
     }
 }
 
-bool CSheetPage::Fail(QLineEdit* pField, const std::string& message) {
+bool CSheetPage::Fail(QLineEdit* field, const std::string& message) {
     if (message.empty()) {
         return true;
     }
-    m_pFailedField = pField;
+    m_pFailedField = field;
     m_strFailedMessage = QString::fromStdString(message);
     return false;
 }

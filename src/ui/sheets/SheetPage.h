@@ -34,16 +34,16 @@ protected:
     // A field that takes digits only, as an unsigned number field does.
     QLineEdit* CreateNumberEdit();
     // A label and the control it names (see LabelControl).
-    QLabel* CreateLabel(const QString& text, QWidget* pControl);
+    QLabel* CreateLabel(const QString& text, QWidget* control);
 
     // The field's number if it is valid; otherwise false, with the field
     // and the message kept for the sheet.
-    bool CheckUnsigned(QLineEdit* pField, int nMin, int nMax, int& nValue);
-    bool CheckSigned(QLineEdit* pField, int& nValue);
+    bool CheckUnsigned(QLineEdit* field, int lowest, int highest, int& value);
+    bool CheckSigned(QLineEdit* field, int& value);
     // True when message is empty; otherwise keeps it and the field for the
-    // sheet and returns false. pField is null for a field that is not a line
+    // sheet and returns false. field is null for a field that is not a line
     // edit, which the page's own ShowFailedField shows.
-    bool Fail(QLineEdit* pField, const std::string& message);
+    bool Fail(QLineEdit* field, const std::string& message);
 
 private:
     QString m_strTitle;

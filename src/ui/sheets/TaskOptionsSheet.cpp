@@ -4,6 +4,7 @@
 
 #include "common/StringTable.h"
 #include "task/Task.h"
+#include "ui/UiText.h"
 #include "ui/sheets/ChangedValues.h"
 #include "ui/sheets/PageGeneral.h"
 #include "ui/sheets/PageSave.h"
@@ -42,7 +43,7 @@ void FillPages(CTaskProperties& task, CPageGeneral& general, CPageSave& save,
 }  // namespace
 
 bool RunTaskOptions(QWidget* parent, ITask& doc, uint32_t crDefaultLinkColor) {
-    CSheetOptions sheet(QString::fromStdString(LoadString(IDS_TASK_OPTIONS_TITLE)), parent);
+    CSheetOptions sheet(UiText(IDS_TASK_OPTIONS_TITLE), parent);
     auto* pGeneral = new CPageGeneral;
     auto* pSave = new CPageSave;
     CTaskProperties properties = doc.GetProperties();

@@ -15,55 +15,56 @@
 
 #include "common/StringTable.h"
 #include "common/Text.h"
+#include "ui/UiText.h"
 
-CHostLookup::CHostLookup(QLineEdit* pInput, QAbstractButton* pButton, QLineEdit* pAnswer,
-                         QWidget* pPage)
-    : QObject(pPage), m_pInput(pInput), m_pButton(pButton), m_pAnswer(pAnswer), m_pPage(pPage) {
+CHostLookup::CHostLookup(QLineEdit* input, QAbstractButton* button, QLineEdit* answer,
+                         QWidget* page)
+    : QObject(page), m_pInput(input), m_pButton(button), m_pAnswer(answer), m_pPage(page) {
     connect(m_pButton, &QAbstractButton::clicked, this, &CHostLookup::OnResolve);
     connect(&m_watcher, &QFutureWatcherBase::finished, this, &CHostLookup::OnAnswer);
 }
 
-std::string CHostLookup::HostOf(const std::string& strTyped) {
-    std::string_view host = strTyped;
-    const size_t nScheme = host.find("://");
-    if (nScheme != std::string_view::npos) {
-        host.remove_prefix(nScheme + 3);
+std::string CHostLookup::HostOf(const std::string& typed) {
+    std::string_view host = typed;
+    const size_t scheme = host.find("://");
+    if (scheme != std::string_view::npos) {
+        host.remove_prefix(scheme + 3);
     }
     host = host.substr(0, host.find_first_of("/?#"));
     // The resolver knows names, not accounts or ports: "ann@shop.example:8080".
-    const size_t nAt = host.rfind('@');
-    if (nAt != std::string_view::npos) {
-        host.remove_prefix(nAt + 1);
+    const size_t atSign = host.rfind('@');
+    if (atSign != std::string_view::npos) {
+        host.remove_prefix(atSign + 1);
     }
     return Trim(host.substr(0, host.find(':')));
 }
 
-QString CHostLookup::Resolve(const std::string& strHost) {
+QString CHostLookup::Resolve(const std::string& host) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
-    addrinfo* pFound = nullptr;
-    const int nError = getaddrinfo(strHost.c_str(), nullptr, &hints, &pFound);
-    if (nError != 0 || pFound == nullptr) {
-        return FailureText(nError, errno);
+    addrinfo* found = nullptr;
+    const int error = getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (error != 0 || found == nullptr) {
+        return FailureText(error, errno);
     }
-    char szAddress[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(pFound->ai_addr)->sin_addr, szAddress,
-              sizeof szAddress);
-    freeaddrinfo(pFound);
-    return QString::fromLatin1(szAddress);
+    char address[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr, address,
+              sizeof address);
+    freeaddrinfo(found);
+    return QString::fromLatin1(address);
 }
 
-QString CHostLookup::FailureText(int nError, int nErrno) {
-    switch (nError) {
+QString CHostLookup::FailureText(int error, int errorNumber) {
+    switch (error) {
         case EAI_NONAME:
         case EAI_NODATA:
-            return QString::fromStdString(LoadString(IDS_HOST_NOT_FOUND));
+            return UiText(IDS_HOST_NOT_FOUND);
         case EAI_AGAIN:  // no name server answered: the network is down
-            return QString::fromStdString(LoadString(IDS_NETWORK_FAILED));
+            return UiText(IDS_NETWORK_FAILED);
         case EAI_SYSTEM:
-            if (nErrno == ENETDOWN || nErrno == ENETUNREACH) {
-                return QString::fromStdString(LoadString(IDS_NETWORK_FAILED));
+            if (errorNumber == ENETDOWN || errorNumber == ENETUNREACH) {
+                return UiText(IDS_NETWORK_FAILED);
             }
             return {};
         default:
@@ -81,13 +82,13 @@ void CHostLookup::OnResolve() {
     m_pPage->setCursor(Qt::WaitCursor);
     // The promise is shared with the pool thread, which may outlive this
     // page: it then answers a future that no one watches any more.
-    auto pPromise = std::make_shared<QPromise<QString>>();
-    m_watcher.setFuture(pPromise->future());
-    pPromise->start();
+    auto promise = std::make_shared<QPromise<QString>>();
+    m_watcher.setFuture(promise->future());
+    promise->start();
     QThreadPool::globalInstance()->start(
-        [pPromise, resolver = m_resolver, strHost = HostOf(m_pInput->text().toStdString())] {
-            pPromise->addResult(resolver(strHost));
-            pPromise->finish();
+        [promise, resolver = m_resolver, host = HostOf(m_pInput->text().toStdString())] {
+            promise->addResult(resolver(host));
+            promise->finish();
         });
 }
 

@@ -19,9 +19,9 @@ class CHostLookup : public QObject {
     Q_OBJECT
 public:
     // Blocking: host name -> the text to show. Runs on a pool thread.
-    using Resolver = std::function<QString(const std::string& strHost)>;
+    using Resolver = std::function<QString(const std::string& host)>;
 
-    CHostLookup(QLineEdit* pInput, QAbstractButton* pButton, QLineEdit* pAnswer, QWidget* pPage);
+    CHostLookup(QLineEdit* input, QAbstractButton* button, QLineEdit* answer, QWidget* page);
 
     // Tests hold or script the lookup through this.
     void SetResolver(Resolver resolver) { m_resolver = std::move(resolver); }
@@ -29,12 +29,12 @@ public:
     // The host in what the user typed: after the first "://", before the
     // next "/", "?" or "#", without an account or a port, trimmed.
     // "http://www.example.com:8080/a/b" -> "www.example.com".
-    static std::string HostOf(const std::string& strTyped);
-    // The system resolver's answer for strHost (AF_INET).
-    static QString Resolve(const std::string& strHost);
+    static std::string HostOf(const std::string& typed);
+    // The system resolver's answer for host (AF_INET).
+    static QString Resolve(const std::string& host);
     // The text for a failed lookup: getaddrinfo's error and, for
     // EAI_SYSTEM, errno.
-    static QString FailureText(int nError, int nErrno);
+    static QString FailureText(int error, int errorNumber);
 
 signals:
     void Answered();

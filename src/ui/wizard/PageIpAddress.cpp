@@ -10,15 +10,10 @@
 #include "common/StringTable.h"
 #include "ui/DialogLayout.h"
 #include "ui/SharedFonts.h"
+#include "ui/UiText.h"
 #include "ui/controls/IpAddressEdit.h"
 #include "ui/wizard/HostLookup.h"
 #include "ui/wizard/Wizard.h"
-
-namespace {
-QString Text(unsigned id) {
-    return QString::fromStdString(LoadString(id));
-}
-}  // namespace
 
 CPageIpAddress::CPageIpAddress(CWizard& wizard)
     : CWizardPage(QStringLiteral("New search task - step 2 of 3"),
@@ -32,34 +27,34 @@ CPageIpAddress::CPageIpAddress(CWizard& wizard)
     m_pFrom = new CIpAddressEdit(this);
     m_pTo = new CIpAddressEdit(this);
     // The two address controls have a font of their own, the normal one.
-    for (CIpAddressEdit* pEdit : {m_pFrom, m_pTo}) {
-        pEdit->setFont(CSharedFonts::Normal());
-        pEdit->setText(QStringLiteral("0.0.0.0"));
+    for (CIpAddressEdit* edit : {m_pFrom, m_pTo}) {
+        edit->setFont(CSharedFonts::Normal());
+        edit->setText(QStringLiteral("0.0.0.0"));
     }
-    m_pFrom->SetAccessibleName(Text(IDS_RANGE_FROM));
-    m_pTo->SetAccessibleName(Text(IDS_RANGE_TO));
-    auto* pRange = new QHBoxLayout;
-    pRange->addWidget(m_pFrom);
-    pRange->addWidget(new QLabel(QStringLiteral("-"), this));
-    pRange->addWidget(m_pTo);
-    pRange->addStretch(1);
-    Body()->addLayout(pRange);
+    m_pFrom->SetAccessibleName(UiText(IDS_RANGE_FROM));
+    m_pTo->SetAccessibleName(UiText(IDS_RANGE_TO));
+    auto* rangeRow = new QHBoxLayout;
+    rangeRow->addWidget(m_pFrom);
+    rangeRow->addWidget(new QLabel(QStringLiteral("-"), this));
+    rangeRow->addWidget(m_pTo);
+    rangeRow->addStretch(1);
+    Body()->addLayout(rangeRow);
     Body()->addSpacing(fontMetrics().height());
 
-    QLabel* pHostText = AddText(
+    QLabel* hostText = AddText(
         QStringLiteral("To find the IP address of a web site, enter its host name and click "
                        "Resolve:"));
     m_pHost = new QLineEdit(this);
-    LabelControl(pHostText, m_pHost);
+    LabelControl(hostText, m_pHost);
     m_pResolve = new QPushButton(QStringLiteral("&Resolve"), this);
     m_pResolved = new QLineEdit(QStringLiteral("127.0.0.1"), this);
     m_pResolved->setReadOnly(true);
-    m_pResolved->setAccessibleName(Text(IDS_RESOLVED_ADDRESS));
-    auto* pResolveRow = new QGridLayout;
-    pResolveRow->addWidget(m_pHost, 0, 0);
-    pResolveRow->addWidget(m_pResolve, 0, 1);
-    pResolveRow->addWidget(m_pResolved, 1, 0);
-    Body()->addLayout(pResolveRow);
+    m_pResolved->setAccessibleName(UiText(IDS_RESOLVED_ADDRESS));
+    auto* resolveRow = new QGridLayout;
+    resolveRow->addWidget(m_pHost, 0, 0);
+    resolveRow->addWidget(m_pResolve, 0, 1);
+    resolveRow->addWidget(m_pResolved, 1, 0);
+    Body()->addLayout(resolveRow);
     m_pLookup = new CHostLookup(m_pHost, m_pResolve, m_pResolved, this);
 }
 

@@ -12,13 +12,13 @@ CPageKeywords::CPageKeywords(CWizard& wizard)
     : CWizardPage(QStringLiteral("New search task - step 3 of 3"), QStringLiteral("Keywords"),
                   &wizard),
       m_wizard(wizard) {
-    QLabel* pAsk = AddText(QStringLiteral(
+    QLabel* ask = AddText(QStringLiteral(
         "Enter one or more keywords, separated by \"+\", for example: apple juice+cider"));
     AddText(
         QStringLiteral("The sentence around the first keyword found on a page becomes its "
                        "abstract in the results, with the keywords shown in red."));
     m_pKeywords = new QLineEdit(this);
-    LabelControl(pAsk, m_pKeywords);
+    LabelControl(ask, m_pKeywords);
     m_pMatchCase = new QCheckBox(QStringLiteral("&Match case"), this);
     Body()->addWidget(m_pKeywords);
     Body()->addWidget(m_pMatchCase);

@@ -17,9 +17,9 @@ CPageWelcome::CPageWelcome(CWizard& wizard)
         QStringLiteral("Search a specific web site and other web sites linked to it"), this);
     m_pRange =
         new QRadioButton(QStringLiteral("Search web sites within an IP address range"), this);
-    auto* pGroup = new QButtonGroup(this);
-    pGroup->addButton(m_pSite);
-    pGroup->addButton(m_pRange);
+    auto* group = new QButtonGroup(this);
+    group->addButton(m_pSite);
+    group->addButton(m_pRange);
     m_pSite->setChecked(true);
     Body()->addSpacing(fontMetrics().height() / 2);
     Body()->addWidget(m_pSite);

@@ -4,6 +4,7 @@
 
 #include "common/StringTable.h"
 #include "ui/SharedFonts.h"
+#include "ui/UiText.h"
 #include "ui/wizard/PageDomain.h"
 #include "ui/wizard/PageFinished.h"
 #include "ui/wizard/PageIpAddress.h"
@@ -11,7 +12,7 @@
 #include "ui/wizard/PageWelcome.h"
 
 CWizard::CWizard(QWidget* parent) : QWizard(parent) {
-    setWindowTitle(QString::fromStdString(LoadString(IDS_WIZARD_TITLE)));
+    setWindowTitle(UiText(IDS_WIZARD_TITLE));
     setWizardStyle(QWizard::ClassicStyle);
     setFont(CSharedFonts::Normal());
     setPage(PAGE_WELCOME, new CPageWelcome(*this));
@@ -23,8 +24,8 @@ CWizard::CWizard(QWidget* parent) : QWizard(parent) {
     connect(this, &QWizard::currentIdChanged, this, &CWizard::OnPageChanged);
 }
 
-CWizardPage* CWizard::Page(int nId) const {
-    return static_cast<CWizardPage*>(page(nId));
+CWizardPage* CWizard::Page(int id) const {
+    return static_cast<CWizardPage*>(page(id));
 }
 
 CNewTaskRecord CWizard::Record() const {
@@ -39,16 +40,16 @@ CNewTaskRecord CWizard::Record() const {
     return record;
 }
 
-void CWizard::OnPageChanged(int nId) {
+void CWizard::OnPageChanged(int id) {
     // The Internet address page keeps the buttons of the page before it:
     // Next alone after Welcome, Back and Next after Keywords.
-    if (nId == PAGE_DOMAIN) {
+    if (id == PAGE_DOMAIN) {
         button(QWizard::BackButton)->setEnabled(m_nShownId != PAGE_WELCOME);
     }
-    m_nShownId = nId;
-    if (CWizardPage* pPage = Page(nId)) {
-        if (QWidget* pFirst = pPage->FirstField()) {
-            pFirst->setFocus(Qt::OtherFocusReason);
+    m_nShownId = id;
+    if (CWizardPage* page = Page(id)) {
+        if (QWidget* first = page->FirstField()) {
+            first->setFocus(Qt::OtherFocusReason);
         }
     }
 }

@@ -24,7 +24,7 @@ public:
 
     explicit CWizard(QWidget* parent = nullptr);
 
-    CWizardPage* Page(int nId) const;
+    CWizardPage* Page(int id) const;
     // The answers as the task takes them.
     CNewTaskRecord Record() const;
 
@@ -38,7 +38,7 @@ public:
     bool m_bSiteMode = false;
 
 private:
-    void OnPageChanged(int nId);
+    void OnPageChanged(int id);
 
     int m_nShownId = -1;  // the page shown before the current one
 };

@@ -7,6 +7,7 @@
 
 #include "ui/DialogLayout.h"
 #include "ui/SharedFonts.h"
+#include "ui/UiImage.h"
 
 namespace {
 constexpr int kPictureWidth = 102;
@@ -15,46 +16,45 @@ constexpr int kBodyWidthUnits = 236;  // the text column, in dialog units
 constexpr int kPictureGap = 14;
 }  // namespace
 
-CWizardPage::CWizardPage(const QString& strTitle, const QString& strHeading, QWidget* parent)
-    : QWizardPage(parent), m_strTitle(strTitle) {
+CWizardPage::CWizardPage(const QString& title, const QString& heading, QWidget* parent)
+    : QWizardPage(parent), m_strTitle(title) {
     setFont(CSharedFonts::Normal());
-    setAccessibleName(strTitle);
+    setAccessibleName(title);
 
-    auto* pPicture = new QLabel(this);
-    pPicture->setPixmap(
-        QIcon(QStringLiteral(":/ui/wizard.png")).pixmap(kPictureWidth, kPictureHeight));
-    pPicture->setFixedSize(kPictureWidth, kPictureHeight);
-    pPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* picture = new QLabel(this);
+    picture->setPixmap(UiIcon(UiImage::Wizard).pixmap(kPictureWidth, kPictureHeight));
+    picture->setFixedSize(kPictureWidth, kPictureHeight);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    auto* pStep = new QLabel(strTitle, this);
-    pStep->setForegroundRole(QPalette::PlaceholderText);
-    m_pHeading = new QLabel(strHeading, this);
+    auto* step = new QLabel(title, this);
+    step->setForegroundRole(QPalette::PlaceholderText);
+    m_pHeading = new QLabel(heading, this);
     m_pHeading->setFont(CSharedFonts::Title());
     m_pHeading->setWordWrap(true);
 
     m_pBody = new QVBoxLayout;
-    auto* pColumn = new QVBoxLayout;
-    pColumn->setContentsMargins(0, 0, 0, 0);
-    pColumn->addWidget(pStep);
-    pColumn->addWidget(m_pHeading);
-    pColumn->addSpacing(fontMetrics().height());
-    pColumn->addLayout(m_pBody);
-    pColumn->addStretch(1);
+    auto* column = new QVBoxLayout;
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(step);
+    column->addWidget(m_pHeading);
+    column->addSpacing(fontMetrics().height());
+    column->addLayout(m_pBody);
+    column->addStretch(1);
 
-    auto* pColumnWidget = new QWidget(this);
-    pColumnWidget->setLayout(pColumn);
-    pColumnWidget->setFixedWidth(DialogUnitsX(font(), kBodyWidthUnits));
+    auto* columnWidget = new QWidget(this);
+    columnWidget->setLayout(column);
+    columnWidget->setFixedWidth(DialogUnitsX(font(), kBodyWidthUnits));
 
-    auto* pLayout = new QHBoxLayout(this);
-    pLayout->setContentsMargins(0, 0, 0, 0);
-    pLayout->addWidget(pPicture, 0, Qt::AlignTop);
-    pLayout->addSpacing(kPictureGap);
-    pLayout->addWidget(pColumnWidget);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(picture, 0, Qt::AlignTop);
+    layout->addSpacing(kPictureGap);
+    layout->addWidget(columnWidget);
 }
 
-QLabel* CWizardPage::AddText(const QString& strText) {
-    auto* pText = new QLabel(strText, this);
-    pText->setWordWrap(true);
-    m_pBody->addWidget(pText);
-    return pText;
+QLabel* CWizardPage::AddText(const QString& text) {
+    auto* paragraph = new QLabel(text, this);
+    paragraph->setWordWrap(true);
+    m_pBody->addWidget(paragraph);
+    return paragraph;
 }

@@ -12,8 +12,8 @@ class QVBoxLayout;
 class CWizardPage : public QWizardPage {
     Q_OBJECT
 public:
-    // strTitle: "New search task - step 1 of 3"; strHeading: "Keywords".
-    CWizardPage(const QString& strTitle, const QString& strHeading, QWidget* parent = nullptr);
+    // title: "New search task - step 1 of 3"; heading: "Keywords".
+    CWizardPage(const QString& title, const QString& heading, QWidget* parent = nullptr);
 
     const QString& Title() const { return m_strTitle; }
     QLabel* Heading() const { return m_pHeading; }
@@ -24,7 +24,7 @@ protected:
     // Where a page lays out its controls, below the heading.
     QVBoxLayout* Body() const { return m_pBody; }
     // A wrapped paragraph of text in the body.
-    QLabel* AddText(const QString& strText);
+    QLabel* AddText(const QString& text);
 
 private:
     QString m_strTitle;

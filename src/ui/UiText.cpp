@@ -1,0 +1,5 @@
+#include "ui/UiText.h"
+
+QString UiText(unsigned id) {
+    return QString::fromStdString(LoadString(id));
+}
