@@ -51,7 +51,7 @@ protected:
             m_nRoom -= m_nRoom < 0 ? 0 : static_cast<long>(count);
             return CQuobrixDoc::WriteToFile(fd, data, count);
         }
-        CQuobrixDoc::WriteToFile(fd, data, static_cast<size_t>(m_nRoom));
+        (void)CQuobrixDoc::WriteToFile(fd, data, static_cast<size_t>(m_nRoom));  // then full
         m_nRoom = 0;
         errno = ENOSPC;
         return false;
