@@ -3,7 +3,8 @@
 add_library(quobrix_build_options INTERFACE)
 target_compile_features(quobrix_build_options INTERFACE cxx_std_20)
 target_compile_options(quobrix_build_options INTERFACE
-  -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wsuggest-override)
+  -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wsuggest-override
+  -Wold-style-cast -Wextra-semi -Wcast-qual)
 if(QUOBRIX_WERROR)
   target_compile_options(quobrix_build_options INTERFACE -Werror)
 endif()

@@ -64,7 +64,7 @@ public:
     }
 
     // The first position after i that lies within the block; npos when none.
-    size_t NextCovered(size_t i) const {
+    [[nodiscard]] size_t NextCovered(size_t i) const {
         if (!m_active || i >= m_end) {
             return std::string_view::npos;
         }

@@ -19,9 +19,11 @@ bool CQuobrixApp::ApplyEditedOptions() {
 
 void CQuobrixApp::SetTextSize(int nTextSize) {
     m_nTextSize = nTextSize;
-    m_store.SaveTextSize(nTextSize);
+    // The size holds for this session either way; the store's error is not for the user.
+    (void)m_store.SaveTextSize(nTextSize);
 }
 
 void CQuobrixApp::SavePlacement(int nCmdShow, const CWindowRect& rcNormal) const {
-    m_store.SavePlacement(nCmdShow, rcNormal);
+    // The window is closing: nobody is left to tell when this fails.
+    (void)m_store.SavePlacement(nCmdShow, rcNormal);
 }

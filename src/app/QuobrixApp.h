@@ -17,19 +17,19 @@ public:
     // The user's own store by default; tests and tools may name another file.
     explicit CQuobrixApp(std::string strStorePath = CSettingsStore::DefaultPath());
 
-    const CSettingsStore& Store() const { return m_store; }
+    [[nodiscard]] const CSettingsStore& Store() const { return m_store; }
 
     // Reads every option from the store and derives the proxy credential.
     void LoadOptions();
 
     // Writes every option but the window placement. False, with errno, when
     // the store could not be written.
-    bool SaveOptions() const;
+    [[nodiscard]] bool SaveOptions() const;
 
     // For the application options sheet, after it stored its values back:
     // derives the proxy credential again and writes all options (false, with
     // errno, as above).
-    bool ApplyEditedOptions();
+    [[nodiscard]] bool ApplyEditedOptions();
 
     // Sets the browser view's text size (0..4) and writes it at once.
     void SetTextSize(int nTextSize);

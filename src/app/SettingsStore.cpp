@@ -13,8 +13,9 @@
 #include <QVariant>
 #include <algorithm>
 #include <cstdint>
-#include <optional>
+#include <type_traits>
 #include <utility>
+#include <variant>
 
 namespace {
 constexpr char kFolderName[] = "Dunvespil";
@@ -125,6 +126,99 @@ bool Finish(QSettings& settings, const std::string& path, int prepareError) {
     chmod(path.c_str(), 0600);
     return true;
 }
+
+// Where an option lives in the file, and how it is stored there. The kind
+// follows from the member's type: int and bool (1 or 0) as numbers, text as
+// text, a colour as an unsigned number.
+using COptionMember =
+    std::variant<int CAppOptions::*, bool CAppOptions::*, std::string CAppOptions::*,
+                 uint32_t CAppOptions::*, int CWindowRect::*>;
+
+struct CSettingsKey {
+    const char* section;
+    const char* name;
+    COptionMember member;
+    bool placement = false;  // written by SavePlacement only
+    int maxFontSize = 0;     // a font size, kept within 6 and this; 0: any number
+};
+
+// Every stored option, in the order the saves write them; a missing value
+// reads as the member's value in a fresh CAppOptions.
+const CSettingsKey kSettingsKeys[] = {
+    {"Placement", "ShowCmd", &CAppOptions::m_nCmdShow, true},
+    {"Placement", "Left", &CWindowRect::Left, true},
+    {"Placement", "Top", &CWindowRect::Top, true},
+    {"Placement", "Right", &CWindowRect::Right, true},
+    {"Placement", "Bottom", &CWindowRect::Bottom, true},
+    {"Font", "NormalSize", &CAppOptions::m_nNormalFontSize, false, kMaxNormalFontSize},
+    {"Font", "Normal", &CAppOptions::m_strNormalFontFace},
+    {"Font", "TitleSize", &CAppOptions::m_nTitleFontSize, false, kMaxTitleFontSize},
+    {"Font", "Title", &CAppOptions::m_strTitleFontFace},
+    {"Font", "iExporer", &CAppOptions::m_nTextSize},
+    {"Proxy", "UseProxy", &CAppOptions::m_bUseProxy},
+    {"Proxy", "Address", &CAppOptions::m_strProxyAddress},
+    {"Proxy", "Port", &CAppOptions::m_nProxyPort},
+    {"Proxy", "User", &CAppOptions::m_strProxyUser},
+    {"Proxy", "Password", &CAppOptions::m_strProxyPassword},
+    {"Agent", "ID", &CAppOptions::m_strAgent},
+    {"Settings", "DefaultColorOfRetrievedLinks", &CAppOptions::m_crRetrievedLinks},
+};
+
+const CSettingsKey& EntryOf(const COptionMember& member) {
+    return *std::find_if(std::begin(kSettingsKeys), std::end(kSettingsKeys),
+                         [&](const CSettingsKey& entry) { return entry.member == member; });
+}
+
+// The member an entry names; window edges live in m_rcWindow.
+template <typename Options, typename Member>
+auto& Field(Options& options, Member member) {
+    if constexpr (std::is_same_v<Member, int CWindowRect::*>) {
+        return options.m_rcWindow.*member;
+    } else {
+        return options.*member;
+    }
+}
+
+void ReadEntry(const QSettings& settings, const CSettingsKey& entry, const CAppOptions& defaults,
+               CAppOptions& options) {
+    const QString key = Key(entry.section, entry.name);
+    std::visit(
+        [&](auto member) {
+            auto& field = Field(options, member);
+            const auto& fallback = Field(defaults, member);
+            using Value = std::remove_reference_t<decltype(field)>;
+            if constexpr (std::is_same_v<Value, std::string>) {
+                field = ReadString(settings, key, fallback);
+            } else if constexpr (std::is_same_v<Value, bool>) {
+                field = ReadInt(settings, key, fallback ? 1 : 0) != 0;
+            } else if constexpr (std::is_same_v<Value, uint32_t>) {
+                field = static_cast<uint32_t>(ReadInt(settings, key, static_cast<int>(fallback)));
+            } else {
+                const int value = ReadInt(settings, key, fallback);
+                field = entry.maxFontSize != 0 ? BoundFontSize(value, entry.maxFontSize) : value;
+            }
+        },
+        entry.member);
+}
+
+void WriteEntry(QSettings& settings, const CSettingsKey& entry, const CAppOptions& options) {
+    const QString key = Key(entry.section, entry.name);
+    std::visit(
+        [&](auto member) {
+            const auto& field = Field(options, member);
+            using Value = std::remove_cvref_t<decltype(field)>;
+            if constexpr (std::is_same_v<Value, std::string>) {
+                WriteString(settings, key, field);
+            } else if constexpr (std::is_same_v<Value, bool>) {
+                settings.setValue(key, field ? 1 : 0);
+            } else if constexpr (std::is_same_v<Value, uint32_t>) {
+                settings.setValue(key, static_cast<uint>(field));
+            } else {
+                settings.setValue(key, field);
+            }
+        },
+        entry.member);
+}
 }  // namespace
 
 std::string CSettingsStore::DefaultPath() {
@@ -140,81 +234,43 @@ CSettingsStore::CSettingsStore(std::string strPath) : m_strPath(std::move(strPat
 void CSettingsStore::LoadOptions(CAppOptions& options) const {
     const CAppOptions defaults;
     const QSettings settings(QString::fromStdString(m_strPath), QSettings::IniFormat);
-
-    CWindowRect& rc = options.m_rcWindow;
-    rc.Top = ReadInt(settings, Key("Placement", "Top"), defaults.m_rcWindow.Top);
-    rc.Left = ReadInt(settings, Key("Placement", "Left"), defaults.m_rcWindow.Left);
-    rc.Right = ReadInt(settings, Key("Placement", "Right"), defaults.m_rcWindow.Right);
-    rc.Bottom = ReadInt(settings, Key("Placement", "Bottom"), defaults.m_rcWindow.Bottom);
-    rc = RepairWindowRect(rc);
-    options.m_nCmdShow = ReadInt(settings, Key("Placement", "ShowCmd"), defaults.m_nCmdShow);
-
-    options.m_nNormalFontSize =
-        BoundFontSize(ReadInt(settings, Key("Font", "NormalSize"), defaults.m_nNormalFontSize),
-                      kMaxNormalFontSize);
-    options.m_strNormalFontFace =
-        ReadString(settings, Key("Font", "Normal"), defaults.m_strNormalFontFace);
-    options.m_nTitleFontSize = BoundFontSize(
-        ReadInt(settings, Key("Font", "TitleSize"), defaults.m_nTitleFontSize), kMaxTitleFontSize);
-    options.m_strTitleFontFace =
-        ReadString(settings, Key("Font", "Title"), defaults.m_strTitleFontFace);
-    options.m_nTextSize = ReadInt(settings, Key("Font", "iExporer"), defaults.m_nTextSize);
-
-    options.m_bUseProxy =
-        ReadInt(settings, Key("Proxy", "UseProxy"), defaults.m_bUseProxy ? 1 : 0) != 0;
-    options.m_strProxyAddress =
-        ReadString(settings, Key("Proxy", "Address"), defaults.m_strProxyAddress);
-    options.m_nProxyPort = ReadInt(settings, Key("Proxy", "Port"), defaults.m_nProxyPort);
-    options.m_strProxyUser = ReadString(settings, Key("Proxy", "User"), defaults.m_strProxyUser);
-    options.m_strProxyPassword =
-        ReadString(settings, Key("Proxy", "Password"), defaults.m_strProxyPassword);
-
-    options.m_strAgent = ReadString(settings, Key("Agent", "ID"), defaults.m_strAgent);
-
+    for (const CSettingsKey& entry : kSettingsKeys) {
+        ReadEntry(settings, entry, defaults, options);
+    }
+    options.m_rcWindow = RepairWindowRect(options.m_rcWindow);
     DeriveProxyAuthorization(options);
-
-    options.m_crRetrievedLinks =
-        static_cast<uint32_t>(ReadInt(settings, Key("Settings", "DefaultColorOfRetrievedLinks"),
-                                      static_cast<int>(defaults.m_crRetrievedLinks)));
 }
 
 bool CSettingsStore::SaveOptions(const CAppOptions& options) const {
     const int prepareError = PrepareOwnerOnlyFile(m_strPath);
     QSettings settings(QString::fromStdString(m_strPath), QSettings::IniFormat);
-
-    settings.setValue(Key("Font", "NormalSize"), options.m_nNormalFontSize);
-    WriteString(settings, Key("Font", "Normal"), options.m_strNormalFontFace);
-    settings.setValue(Key("Font", "TitleSize"), options.m_nTitleFontSize);
-    WriteString(settings, Key("Font", "Title"), options.m_strTitleFontFace);
-    settings.setValue(Key("Font", "iExporer"), options.m_nTextSize);
-
-    settings.setValue(Key("Proxy", "UseProxy"), options.m_bUseProxy ? 1 : 0);
-    WriteString(settings, Key("Proxy", "Address"), options.m_strProxyAddress);
-    settings.setValue(Key("Proxy", "Port"), options.m_nProxyPort);
-    WriteString(settings, Key("Proxy", "User"), options.m_strProxyUser);
-    WriteString(settings, Key("Proxy", "Password"), options.m_strProxyPassword);
-
-    WriteString(settings, Key("Agent", "ID"), options.m_strAgent);
-
-    settings.setValue(Key("Settings", "DefaultColorOfRetrievedLinks"),
-                      static_cast<uint>(options.m_crRetrievedLinks));
+    for (const CSettingsKey& entry : kSettingsKeys) {
+        if (!entry.placement) {
+            WriteEntry(settings, entry, options);
+        }
+    }
     return Finish(settings, m_strPath, prepareError);
 }
 
 bool CSettingsStore::SavePlacement(int nCmdShow, const CWindowRect& rc) const {
+    CAppOptions placement;
+    placement.m_nCmdShow = nCmdShow;
+    placement.m_rcWindow = rc;
     const int prepareError = PrepareOwnerOnlyFile(m_strPath);
     QSettings settings(QString::fromStdString(m_strPath), QSettings::IniFormat);
-    settings.setValue(Key("Placement", "ShowCmd"), nCmdShow);
-    settings.setValue(Key("Placement", "Left"), rc.Left);
-    settings.setValue(Key("Placement", "Top"), rc.Top);
-    settings.setValue(Key("Placement", "Right"), rc.Right);
-    settings.setValue(Key("Placement", "Bottom"), rc.Bottom);
+    for (const CSettingsKey& entry : kSettingsKeys) {
+        if (entry.placement) {
+            WriteEntry(settings, entry, placement);
+        }
+    }
     return Finish(settings, m_strPath, prepareError);
 }
 
 bool CSettingsStore::SaveTextSize(int nTextSize) const {
+    CAppOptions textSize;
+    textSize.m_nTextSize = nTextSize;
     const int prepareError = PrepareOwnerOnlyFile(m_strPath);
     QSettings settings(QString::fromStdString(m_strPath), QSettings::IniFormat);
-    settings.setValue(Key("Font", "iExporer"), nTextSize);
+    WriteEntry(settings, EntryOf(&CAppOptions::m_nTextSize), textSize);
     return Finish(settings, m_strPath, prepareError);
 }

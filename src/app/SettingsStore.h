@@ -20,7 +20,7 @@ public:
 
     explicit CSettingsStore(std::string strPath = DefaultPath());
 
-    const std::string& Path() const { return m_strPath; }
+    [[nodiscard]] const std::string& Path() const { return m_strPath; }
 
     // Reads every option, window placement included (repaired when an edge
     // is negative), then derives the proxy credential. Values that are
@@ -32,13 +32,13 @@ public:
     void LoadOptions(CAppOptions& options) const;
 
     // Writes every option but the placement.
-    bool SaveOptions(const CAppOptions& options) const;
+    [[nodiscard]] bool SaveOptions(const CAppOptions& options) const;
 
     // Writes the main window's show state and normal rectangle; when it closes.
-    bool SavePlacement(int nCmdShow, const CWindowRect& rc) const;
+    [[nodiscard]] bool SavePlacement(int nCmdShow, const CWindowRect& rc) const;
 
     // Writes only the browser view's text size; at once on every size command.
-    bool SaveTextSize(int nTextSize) const;
+    [[nodiscard]] bool SaveTextSize(int nTextSize) const;
 
 private:
     std::string m_strPath;

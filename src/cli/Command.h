@@ -21,7 +21,7 @@ class CCliError : public std::runtime_error {
 public:
     CCliError(const std::string& message, int status = EXIT_BAD_INPUT)
         : std::runtime_error(message), m_nStatus(status) {}
-    int Status() const { return m_nStatus; }
+    [[nodiscard]] int Status() const { return m_nStatus; }
 
 private:
     int m_nStatus;

@@ -21,7 +21,7 @@ public:
     void Number(int64_t value);
     void Bool(bool value);
 
-    const std::string& Text() const { return m_strOut; }
+    [[nodiscard]] const std::string& Text() const { return m_strOut; }
 
 private:
     void BeforeValue();

@@ -89,7 +89,7 @@ public:
 private:
     // The task file's name as given, with ".qbx" added when it has no
     // extension: a file "shop" would need a folder "shop" beside it.
-    std::string TaskFileName() const {
+    [[nodiscard]] std::string TaskFileName() const {
         if (m_strFile.empty()) {
             throw CCliError("give the name of the task file to create, such as shop.qbx");
         }
@@ -102,7 +102,7 @@ private:
         return WithTaskExtension(m_strFile);
     }
 
-    CNewTaskRecord Record() const {
+    [[nodiscard]] CNewTaskRecord Record() const {
         if (m_pSite->count() == 0 && m_pRange->count() == 0) {
             throw CCliError("give --site ADDRESS or --range FIRST LAST");
         }

@@ -21,7 +21,7 @@ enum class Kind {
     Refused,  // not kept by the task file
 };
 
-struct Property {
+struct CProperty {
     const char* option;
     Kind kind;
     int min;
@@ -32,8 +32,8 @@ struct Property {
 };
 
 // In the order of the sheet's controls, which is the order of validation.
-const std::vector<Property>& Properties() {
-    static const std::vector<Property> properties = {
+const std::vector<CProperty>& Properties() {
+    static const std::vector<CProperty> properties = {
         {"--pause-after-site", Kind::Flag, 0, 1, "Pause task when current site finished",
          [](CTaskProperties& d, int v) { d.m_bPauseAfterSite = v != 0; },
          [](const CTaskProperties& t) { return int64_t{t.m_bPauseAfterSite}; }},
@@ -136,7 +136,7 @@ std::string ShownValue(Kind kind, int64_t value) {
     return std::to_string(value);
 }
 
-std::string HelpText(const Property& property) {
+std::string HelpText(const CProperty& property) {
     if (property.kind == Kind::Refused) {
         return property.help;
     }
@@ -150,7 +150,7 @@ std::string HelpText(const Property& property) {
     return help + (help.size() + defaultText.size() > 60 ? "\n" : " ") + defaultText;
 }
 
-bool ValueOf(const Property& property, const std::string& text, int& value, std::string& message) {
+bool ValueOf(const CProperty& property, const std::string& text, int& value, std::string& message) {
     switch (property.kind) {
         case Kind::Refused:
             message = "the abstract settings are not kept in the task file; give them to quobrix-cli run";
@@ -207,7 +207,7 @@ std::string FormatHtmlColor(unsigned color) {
 }
 
 void CPropertyOptions::Register(CLI::App& command) {
-    for (const Property& property : Properties()) {
+    for (const CProperty& property : Properties()) {
         static const std::map<Kind, const char*> typeNames = {
             {Kind::Number, "N"}, {Kind::Seconds, "SECONDS"}, {Kind::Flag, "0|1"},
             {Kind::Limit, "K"},  {Kind::Color, "#RRGGBB"},   {Kind::Refused, "N"}};
@@ -233,7 +233,7 @@ bool CPropertyOptions::AnyGiven() const {
 }
 
 bool CPropertyOptions::Validate(std::string& error) const {
-    for (const Property& property : Properties()) {
+    for (const CProperty& property : Properties()) {
         if (!Given(property.option)) {
             continue;
         }
@@ -248,7 +248,7 @@ bool CPropertyOptions::Validate(std::string& error) const {
 }
 
 void CPropertyOptions::ApplyTo(CTaskProperties& task, std::vector<std::string>* pChanges) const {
-    for (const Property& property : Properties()) {
+    for (const CProperty& property : Properties()) {
         if (!Given(property.option) || !property.store) {
             continue;
         }

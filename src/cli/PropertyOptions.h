@@ -30,10 +30,10 @@ public:
     void ApplyTo(CTaskProperties& task, std::vector<std::string>* pChanges = nullptr) const;
 
     // True when any of the options was given.
-    bool AnyGiven() const;
+    [[nodiscard]] bool AnyGiven() const;
 
 private:
-    bool Given(const std::string& option) const;
+    [[nodiscard]] bool Given(const std::string& option) const;
 
     std::map<std::string, std::string> m_values;    // option name -> text as given
     std::map<std::string, CLI::Option*> m_options;  // option name -> its parser entry

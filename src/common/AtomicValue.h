@@ -22,7 +22,7 @@ public:
     }
 
     operator T() const { return Load(); }  // NOLINT: reads like the plain value
-    T Load() const { return m_value.load(); }
+    [[nodiscard]] T Load() const { return m_value.load(); }
     void Store(T value) { m_value.store(value); }
 
     T operator++() { return m_value.fetch_add(1) + 1; }

@@ -16,7 +16,7 @@
 void MakeDirectoriesAlong(const std::string& path, std::vector<std::string>* pCreated = nullptr);
 
 // Writes all bytes to a descriptor, going on after short writes and EINTR.
-bool WriteAll(int fd, std::string_view bytes);
+[[nodiscard]] bool WriteAll(int fd, std::string_view bytes);
 
 // Reads a whole file into bytes.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
@@ -35,13 +35,14 @@ bool ResolveLinks(const std::string& path, std::string& target);
 // Refused, with EACCES, when the file exists but is read-only (no write
 // permission bit at all, or none for this user); with EPERM when its owner
 // or group cannot be kept.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes,
-                         mode_t newFileMode = 0666);
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, const std::string& bytes,
+                                       mode_t newFileMode = 0666);
 // The same with the contents written by writeContents into the temporary
 // file's descriptor as they are made, so they are never held whole in
 // memory; writeContents returns false, errno set, when it failed.
-bool WriteFileAtomically(const std::string& path, const std::function<bool(int fd)>& writeContents,
-                         mode_t newFileMode = 0666);
+[[nodiscard]] bool WriteFileAtomically(const std::string& path,
+                                       const std::function<bool(int fd)>& writeContents,
+                                       mode_t newFileMode = 0666);
 
 // True when a file or directory of that name exists.
 bool PathExists(const std::string& path);

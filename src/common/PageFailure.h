@@ -37,7 +37,7 @@ struct CPageFailure {
     FailureReason m_reason = FailureReason::None;
     int m_nStatus = 0;  // the HTTP status of FailureReason::HttpStatus, else 0
 
-    bool Failed() const { return m_reason != FailureReason::None; }
+    [[nodiscard]] bool Failed() const { return m_reason != FailureReason::None; }
     friend bool operator==(const CPageFailure&, const CPageFailure&) = default;
     friend auto operator<=>(const CPageFailure&, const CPageFailure&) = default;
 };
@@ -73,10 +73,10 @@ class CFailureTally {
 public:
     void Add(const CPageFailure& failure, int count = 1);
     void Clear();
-    int Total() const { return m_nTotal; }
+    [[nodiscard]] int Total() const { return m_nTotal; }
     // Reasons with their counts, the most frequent first (equal counts in the
     // order of the reasons).
-    std::vector<std::pair<CPageFailure, int>> ByCount() const;
+    [[nodiscard]] std::vector<std::pair<CPageFailure, int>> ByCount() const;
 
 private:
     std::map<CPageFailure, int> m_counts;

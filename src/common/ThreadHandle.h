@@ -15,8 +15,8 @@ public:
     // cannot create one.
     static CThreadHandle Start(std::function<void()> body);
 
-    bool Joinable() const { return m_thread.joinable(); }
-    bool HasReturned() const { return m_pReturned && m_pReturned->load(); }
+    [[nodiscard]] bool Joinable() const { return m_thread.joinable(); }
+    [[nodiscard]] bool HasReturned() const { return m_pReturned && m_pReturned->load(); }
     void Join();
 
 private:

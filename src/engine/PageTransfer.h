@@ -31,13 +31,13 @@ private:
     bool RetryWithCredentials();
     // False when the disk is full (the task is then paused).
     bool StoreFile(const std::string& header);
-    bool WriteStored(const char* data, size_t count);
+    [[nodiscard]] bool WriteStored(const char* data, size_t count);
     void DiskFull(int error, const std::string& path);
     void AppendText(const char* data, size_t count);
     void ReportProgress();
     void RemoveStoredFile();
     void CloseFile();
-    bool BodyComplete() const;
+    [[nodiscard]] bool BodyComplete() const;
     void Publish();
     void Reset();
     // The step that ends the transfer for this reason.

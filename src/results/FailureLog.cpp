@@ -106,7 +106,7 @@ void CQuobrixDoc::RecordFailure(int slot, const std::string& url, const CPageFai
                 m_bFailureTailChecked = true;
             }
             // A line that cannot be written is lost; the tally keeps the count.
-            WriteToFile(fd, line.data(), line.size());
+            (void)WriteToFile(fd, line.data(), line.size());
             close(fd);
         }
     }

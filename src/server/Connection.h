@@ -24,14 +24,14 @@ public:
     bool Send(std::string_view bytes);
     // Shuts the connection down in both directions and closes it, once.
     void Close();
-    bool IsOpen() const { return m_sock >= 0; }
-    bool Stopping() const { return m_bStopping; }
+    [[nodiscard]] bool IsOpen() const { return m_sock >= 0; }
+    [[nodiscard]] bool Stopping() const { return m_bStopping; }
     // The time limit counts again from now. A live result page renews it while
     // the task runs, so that only each of its sends is bounded.
     void RenewTimeLimit();
 
 private:
-    bool GoOn() const;
+    [[nodiscard]] bool GoOn() const;
 
     int m_sock;
     const std::atomic<bool>& m_bStopping;

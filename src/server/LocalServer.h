@@ -45,7 +45,7 @@ public:
 
     // Listens on a loopback address (127.0.0.1 unless named) at port (0: the
     // system chooses). False on failure, errno telling why (EADDRINUSE).
-    bool Start(int port, const std::string& address = "127.0.0.1");
+    [[nodiscard]] bool Start(int port, const std::string& address = "127.0.0.1");
     void Stop();
     int Port() const { return m_nPort; }
     int ListeningSocket() const { return m_sockListen; }

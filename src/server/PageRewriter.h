@@ -33,7 +33,7 @@ public:
     CPageRewriter(CRewriteSettings settings, std::string requestPath);
 
     // False when the request path has no "/" after its first character: then nothing is sent.
-    bool IsValid() const;
+    [[nodiscard]] bool IsValid() const;
 
     // Rewrites one chunk read from the file (at most 4096 bytes). consumed: how many of those
     // bytes were used (more than 0 unless the chunk is empty); the next chunk is read from

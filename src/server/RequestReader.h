@@ -32,7 +32,7 @@ public:
 
     // False when every waiting connection has sent its request already and
     // waits for a thread: no room to take another one.
-    bool HasRoom() const;
+    [[nodiscard]] bool HasRoom() const;
     // Takes over a new connection.
     void Add(int sock);
     // Waits up to timeoutMs for bytes on the connections still sending their
@@ -43,7 +43,7 @@ public:
     // The request that was whole first, if any.
     std::optional<CRequest> TakeWhole();
     void CloseAll();
-    size_t Count() const { return m_waiting.size(); }
+    [[nodiscard]] size_t Count() const { return m_waiting.size(); }
 
 private:
     using Clock = std::chrono::steady_clock;

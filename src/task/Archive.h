@@ -32,11 +32,12 @@ public:
     // A loading archive over bytes that must outlive it.
     explicit CArchive(std::string_view bytes);
 
-    bool IsStoring() const { return m_bStoring; }
-    bool Failed() const { return m_bFailed; }
-    const std::string& Bytes() const { return m_strOut; }  // of a storing archive in memory
+    [[nodiscard]] bool IsStoring() const { return m_bStoring; }
+    [[nodiscard]] bool Failed() const { return m_bFailed; }
+    // Of a storing archive in memory.
+    [[nodiscard]] const std::string& Bytes() const { return m_strOut; }
     // Writes what a file archive still holds. False when any write failed.
-    bool Flush();
+    [[nodiscard]] bool Flush();
 
     // Bytes already in the archive's format (a part stored by another archive).
     void Raw(std::string_view bytes);

@@ -25,12 +25,13 @@ public:
     // file, or lines of another form, leave the fields empty: nothing known.
     void Read(const std::string& taskDir);
     // Writes it atomically, readable by its owner only.
-    bool Write(const std::string& taskDir) const;
+    [[nodiscard]] bool Write(const std::string& taskDir) const;
 
     // The host credential belongs to: the one recorded for it; otherwise the
     // start host when it is the task's own account; otherwise "", which
     // matches no host, so the credential is sent nowhere.
-    std::string HostFor(const std::string& credential, const std::string& startHost) const;
+    [[nodiscard]] std::string HostFor(const std::string& credential,
+                                      const std::string& startHost) const;
 
     std::string m_strCredentialPrint;  // fingerprint of the credential m_strHost belongs to
     std::string m_strHost;             // "127.0.0.2:8080"; empty when unknown

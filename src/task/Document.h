@@ -10,14 +10,14 @@ class CDocument {
 public:
     virtual ~CDocument() = default;
 
-    const std::string& GetPathName() const { return m_strPathName; }
+    [[nodiscard]] const std::string& GetPathName() const { return m_strPathName; }
     // Also sets the title: the file name without its extension
     // ("/tasks/shop.qbx" -> "shop").
     void SetPathName(const std::string& path);
-    const std::string& GetTitle() const { return m_strDocTitle; }
+    [[nodiscard]] const std::string& GetTitle() const { return m_strDocTitle; }
     void SetTitle(const std::string& title) { m_strDocTitle = title; }
 
-    bool IsModified() const { return m_nChanges != m_nSavedChanges; }
+    [[nodiscard]] bool IsModified() const { return m_nChanges != m_nSavedChanges; }
     // Called from worker threads too (a run marks the task modified).
     // Clearing it says that everything changed so far is saved.
     void SetModifiedFlag(bool modified = true);
@@ -25,7 +25,7 @@ public:
     // for what it wrote: it takes the count before its snapshot and hands
     // it back once the file is written, so a change made meanwhile stays
     // unsaved.
-    unsigned ChangeCount() const { return m_nChanges; }
+    [[nodiscard]] unsigned ChangeCount() const { return m_nChanges; }
     void SetSavedChanges(unsigned count) { m_nSavedChanges = count; }
 
 protected:

@@ -129,7 +129,7 @@ public:
     // from the task folder, and its credential is bound to the host the
     // sidecar names (or to none). The file is not written. An opened task
     // is published.
-    bool OnOpenDocument(const std::string& path, std::string& strError) override;
+    [[nodiscard]] bool OnOpenDocument(const std::string& path, std::string& strError) override;
     // Tells every receiver about the task that is open: the thread rows are
     // reset, the state, sites left and link counts sent.
     void PublishTask();
@@ -137,7 +137,7 @@ public:
     // a temporary file renamed into place, and the credential sidecar into
     // the task folder when that exists. A new task file is readable by its
     // owner only.
-    bool OnSaveDocument(const std::string& path, std::string& strError)
+    [[nodiscard]] bool OnSaveDocument(const std::string& path, std::string& strError)
         EXCLUDES_SNAPSHOT_LOCKS override;
     // Writes a snapshot into a storing archive, or reads a loading archive;
     // the task changes only when the whole file was read.
@@ -154,10 +154,10 @@ public:
     // save) and its first, empty result page. When the save fails, what this
     // wrote is removed again, the task is the new empty document and
     // strError says why.
-    bool SaveNewTask(std::string& strError) override;
+    [[nodiscard]] bool SaveNewTask(std::string& strError) override;
     // Both, for the wizard, which has its path from the Save As box.
-    bool CreateNewTask(const CNewTaskRecord& record, const std::string& path,
-                       uint32_t crDefaultLinkColor, std::string& strError) override;
+    [[nodiscard]] bool CreateNewTask(const CNewTaskRecord& record, const std::string& path,
+                                     uint32_t crDefaultLinkColor, std::string& strError) override;
 
     // Save As (task/SaveTaskAs.cpp): the task is saved under path as a task
     // of its own. Its folder is copied whole (result pages, stored pages and
@@ -171,7 +171,7 @@ public:
     // deleted. The task's own name, or a task without a
     // folder: a plain save. On failure strError says why, what was copied is
     // removed again, and the task keeps its name, folder and paths.
-    bool SaveTaskAs(const std::string& path, std::string& strError) override;
+    [[nodiscard]] bool SaveTaskAs(const std::string& path, std::string& strError) override;
     // Workers run, or a stop is still in progress.
     bool IsTaskBusy() const override;
 
@@ -184,8 +184,8 @@ public:
     // The lock of the task file at path, into lock. True with lock left
     // empty when this record holds that lock already or does not lock its
     // tasks; false, with the refusal in strError, when another program has it.
-    bool LockTaskFile(const std::string& path, CTaskLock& lock,
-                      std::string& strError) const override;
+    [[nodiscard]] bool LockTaskFile(const std::string& path, CTaskLock& lock,
+                                    std::string& strError) const override;
     // The task at path is the one open now: lock (from LockTaskFile) is held
     // in place of the one before, unless that one is path's own.
     void KeepTaskLock(const std::string& path, CTaskLock&& lock) override;
@@ -413,7 +413,7 @@ public:
 
     // Starts the loopback server (127.0.0.1, port 0: the system chooses);
     // false, errno set, when it cannot listen. m_nServerPort holds its port.
-    bool StartLocalServer(int port = 0) override;
+    [[nodiscard]] bool StartLocalServer(int port = 0) override;
     // Ends live streams and waits for every connection thread.
     void StopLocalServer() override;
     // Answers one request (its header, as read by the server) on a connection
@@ -515,7 +515,7 @@ protected:
     virtual int CreateStoredFile(const std::string& path);
     // Writes all of a buffer to a stored copy or a result page; false with
     // errno when it could not. Tests override it to see a full disk.
-    virtual bool WriteToFile(int fd, const char* data, size_t count);
+    [[nodiscard]] virtual bool WriteToFile(int fd, const char* data, size_t count);
     // Copies one file of the task folder for Save As, with its permissions;
     // false with errno. Tests override it to see a full disk.
     virtual bool CopyTaskFile(const std::string& from, const std::string& to);
@@ -534,7 +534,7 @@ protected:
 
 private:
     // Save As once the new name is locked: the copy and the save.
-    bool SaveUnderNewName(const std::string& path, std::string& strError);
+    [[nodiscard]] bool SaveUnderNewName(const std::string& path, std::string& strError);
     // Save As: the folder's contents copied; false with the reason.
     bool CopyTaskFolder(const std::string& from, const std::string& to, std::string& strError);
     // The task's folder and the paths in it move from one folder to another.

@@ -25,11 +25,11 @@ public:
     virtual void OnNewDocument() = 0;
     // Opens a task file; on failure strError says why and the task that was
     // open stays as it was.
-    virtual bool OnOpenDocument(const std::string& path, std::string& strError) = 0;
+    [[nodiscard]] virtual bool OnOpenDocument(const std::string& path, std::string& strError) = 0;
     // Saves the task, also while workers run.
-    virtual bool OnSaveDocument(const std::string& path, std::string& strError) = 0;
+    [[nodiscard]] virtual bool OnSaveDocument(const std::string& path, std::string& strError) = 0;
     // Saves the task and a copy of its folder under a new name.
-    virtual bool SaveTaskAs(const std::string& path, std::string& strError) = 0;
+    [[nodiscard]] virtual bool SaveTaskAs(const std::string& path, std::string& strError) = 0;
     // Workers run, or a stop is still in progress.
     virtual bool IsTaskBusy() const = 0;
     // A copy of the task file's fields.
@@ -42,9 +42,10 @@ public:
     // The new task of the wizard's answers: made in memory, written, or both.
     virtual void BuildNewTask(const CNewTaskRecord& record, const std::string& path,
                               uint32_t crDefaultLinkColor) = 0;
-    virtual bool SaveNewTask(std::string& strError) = 0;
-    virtual bool CreateNewTask(const CNewTaskRecord& record, const std::string& path,
-                               uint32_t crDefaultLinkColor, std::string& strError) = 0;
+    [[nodiscard]] virtual bool SaveNewTask(std::string& strError) = 0;
+    [[nodiscard]] virtual bool CreateNewTask(const CNewTaskRecord& record, const std::string& path,
+                                             uint32_t crDefaultLinkColor,
+                                             std::string& strError) = 0;
 
     // --- The lock of the task that is open, for a front end that keeps its
     // task open (the desktop).
@@ -53,8 +54,8 @@ public:
     virtual void LockTasksWhileOpen() = 0;
     // The lock of the task file at path, into lock; false, with the refusal
     // in strError, when another program has it.
-    virtual bool LockTaskFile(const std::string& path, CTaskLock& lock,
-                              std::string& strError) const = 0;
+    [[nodiscard]] virtual bool LockTaskFile(const std::string& path, CTaskLock& lock,
+                                            std::string& strError) const = 0;
     // The task at path is the one open now and keeps lock.
     virtual void KeepTaskLock(const std::string& path, CTaskLock&& lock) = 0;
     // The task was closed: its lock goes.
@@ -137,7 +138,7 @@ public:
     // --- Local web server
 
     // false, errno set, when it cannot listen; port 0: the system chooses.
-    virtual bool StartLocalServer(int port = 0) = 0;
+    [[nodiscard]] virtual bool StartLocalServer(int port = 0) = 0;
     virtual void StopLocalServer() = 0;
     virtual std::string LocalServerRoot() const = 0;  // "http://127.0.0.1:PORT/"
 };

@@ -152,7 +152,7 @@ CTaskLock::Step CTaskLock::TryOnce(const std::string& lockPath, const std::strin
         }
         text += "\n";
         if (ftruncate(fd, 0) == 0) {
-            WriteAll(fd, text);
+            (void)WriteAll(fd, text);  // the text only helps the refusal message
         }
     }
     m_hFile = fd;

@@ -43,18 +43,18 @@ public:
     bool Acquire(const std::string& strTaskPath, const std::string& strUse = "");
     // Lets go of the lock and removes its file; nothing when none is held.
     void Release();
-    bool IsHeld() const { return m_hFile >= 0; }
+    [[nodiscard]] bool IsHeld() const { return m_hFile >= 0; }
     // Whether this is the held lock of the task file at strTaskPath, under
     // any spelling of it.
-    bool IsFor(const std::string& strTaskPath) const;
+    [[nodiscard]] bool IsFor(const std::string& strTaskPath) const;
 
     // After a refusal: "quobrix-cli run", empty when the file does not say;
     // and the holder's process id, 0 when unknown.
-    const std::string& HolderProgram() const { return m_strHolderProgram; }
-    int HolderPid() const { return m_nHolderPid; }
+    [[nodiscard]] const std::string& HolderProgram() const { return m_strHolderProgram; }
+    [[nodiscard]] int HolderPid() const { return m_nHolderPid; }
     // The refusal on one line: "/tasks/shop.qbx is in use by quobrix-cli run
     // (process 4242); a task is used by one program at a time."
-    std::string RefusalMessage(const std::string& strTaskPath) const;
+    [[nodiscard]] std::string RefusalMessage(const std::string& strTaskPath) const;
 
     // "/tasks/shop.qbx" -> "/tasks/.shop.qbx.lock", beside the file that
     // symbolic links at the path's end lead to.

@@ -60,7 +60,7 @@ bool CDesktopApp::Start() {
     const QString storePath = QString::fromStdString(m_app.Store().Path());
     m_recentFiles.Load(storePath);
     m_app.LoadOptions();
-    m_app.SaveOptions();
+    (void)m_app.SaveOptions();  // only writes the defaults back; the options are loaded
     CreateFonts();
 
     m_pDoc = std::make_unique<CQuobrixDoc>();

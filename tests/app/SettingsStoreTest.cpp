@@ -65,7 +65,7 @@ protected:
 TEST_F(SettingsStoreTest, FirstStartWritesEveryOptionButThePlacement) {
     CQuobrixApp app(m_strPath);
     app.LoadOptions();
-    app.SaveOptions();
+    ASSERT_TRUE(app.SaveOptions());
 
     EXPECT_TRUE(app == CAppOptions());
     EXPECT_EQ(ModeOf(m_dir / "config/Dunvespil"), 0700);
@@ -94,9 +94,9 @@ TEST_F(SettingsStoreTest, FileStaysOwnerOnlyAcrossSaves) {
     chmod(m_strPath.c_str(), 0644);
 
     CQuobrixApp app(m_strPath);
-    app.SaveOptions();
+    ASSERT_TRUE(app.SaveOptions());
     EXPECT_EQ(ModeOf(m_strPath), 0600) << "first save";
-    app.SaveOptions();
+    ASSERT_TRUE(app.SaveOptions());
     EXPECT_EQ(ModeOf(m_strPath), 0600) << "second save";
     app.SavePlacement(1, {1, 2, 3, 4});
     app.SetTextSize(4);
@@ -119,7 +119,7 @@ TEST_F(SettingsStoreTest, EveryValueRoundTripsThroughTheFile) {
     app.m_strProxyPassword = "@a=b,c;d \"q\" \\x";
     app.m_strAgent = "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko)";
     app.m_crRetrievedLinks = 0x00FFEEDD;
-    app.ApplyEditedOptions();
+    ASSERT_TRUE(app.ApplyEditedOptions());
     app.SavePlacement(app.m_nCmdShow, app.m_rcWindow);
 
     EXPECT_EQ(app.m_strProxyAuthorization, "IErDvHJnZW4sIHRoZSBhZG1pbiA6QGE9YixjO2QgInEiIFx4");
@@ -177,7 +177,7 @@ TEST_F(SettingsStoreTest, FontSizesAreKeptWithinBoundsAndStartUpWritesThem) {
     WriteFileBytes(m_strPath, cases[0].text);
     CQuobrixApp app(m_strPath);
     app.LoadOptions();
-    app.SaveOptions();
+    ASSERT_TRUE(app.SaveOptions());
     const std::vector<std::string> entries = EntriesOf(m_dir, m_strPath);
     EXPECT_NE(std::find(entries.begin(), entries.end(), "Font/NormalSize=14"), entries.end());
     EXPECT_NE(std::find(entries.begin(), entries.end(), "Font/TitleSize=32"), entries.end());
@@ -249,4 +249,46 @@ TEST(SettingsStoreDefaultPath, FollowsXdgConfigHomeOrHome) {
     oldHome ? setenv("HOME", strOldHome.c_str(), 1) : unsetenv("HOME");
     oldConfigHome ? setenv("XDG_CONFIG_HOME", strOldConfigHome.c_str(), 1)
                   : unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(SettingsStoreTest, SavedFileKeepsItsBytesAndLoadsBackEqual) {
+    CAppOptions edited;
+    edited.m_nNormalFontSize = 10;
+    edited.m_strNormalFontFace = "DejaVu Sans";
+    edited.m_nTitleFontSize = -3;
+    edited.m_strTitleFontFace = "Noto Sans CJK 日本語";
+    edited.m_nTextSize = 4;
+    edited.m_bUseProxy = true;
+    edited.m_strProxyAddress = "proxy.example.net";
+    edited.m_nProxyPort = 8080;
+    edited.m_strProxyUser = " Jürgen, the admin ";
+    edited.m_strProxyPassword = "@a=b,c;d \"q\" \\x";
+    edited.m_strAgent = "Mozilla/5.0 (X11; Linux x86_64)";
+    edited.m_crRetrievedLinks = 0xFFEEDDCC;
+    DeriveProxyAuthorization(edited);
+
+    const struct {
+        const char* name;
+        CAppOptions options;
+        const char* bytes;
+    } cases[] = {
+        {"defaults", CAppOptions(),
+         "[Agent]\nID=\"Mozilla/4.0 (compatible; MSIE 5.0; Windows 98)\"\n\n"
+         "[Font]\nNormal=Tahoma\nNormalSize=8\nTitle=Tahoma\nTitleSize=16\niExporer=2\n\n"
+         "[Proxy]\nAddress=\nPassword=\nPort=0\nUseProxy=0\nUser=\n\n"
+         "[Settings]\nDefaultColorOfRetrievedLinks=65280\n"},
+        {"edited", edited,
+         "[Agent]\nID=\"Mozilla/5.0 (X11; Linux x86_64)\"\n\n"
+         "[Font]\nNormal=DejaVu Sans\nNormalSize=10\nTitle=Noto Sans CJK 日本語\nTitleSize=-3\n"
+         "iExporer=4\n\n"
+         "[Proxy]\nAddress=proxy.example.net\nPassword=\"@@a=b,c;d \\\"q\\\" \\\\x\"\nPort=8080\n"
+         "UseProxy=1\nUser=\" Jürgen, the admin \"\n\n"
+         "[Settings]\nDefaultColorOfRetrievedLinks=4293844428\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = m_dir / (std::string(c.name) + ".ini");
+        ASSERT_TRUE(CSettingsStore(path).SaveOptions(c.options)) << c.name;
+        EXPECT_EQ(ReadFileBytes(path), c.bytes) << c.name;
+        EXPECT_TRUE(LoadFrom(FreshCopy(m_dir, path)) == c.options) << c.name;
+    }
 }

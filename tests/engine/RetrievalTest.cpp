@@ -397,7 +397,7 @@ protected:
         const size_t part = m_nRoom;
         m_nRoom = 0;
         lock.unlock();
-        CTestDoc::WriteToFile(fd, data, part);
+        (void)CTestDoc::WriteToFile(fd, data, part);  // the disk fills up after this part
         errno = m_nError;
         return false;
     }

@@ -51,7 +51,7 @@ protected:
             m_nRoom -= m_nRoom < 0 ? 0 : static_cast<long>(count);
             return CTestDoc::WriteToFile(fd, data, count);
         }
-        CTestDoc::WriteToFile(fd, data, static_cast<size_t>(m_nRoom));
+        (void)CTestDoc::WriteToFile(fd, data, static_cast<size_t>(m_nRoom));  // then full
         m_nRoom = 0;
         errno = ENOSPC;
         return false;

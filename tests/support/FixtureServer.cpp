@@ -41,7 +41,7 @@ std::string Trim(const std::string& text) {
 }
 
 // Finds "name:" among the header lines (the request line is skipped).
-bool FindHeader(const std::string& raw, const std::string& name, std::string& strValue) {
+bool FindHeader(const std::string& raw, const std::string& name, std::string& value) {
     size_t start = raw.find('\n');
     while (start != std::string::npos && start + 1 < raw.size()) {
         const size_t end = raw.find('\n', start + 1);
@@ -50,7 +50,7 @@ bool FindHeader(const std::string& raw, const std::string& name, std::string& st
         const size_t colon = line.find(':');
         if (colon != std::string::npos &&
             strcasecmp(Trim(line.substr(0, colon)).c_str(), name.c_str()) == 0) {
-            strValue = Trim(line.substr(colon + 1));
+            value = Trim(line.substr(colon + 1));
             return true;
         }
         start = end;
@@ -90,14 +90,14 @@ bool IsLoopback(const in_addr& address) {
 }  // namespace
 
 std::string FixtureServer::Request::Header(const std::string& name) const {
-    std::string strValue;
-    FindHeader(raw, name, strValue);
-    return strValue;
+    std::string value;
+    FindHeader(raw, name, value);
+    return value;
 }
 
 bool FixtureServer::Request::HasHeader(const std::string& name) const {
-    std::string strValue;
-    return FindHeader(raw, name, strValue);
+    std::string value;
+    return FindHeader(raw, name, value);
 }
 
 FixtureServer::FixtureServer(const std::string& bindAddress) : m_strAddress(bindAddress) {
@@ -267,9 +267,9 @@ void FixtureServer::AcceptLoop() {
         ++m_nOpen;
         auto connection = std::make_unique<Connection>();
         connection->sock = sock;
-        Connection* pConnection = connection.get();
+        Connection* served = connection.get();
         m_connections.push_back(std::move(connection));
-        pConnection->hThread = std::thread(&FixtureServer::Serve, this, pConnection, sock);
+        served->hThread = std::thread(&FixtureServer::Serve, this, served, sock);
     }
 }
 
@@ -294,10 +294,10 @@ void FixtureServer::JoinFinished() {
 
 // The handler thread of one connection; sock is connection->sock.
 void FixtureServer::Serve(Connection* connection, int sock) {
-    std::string strRaw;
-    bool bReset = false;
-    if (ReadRequest(sock, strRaw)) {
-        const Request request = Parse(strRaw);
+    std::string raw;
+    bool reset = false;
+    if (ReadRequest(sock, raw)) {
+        const Request request = Parse(raw);
         const Response response = Choose(request);
         {
             std::lock_guard<std::mutex> lock(m_cs);
@@ -308,29 +308,29 @@ void FixtureServer::Serve(Connection* connection, int sock) {
             HoldOpen(sock);
         } else if (Pause(response.delayBeforeAnswer)) {
             if (response.reset) {
-                bReset = true;
+                reset = true;
             } else {
                 Answer(sock, response);
             }
         }
     }
-    CloseConnection(connection, sock, bReset);
+    CloseConnection(connection, sock, reset);
 }
 
 // Reads up to and including the blank line; false on timeout, overflow,
 // close or stop.
-bool FixtureServer::ReadRequest(int sock, std::string& strRaw) {
+bool FixtureServer::ReadRequest(int sock, std::string& raw) {
     const auto deadline = Clock::now() + kRequestTimeout;
     for (;;) {
         // The earlier of "\r\n\r\n" and a bare "\n\n" ends the header.
-        const size_t crlf = strRaw.find("\r\n\r\n");
-        const size_t lf = strRaw.find("\n\n");
+        const size_t crlf = raw.find("\r\n\r\n");
+        const size_t lf = raw.find("\n\n");
         if (crlf != std::string::npos || lf != std::string::npos) {
-            strRaw.resize(std::min(crlf == std::string::npos ? std::string::npos : crlf + 4,
+            raw.resize(std::min(crlf == std::string::npos ? std::string::npos : crlf + 4,
                                    lf == std::string::npos ? std::string::npos : lf + 2));
             return true;
         }
-        if (strRaw.size() >= kRequestLimitBytes || Clock::now() >= deadline) {
+        if (raw.size() >= kRequestLimitBytes || Clock::now() >= deadline) {
             return false;
         }
         pollfd fds[2] = {{sock, POLLIN, 0}, {m_sockWakeRead, POLLIN, 0}};
@@ -345,12 +345,12 @@ bool FixtureServer::ReadRequest(int sock, std::string& strRaw) {
         }
         char buffer[4096];
         const ssize_t got =
-            recv(sock, buffer, std::min(sizeof buffer, kRequestLimitBytes - strRaw.size()), 0);
+            recv(sock, buffer, std::min(sizeof buffer, kRequestLimitBytes - raw.size()), 0);
         if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
             return false;
         }
         if (got > 0) {
-            strRaw.append(buffer, static_cast<size_t>(got));
+            raw.append(buffer, static_cast<size_t>(got));
         }
     }
 }
@@ -451,10 +451,10 @@ bool FixtureServer::Pause(std::chrono::milliseconds delay) {
     return !m_cvChanged.wait_for(lock, delay, [&] { return m_bStopping; });
 }
 
-void FixtureServer::CloseConnection(Connection* connection, int sock, bool bReset) {
+void FixtureServer::CloseConnection(Connection* connection, int sock, bool reset) {
     // Counted down first, so a client that has seen the end also sees the count drop.
     --m_nOpen;
-    if (bReset) {
+    if (reset) {
         const linger abort{1, 0};
         setsockopt(sock, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
     } else {

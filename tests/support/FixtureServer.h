@@ -94,13 +94,13 @@ private:
     void AcceptLoop();
     void JoinFinished();
     void Serve(Connection* connection, int sock);
-    bool ReadRequest(int sock, std::string& strRaw);
+    bool ReadRequest(int sock, std::string& raw);
     Response Choose(const Request& request) const;
     void Answer(int sock, const Response& response);
     bool SendBounded(int sock, const char* bytes, size_t length);
     void HoldOpen(int sock);
     bool Pause(std::chrono::milliseconds delay);
-    void CloseConnection(Connection* connection, int sock, bool bReset);
+    void CloseConnection(Connection* connection, int sock, bool reset);
 
     std::string m_strAddress;
     int m_nPort = 0;
