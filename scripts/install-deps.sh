@@ -32,6 +32,7 @@ packages=(
   xauth
   clang
   libclang-rt-14-dev
+  clang-tidy-14
   chromium
 )
 # The benchmark serves its site with nginx and presses keys through the X

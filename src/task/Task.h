@@ -31,7 +31,7 @@ public:
     // Saves the task and a copy of its folder under a new name.
     [[nodiscard]] virtual bool SaveTaskAs(const std::string& path, std::string& strError) = 0;
     // Workers run, or a stop is still in progress.
-    virtual bool IsTaskBusy() const = 0;
+    [[nodiscard]] virtual bool IsTaskBusy() const = 0;
     // A copy of the task file's fields.
     virtual CTaskFields TakeSnapshot() = 0;
     // Refuse while the task runs; otherwise offer to save unsaved changes.
@@ -75,50 +75,50 @@ public:
 
     // --- Enabling of the commands. Any thread.
 
-    virtual bool CanRun() const = 0;
-    virtual bool CanPause() const = 0;
-    virtual bool IsPauseChecked() const = 0;
-    virtual bool CanAbort() const = 0;
-    virtual bool CanEditProperties() const = 0;
-    virtual bool CanSkipSite() const = 0;
-    virtual bool CanActOnSlot(int slot) const = 0;
-    virtual bool IsStopping() const = 0;
-    virtual bool IsRunning() const = 0;
+    [[nodiscard]] virtual bool CanRun() const = 0;
+    [[nodiscard]] virtual bool CanPause() const = 0;
+    [[nodiscard]] virtual bool IsPauseChecked() const = 0;
+    [[nodiscard]] virtual bool CanAbort() const = 0;
+    [[nodiscard]] virtual bool CanEditProperties() const = 0;
+    [[nodiscard]] virtual bool CanSkipSite() const = 0;
+    [[nodiscard]] virtual bool CanActOnSlot(int slot) const = 0;
+    [[nodiscard]] virtual bool IsStopping() const = 0;
+    [[nodiscard]] virtual bool IsRunning() const = 0;
     // Nothing is left of the last run; the workers may be joined.
-    virtual bool IsRunEnded() const = 0;
+    [[nodiscard]] virtual bool IsRunEnded() const = 0;
     // Every worker thread has returned, so that joining them cannot wait.
     // False while a worker holds the run for the thread that asks.
-    virtual bool HaveWorkersReturned() const = 0;
+    [[nodiscard]] virtual bool HaveWorkersReturned() const = 0;
 
     // --- What the task is and how far it got
 
-    virtual unsigned GetState() const = 0;  // string id of the state's text
-    virtual bool IsSiteMode() const = 0;
-    virtual std::string GetStartAddress() const = 0;
-    virtual std::string GetEndAddress() const = 0;
-    virtual int GetResultPage() const = 0;  // the result page being written
-    virtual std::string GetTaskDir() const = 0;
-    virtual unsigned SitesLeft() const = 0;
-    virtual int LinksQueued() const = 0;
-    virtual int LinksRequested() const = 0;
-    virtual int FailureCount() const = 0;
+    [[nodiscard]] virtual unsigned GetState() const = 0;  // string id of the state's text
+    [[nodiscard]] virtual bool IsSiteMode() const = 0;
+    [[nodiscard]] virtual std::string GetStartAddress() const = 0;
+    [[nodiscard]] virtual std::string GetEndAddress() const = 0;
+    [[nodiscard]] virtual int GetResultPage() const = 0;  // the result page being written
+    [[nodiscard]] virtual std::string GetTaskDir() const = 0;
+    [[nodiscard]] virtual unsigned SitesLeft() const = 0;
+    [[nodiscard]] virtual int LinksQueued() const = 0;
+    [[nodiscard]] virtual int LinksRequested() const = 0;
+    [[nodiscard]] virtual int FailureCount() const = 0;
     // "No page failed", "2 pages not retrieved: 2 HTTP 404".
-    virtual std::string FailureSummary() const = 0;
-    virtual std::string GetSlotUrl(int slot) const = 0;
+    [[nodiscard]] virtual std::string FailureSummary() const = 0;
+    [[nodiscard]] virtual std::string GetSlotUrl(int slot) const = 0;
 
     // --- Properties
 
-    virtual CTaskProperties GetProperties() const = 0;
+    [[nodiscard]] virtual CTaskProperties GetProperties() const = 0;
     // As the sheet's OK: every value is stored, the keywords go through
     // SetKeywords (marked changed) and the task is marked modified.
     virtual void SetProperties(const CTaskProperties& properties) = 0;
     // The properties a task file keeps, alone: the keywords, the abstract
     // settings and the modified flag stay as they are.
     virtual void StoreProperties(const CTaskProperties& properties) = 0;
-    virtual CTaskKeywords GetKeywords() const = 0;
-    virtual int AutoSaveMinutes() const = 0;
+    [[nodiscard]] virtual CTaskKeywords GetKeywords() const = 0;
+    [[nodiscard]] virtual int AutoSaveMinutes() const = 0;
     // Only the abstract settings: the task is not marked modified.
-    virtual CAbstractSettings GetAbstractSettings() const = 0;
+    [[nodiscard]] virtual CAbstractSettings GetAbstractSettings() const = 0;
     virtual void SetAbstractSettings(const CAbstractSettings& settings) = 0;
     virtual void SetAppOptions(const CAppOptions& options) = 0;
 
@@ -140,5 +140,5 @@ public:
     // false, errno set, when it cannot listen; port 0: the system chooses.
     [[nodiscard]] virtual bool StartLocalServer(int port = 0) = 0;
     virtual void StopLocalServer() = 0;
-    virtual std::string LocalServerRoot() const = 0;  // "http://127.0.0.1:PORT/"
+    [[nodiscard]] virtual std::string LocalServerRoot() const = 0;  // "http://127.0.0.1:PORT/"
 };

@@ -36,7 +36,7 @@ public:
     explicit CTaskEvents(QObject* parent = nullptr);
     ~CTaskEvents() override;
 
-    // For the task's m_hWndMainFrame, m_hWndThreadBar and m_hWndView. Any thread.
+    // The task's three receivers (ITask::SetReceivers). Any thread.
     INotifyTarget& FrameTarget();
     INotifyTarget& ThreadBarTarget();
     INotifyTarget& ViewTarget();
