@@ -121,7 +121,7 @@ public:
     void DeleteContents();
     // A new, empty, unnamed task with default properties; the texts and lists
     // of the previous task are cleared too. The receivers are told (PublishTask).
-    void OnNewDocument() override;
+    void OnNewDocument() final;
     // Opens a task file. On failure strError holds the message to show
     // ("Unexpected file format." for a damaged file) and the task that was
     // open stays exactly as it was, unpublished. What the file gives is
@@ -129,7 +129,7 @@ public:
     // from the task folder, and its credential is bound to the host the
     // sidecar names (or to none). The file is not written. An opened task
     // is published.
-    [[nodiscard]] bool OnOpenDocument(const std::string& path, std::string& strError) override;
+    [[nodiscard]] bool OnOpenDocument(const std::string& path, std::string& strError) final;
     // Tells every receiver about the task that is open: the thread rows are
     // reset, the state, sites left and link counts sent.
     void PublishTask();
@@ -138,26 +138,26 @@ public:
     // the task folder when that exists. A new task file is readable by its
     // owner only.
     [[nodiscard]] bool OnSaveDocument(const std::string& path, std::string& strError)
-        EXCLUDES_SNAPSHOT_LOCKS override;
+        EXCLUDES_SNAPSHOT_LOCKS final;
     // Writes a snapshot into a storing archive, or reads a loading archive;
     // the task changes only when the whole file was read.
     bool Serialize(CArchive& ar) EXCLUDES_SNAPSHOT_LOCKS;
     // A copy of the task file's fields, taken under the snapshot locks.
-    CTaskFields TakeSnapshot() EXCLUDES_SNAPSHOT_LOCKS override;
+    CTaskFields TakeSnapshot() EXCLUDES_SNAPSHOT_LOCKS final;
 
     // The new-task hand-off, in memory only: a new document named path with
     // the wizard's answers, prepared for its first run, its paths, auto-save
     // interval 3 and the default link colour. Nothing is written.
     void BuildNewTask(const CNewTaskRecord& record, const std::string& path,
-                      uint32_t crDefaultLinkColor) override;
+                      uint32_t crDefaultLinkColor) final;
     // Writes a task that BuildNewTask made: its folders, the task file (one
     // save) and its first, empty result page. When the save fails, what this
     // wrote is removed again, the task is the new empty document and
     // strError says why.
-    [[nodiscard]] bool SaveNewTask(std::string& strError) override;
+    [[nodiscard]] bool SaveNewTask(std::string& strError) final;
     // Both, for the wizard, which has its path from the Save As box.
     [[nodiscard]] bool CreateNewTask(const CNewTaskRecord& record, const std::string& path,
-                                     uint32_t crDefaultLinkColor, std::string& strError) override;
+                                     uint32_t crDefaultLinkColor, std::string& strError) final;
 
     // Save As (task/SaveTaskAs.cpp): the task is saved under path as a task
     // of its own. Its folder is copied whole (result pages, stored pages and
@@ -171,9 +171,9 @@ public:
     // deleted. The task's own name, or a task without a
     // folder: a plain save. On failure strError says why, what was copied is
     // removed again, and the task keeps its name, folder and paths.
-    [[nodiscard]] bool SaveTaskAs(const std::string& path, std::string& strError) override;
+    [[nodiscard]] bool SaveTaskAs(const std::string& path, std::string& strError) final;
     // Workers run, or a stop is still in progress.
-    bool IsTaskBusy() const override;
+    bool IsTaskBusy() const final;
 
     // --- The lock of the task that is open (task/TaskLifecycle.cpp), for a
     // front end that keeps its task open (the desktop) and calls
@@ -185,20 +185,20 @@ public:
     // empty when this record holds that lock already or does not lock its
     // tasks; false, with the refusal in strError, when another program has it.
     [[nodiscard]] bool LockTaskFile(const std::string& path, CTaskLock& lock,
-                                    std::string& strError) const override;
+                                    std::string& strError) const final;
     // The task at path is the one open now: lock (from LockTaskFile) is held
     // in place of the one before, unless that one is path's own.
-    void KeepTaskLock(const std::string& path, CTaskLock&& lock) override;
+    void KeepTaskLock(const std::string& path, CTaskLock&& lock) final;
     // The task was closed: its lock goes.
-    void ReleaseTaskLock() override;
+    void ReleaseTaskLock() final;
     // Sets m_bLockTasks; the desktop does it once, before its first task.
     void LockTasksWhileOpen() override { m_bLockTasks = true; }
 
     // Refuse while the task runs ("A search task is running, pause or stop it
     // first."); otherwise offer to save unsaved changes. True when the task
     // may be closed or replaced.
-    bool CanCloseFrame(IDocumentPrompts& prompts) override;
-    bool SaveModified(IDocumentPrompts& prompts) override;
+    bool CanCloseFrame(IDocumentPrompts& prompts) final;
+    bool SaveModified(IDocumentPrompts& prompts) final;
 
     // Task directory, e-mail list path and first result page from the path.
     void BuildTaskPaths() EXCLUDES(m_csResults);
@@ -215,17 +215,17 @@ public:
     // "apple+ +Pear " -> {"apple", "Pear"}
     static std::vector<std::string> SplitKeywords(const std::string& text);
     // A copy, under m_csKeywords.
-    CTaskKeywords GetKeywords() const override;
+    CTaskKeywords GetKeywords() const final;
 
     // --- Properties (task/TaskProperties.cpp), as the "Task options" sheet
     // and quobrix-cli set edit them.
 
-    CTaskProperties GetProperties() const override;
-    void SetProperties(const CTaskProperties& properties) override;
-    void StoreProperties(const CTaskProperties& properties) override;
+    CTaskProperties GetProperties() const final;
+    void SetProperties(const CTaskProperties& properties) final;
+    void StoreProperties(const CTaskProperties& properties) final;
     int AutoSaveMinutes() const override { return m_nAutoSaveMinutes; }
-    CAbstractSettings GetAbstractSettings() const override;
-    void SetAbstractSettings(const CAbstractSettings& settings) override;
+    CAbstractSettings GetAbstractSettings() const final;
+    void SetAbstractSettings(const CAbstractSettings& settings) final;
 
     // What the task is and how far it got, for the front ends.
     unsigned GetState() const override { return m_nState; }
@@ -236,20 +236,20 @@ public:
 
     // --- Enabling of the task commands (task/CommandState.cpp). Any thread.
 
-    bool CanRun() const override;    // Start/Resume
-    bool CanPause() const override;  // Pause (also resumes)
-    bool IsPauseChecked() const override;
-    bool CanAbort() const override;
-    bool CanEditProperties() const override;     // Properties
-    bool CanSkipSite() const override;           // thread list: Skip current site
-    bool CanActOnSlot(int slot) const override;  // thread list: Abort retrieval, Copy URL
+    bool CanRun() const final;    // Start/Resume
+    bool CanPause() const final;  // Pause (also resumes)
+    bool IsPauseChecked() const final;
+    bool CanAbort() const final;
+    bool CanEditProperties() const final;     // Properties
+    bool CanSkipSite() const final;           // thread list: Skip current site
+    bool CanActOnSlot(int slot) const final;  // thread list: Abort retrieval, Copy URL
     bool IsStopping() const override { return m_bStop; }
-    bool IsRunning() const override;
+    bool IsRunning() const final;
     // Nothing is left of the last run: not running, no stop in progress, no
     // worker, no notification still to be sent. Only then may the workers be
     // joined from the thread that receives the notifications.
-    bool IsRunEnded() const override;
-    bool HaveWorkersReturned() const override;
+    bool IsRunEnded() const final;
+    bool HaveWorkersReturned() const final;
 
     // --- State and notifications (task/Notifications.cpp). Any thread; never
     // called with a snapshot lock held.
@@ -257,10 +257,10 @@ public:
     void SetState(unsigned id) EXCLUDES_TASK_LOCKS;
     // The receivers (task/Receivers.cpp); set on the thread that runs the
     // commands while no worker runs, or before the task is published.
-    void SetReceivers(INotifyTarget* frame, INotifyTarget* threadBar, INotifyTarget* view) override;
-    void SetViewReceiver(INotifyTarget* view) override;
-    void ClearReceivers() override;
-    void SendStateAndCounts() override;
+    void SetReceivers(INotifyTarget* frame, INotifyTarget* threadBar, INotifyTarget* view) final;
+    void SetViewReceiver(INotifyTarget* view) final;
+    void ClearReceivers() final;
+    void SendStateAndCounts() final;
     void NotifyThreadStatus(int slot, int phase, const std::string& text) EXCLUDES_GUI_THREAD_LOCKS
         EXCLUDES(m_csSlotStatus[slot]);
     void NotifyLinkCounts() EXCLUDES_GUI_THREAD_LOCKS;
@@ -270,10 +270,10 @@ public:
     void NavigateToResults() EXCLUDES_GUI_THREAD_LOCKS;
     // Shows result page N in the browser view: the root for page 0.
     void NavigateToResultPage(int page) EXCLUDES_GUI_THREAD_LOCKS;
-    std::string LocalServerRoot() const override;  // "http://127.0.0.1:PORT/"
+    std::string LocalServerRoot() const final;  // "http://127.0.0.1:PORT/"
     std::string GetCurrentSite() const EXCLUDES(m_csSites);  // a copy, under m_csSites
-    int LinksQueued() const EXCLUDES(m_csUrls) override;
-    int LinksRequested() const override;
+    int LinksQueued() const EXCLUDES(m_csUrls) final;
+    int LinksRequested() const final;
 
     // --- Pages not retrieved (results/FailureLog.cpp). Any thread.
 
@@ -281,8 +281,8 @@ public:
     std::string FailureRecordPath() const EXCLUDES(m_csResults);
     // The summary of the task's failures since its fresh start ("No page
     // failed", "2 pages not retrieved: 2 HTTP 404").
-    std::string FailureSummary() const EXCLUDES(m_csFailures) override;
-    int FailureCount() const EXCLUDES(m_csFailures) override;
+    std::string FailureSummary() const EXCLUDES(m_csFailures) final;
+    int FailureCount() const EXCLUDES(m_csFailures) final;
     // The tally from the record, for a task just opened or made.
     void LoadFailureTally() EXCLUDES(m_csResults, m_csFailures);
     // The local server's page that lists them, framed like the result pages.
@@ -293,7 +293,7 @@ public:
     // Puts the first site in place for a fresh start and returns its first
     // URL ("http://example.com/docs/a.html").
     std::string TakeFirstSite() EXCLUDES(m_csSites);
-    unsigned SitesLeft() const EXCLUDES(m_csSites) override;
+    unsigned SitesLeft() const EXCLUDES(m_csSites) final;
     void NotifySitesLeft() EXCLUDES_GUI_THREAD_LOCKS;
 
     // Next site of the site list, or next address of the range; false when
@@ -311,12 +311,12 @@ public:
 
     // --- Scheduler (engine/Scheduler.cpp). Commands run on the GUI thread.
 
-    void OnTaskRun() EXCLUDES_TASK_LOCKS override;
-    void OnTaskPause() EXCLUDES_TASK_LOCKS override;
-    void OnTaskAbort() EXCLUDES_TASK_LOCKS override;
-    void OnSkipCurrentSite() EXCLUDES_TASK_LOCKS override;
-    void OnAbortRetrieval(int slot) override;
-    std::string GetSlotUrl(int slot) const EXCLUDES(m_csSlots) override;  // a copy, under m_csSlots
+    void OnTaskRun() EXCLUDES_TASK_LOCKS final;
+    void OnTaskPause() EXCLUDES_TASK_LOCKS final;
+    void OnTaskAbort() EXCLUDES_TASK_LOCKS final;
+    void OnSkipCurrentSite() EXCLUDES_TASK_LOCKS final;
+    void OnAbortRetrieval(int slot) final;
+    std::string GetSlotUrl(int slot) const EXCLUDES(m_csSlots) final;  // a copy, under m_csSlots
 
     // Starts or resumes the task. Does nothing only while workers still run
     // (the task runs, or a stop is in progress and ends by itself); activity
@@ -327,7 +327,7 @@ public:
     // read from a file are brought within bounds here.
     void PrepareRun() EXCLUDES(m_csResults, m_csSlots);
     // Pauses the task if it runs and no stop is in progress; never resumes.
-    void PauseWorkers() EXCLUDES_TASK_LOCKS override;
+    void PauseWorkers() EXCLUDES_TASK_LOCKS final;
     // Skip: the next site of the list, as the last worker of the stop does.
     void StartNextSite() EXCLUDES_TASK_LOCKS;
     // The file-error pause: a running task (Seeking, no stop in progress)
@@ -342,7 +342,7 @@ public:
     // Joins every worker thread, and lets no new one start until the next
     // Start. Only once they send nothing more (IsRunEnded), or when the
     // receivers answer without the joining thread.
-    void JoinWorkers() EXCLUDES_TASK_LOCKS override;
+    void JoinWorkers() EXCLUDES_TASK_LOCKS final;
     // For the record's end: no new thread, every worker stopped and joined.
     void ShutDownWorkers() EXCLUDES_TASK_LOCKS;
     bool HasActiveWorkers() const;
@@ -388,13 +388,13 @@ public:
     // account and password for url's site, and prompting off when the user
     // asked not to be prompted again; with Cancel, no credential at all.
     void AnswerAuthorization(const std::string& url, bool bOk, const std::string& account,
-                             const std::string& password, bool bDoNotPromptAgain) override;
+                             const std::string& password, bool bDoNotPromptAgain) final;
     // The start host: the one a credential given with the task belongs to.
     std::string StartHost() const;
 
     // --- Application options used by the requests (any thread)
 
-    void SetAppOptions(const CAppOptions& options) EXCLUDES(m_csOptions) override;
+    void SetAppOptions(const CAppOptions& options) EXCLUDES(m_csOptions) final;
     CAppOptions GetAppOptions() const EXCLUDES(m_csOptions);
 
     // --- Queueing (analysis/ExtractLinks.cpp)
@@ -413,14 +413,14 @@ public:
 
     // Starts the loopback server (127.0.0.1, port 0: the system chooses);
     // false, errno set, when it cannot listen. m_nServerPort holds its port.
-    [[nodiscard]] bool StartLocalServer(int port = 0) override;
+    [[nodiscard]] bool StartLocalServer(int port = 0) final;
     // Ends live streams and waits for every connection thread.
-    void StopLocalServer() override;
+    void StopLocalServer() final;
     // Answers one request (its header, as read by the server) on a connection
     // thread; the connection closes afterwards.
     void ServeRequest(CConnection& connection, const std::string& request);
     // Copies of the paths the server reads while tasks change, under m_csResults.
-    std::string GetTaskDir() const EXCLUDES(m_csResults) override;
+    std::string GetTaskDir() const EXCLUDES(m_csResults) final;
     std::string GetResultPagePath() const EXCLUDES(m_csResults);
 
     // --- Per-page steps (analysis/, results/)

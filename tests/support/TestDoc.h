@@ -6,6 +6,13 @@
 // a run's state or look into it.
 class CTestDoc : public CQuobrixDoc {
 public:
+    // Workers make virtual calls: they end before this part of the object
+    // does, as they do before the record's own end.
+    ~CTestDoc() override {
+        StopLocalServer();
+        ShutDownWorkers();
+    }
+
     using CQuobrixDoc::m_arrRetired;
     using CQuobrixDoc::m_bKeywordsChanged;
     using CQuobrixDoc::m_bLockTasks;
