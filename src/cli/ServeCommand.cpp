@@ -44,9 +44,8 @@ public:
     }
 
     int Run() override {
-        const std::unique_ptr<ITask> pTask = CreateTaskRecord();
+        const std::unique_ptr<ITask> pTask = OpenTaskRecordOrFail(AbsolutePath(m_strFile));
         ITask& doc = *pTask;
-        OpenTaskOrFail(doc, AbsolutePath(m_strFile));
         // Without its folder a task has no results or pages: every request
         // would be "not found".
         const std::string folder = doc.GetTaskDir();

@@ -43,9 +43,8 @@ public:
         }
         const std::string path = AbsolutePath(m_strFile);
         const CTaskLock taskLock = LockTaskOrFail(path, "set");
-        const std::unique_ptr<ITask> pTask = CreateTaskRecord();
+        const std::unique_ptr<ITask> pTask = OpenTaskRecordOrFail(path);
         ITask& doc = *pTask;
-        OpenTaskOrFail(doc, path);
 
         // Like the sheet's OK: the keywords are stored again and marked
         // changed whether or not they changed.

@@ -19,9 +19,8 @@ public:
     }
 
     int Run() override {
-        const std::unique_ptr<ITask> pTask = CreateTaskRecord();
+        const std::unique_ptr<ITask> pTask = OpenTaskRecordOrFail(AbsolutePath(m_strFile));
         ITask& doc = *pTask;
-        OpenTaskOrFail(doc, AbsolutePath(m_strFile));
         std::cout << TaskToJson(doc.TakeSnapshot());
         return EXIT_OK;
     }

@@ -80,9 +80,8 @@ public:
     }
 
     int Run() override {
-        const std::unique_ptr<ITask> pTask = CreateTaskRecord();
+        const std::unique_ptr<ITask> pTask = OpenTaskRecordOrFail(AbsolutePath(m_strFile));
         ITask& doc = *pTask;
-        OpenTaskOrFail(doc, AbsolutePath(m_strFile));
         const std::string folder = doc.GetTaskDir();
         std::error_code ec;
         const bool hasFolder = fs::is_directory(folder, ec);

@@ -16,6 +16,12 @@ void OpenTaskOrFail(ITask& doc, const std::string& path) {
     }
 }
 
+std::unique_ptr<ITask> OpenTaskRecordOrFail(const std::string& path) {
+    std::unique_ptr<ITask> pTask = CreateTaskRecord();
+    OpenTaskOrFail(*pTask, path);
+    return pTask;
+}
+
 void SaveTaskOrFail(ITask& doc, const std::string& path) {
     std::string error;
     if (!doc.OnSaveDocument(path, error)) {

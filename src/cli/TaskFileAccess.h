@@ -13,6 +13,8 @@ std::unique_ptr<ITask> CreateTaskRecord();
 // Opens a task file as the desktop's Open does; a file that cannot be read
 // ends the command with its message ("Unexpected file format.").
 void OpenTaskOrFail(ITask& doc, const std::string& path);
+// Both: a command's record with the task file at path open.
+std::unique_ptr<ITask> OpenTaskRecordOrFail(const std::string& path);
 
 // Saves the task at its path; a failure ends the command.
 void SaveTaskOrFail(ITask& doc, const std::string& path);
