@@ -61,8 +61,19 @@ struct CAppOptions {
     // Colour of retrieved links in a new task, 0x00BBGGRR (65280 is green).
     uint32_t m_crRetrievedLinks = 65280;
 
+    // Abilities of today's web. At these defaults a task crawls, and writes
+    // its files, as it always did (HTTPS start addresses aside).
+    bool m_bCheckCertificates = true;  // verify an HTTPS site's chain and name
+    bool m_bHttpsLinks = false;        // https:// links count like http:// ones
+    bool m_bFollowRedirects = false;   // a 3xx Location is a page's one link
+    bool m_bRobots = false;            // obey each site's robots.txt
+    int m_nDelayMs = 0;                // least time between two requests to one site
+
     bool operator==(const CAppOptions&) const = default;
 };
+
+// Bounds of m_nDelayMs; a robots.txt Crawl-delay is capped at the upper one.
+inline constexpr int kMaxDelayMs = 60000;
 
 // Recomputes m_strProxyAuthorization from the account and password when a
 // proxy address is set ("" and "" still give "Og==", the encoding of ":").

@@ -34,7 +34,20 @@ constexpr CReasonName kReasons[] = {
     {FailureReason::Aborted, IDS_FAILED_ABORTED, "aborted"},
     {FailureReason::NetworkError, IDS_FAILED_NETWORK_ERROR, "network-error"},
     {FailureReason::Other, IDS_FAILED_OTHER, "other"},
+    {FailureReason::CertUntrusted, IDS_FAILED_CERT_UNTRUSTED, "cert-untrusted"},
+    {FailureReason::CertWrongName, IDS_FAILED_CERT_WRONG_NAME, "cert-wrong-name"},
+    {FailureReason::CertExpired, IDS_FAILED_CERT_EXPIRED, "cert-expired"},
+    {FailureReason::TlsFailed, IDS_FAILED_TLS, "tls-failed"},
+    {FailureReason::ProxyTunnel, IDS_FAILED_PROXY_TUNNEL, "proxy-tunnel-"},
+    {FailureReason::Redirected, IDS_FAILED_REDIRECTED, "redirected"},
+    {FailureReason::RobotsDisallowed, IDS_FAILED_ROBOTS_DISALLOWED, "robots-disallowed"},
+    {FailureReason::RobotsUnavailable, IDS_FAILED_ROBOTS_UNAVAILABLE, "robots-unavailable"},
 };
+
+// Reasons whose token carries the status: "http-404", "proxy-tunnel-403".
+bool HasStatus(FailureReason reason) {
+    return reason == FailureReason::HttpStatus || reason == FailureReason::ProxyTunnel;
+}
 
 const CReasonName* NameOf(FailureReason reason) {
     for (const CReasonName& name : kReasons) {
@@ -53,6 +66,9 @@ std::string FailureText(const CPageFailure& failure) {
     if (name == nullptr) {
         return {};
     }
+    if (failure.m_reason == FailureReason::Redirected && !failure.m_strTarget.empty()) {
+        return FormatString(IDS_FAILED_REDIRECTED_TO, {failure.m_strTarget});
+    }
     return FormatString(name->m_nText, {int64_t{failure.m_nStatus}});
 }
 
@@ -61,7 +77,7 @@ std::string FailureToken(const CPageFailure& failure) {
     if (name == nullptr) {
         return {};
     }
-    if (failure.m_reason == FailureReason::HttpStatus) {
+    if (HasStatus(failure.m_reason)) {
         return std::string(name->m_token) + std::to_string(failure.m_nStatus);
     }
     return std::string(name->m_token);
@@ -71,20 +87,22 @@ std::optional<CPageFailure> ParseFailureToken(std::string_view token) {
     if (token.empty()) {
         return std::nullopt;
     }
-    constexpr std::string_view kHttp = "http-";
-    if (token.starts_with(kHttp)) {
-        const std::string_view digits = token.substr(kHttp.size());
+    for (const CReasonName& name : kReasons) {
+        if (!HasStatus(name.m_reason) || !token.starts_with(name.m_token)) {
+            continue;
+        }
+        const std::string_view digits = token.substr(name.m_token.size());
         int status = 0;
         const auto [end, error] =
             std::from_chars(digits.data(), digits.data() + digits.size(), status);
         if (error == std::errc() && end == digits.data() + digits.size() && !digits.empty() &&
             status >= 0 && status <= kMaxStatus) {
-            return CPageFailure{FailureReason::HttpStatus, status};
+            return CPageFailure{name.m_reason, status};
         }
         return CPageFailure{FailureReason::Other, 0};
     }
     for (const CReasonName& name : kReasons) {
-        if (name.m_reason != FailureReason::HttpStatus && name.m_token == token) {
+        if (!HasStatus(name.m_reason) && name.m_token == token) {
             return CPageFailure{name.m_reason, 0};
         }
     }
@@ -152,7 +170,7 @@ int SlotOfFailureParam(int64_t wParam) {
 CPageFailure FailureOfParam(int64_t wParam) {
     const int reason = static_cast<int>(wParam & 0xFF);
     const int status = static_cast<int>((wParam >> 16) & 0xFFFF);
-    if (reason <= 0 || reason > static_cast<int>(FailureReason::Other)) {
+    if (reason <= 0 || reason > static_cast<int>(FailureReason::Last)) {
         return {FailureReason::Other, 0};
     }
     return {static_cast<FailureReason>(reason), status};

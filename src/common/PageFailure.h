@@ -31,18 +31,37 @@ enum class FailureReason : int {
     Aborted,             // "Abort Retrieval"
     NetworkError,        // any other socket error
     Other,               // a reason of a later version, read from a record
+    CertUntrusted,       // the site's certificate chain is not trusted
+    CertWrongName,       // the certificate is for another name
+    CertExpired,         // the certificate has expired (or is not valid yet)
+    TlsFailed,           // the TLS handshake failed for another reason
+    ProxyTunnel,         // the proxy refused the CONNECT tunnel (m_nStatus)
+    Redirected,          // a redirect while "Follow redirects" is off (m_strTarget)
+    RobotsDisallowed,    // robots.txt disallows it
+    RobotsUnavailable,   // robots.txt answered 5xx or could not be fetched: nothing allowed
+    Last = RobotsUnavailable,
 };
 
 struct CPageFailure {
     FailureReason m_reason = FailureReason::None;
     int m_nStatus = 0;  // the HTTP status of FailureReason::HttpStatus, else 0
+    // Where a redirect pointed; shown with the reason, not counted apart.
+    std::string m_strTarget;
 
     [[nodiscard]] bool Failed() const { return m_reason != FailureReason::None; }
-    friend bool operator==(const CPageFailure&, const CPageFailure&) = default;
-    friend auto operator<=>(const CPageFailure&, const CPageFailure&) = default;
+    friend bool operator==(const CPageFailure& a, const CPageFailure& b) {
+        return a.m_reason == b.m_reason && a.m_nStatus == b.m_nStatus;
+    }
+    friend auto operator<=>(const CPageFailure& a, const CPageFailure& b) {
+        if (const auto order = a.m_reason <=> b.m_reason; order != 0) {
+            return order;
+        }
+        return a.m_nStatus <=> b.m_nStatus;
+    }
 };
 
-// What is shown: "connection refused", "HTTP 404" (from the string table).
+// What is shown: "connection refused", "HTTP 404" (from the string table);
+// a redirect with its target: "redirected to URL (Options: Follow redirects)".
 std::string FailureText(const CPageFailure& failure);
 
 // What the failure record keeps: "refused", "http-404". Reading gives back

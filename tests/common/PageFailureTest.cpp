@@ -5,9 +5,10 @@
 #include <cerrno>
 
 TEST(PageFailure, EveryReasonHasATextAndATokenThatReadsBack) {
-    for (int reason = 1; reason <= static_cast<int>(FailureReason::Other); ++reason) {
-        const CPageFailure failure{static_cast<FailureReason>(reason),
-                                   reason == static_cast<int>(FailureReason::HttpStatus) ? 404 : 0};
+    for (int reason = 1; reason <= static_cast<int>(FailureReason::Last); ++reason) {
+        const auto kind = static_cast<FailureReason>(reason);
+        const bool bStatus = kind == FailureReason::HttpStatus || kind == FailureReason::ProxyTunnel;
+        const CPageFailure failure{kind, bStatus ? 404 : 0};
         SCOPED_TRACE(FailureToken(failure));
         EXPECT_FALSE(FailureText(failure).empty());
         EXPECT_EQ(ParseFailureToken(FailureToken(failure)), failure);
@@ -16,8 +17,11 @@ TEST(PageFailure, EveryReasonHasATextAndATokenThatReadsBack) {
     }
     EXPECT_EQ(FailureText({FailureReason::HttpStatus, 503}), "HTTP 503");
     EXPECT_EQ(FailureToken({FailureReason::HttpStatus, 503}), "http-503");
+    EXPECT_EQ(ParseFailureToken("proxy-tunnel-403"), (CPageFailure{FailureReason::ProxyTunnel, 403}));
+    EXPECT_EQ(FailureText({FailureReason::Redirected, 0, "http://h/b/"}),
+              "redirected to http://h/b/ (Options: Follow redirects)");
     // A reason of a later version still counts as a failure.
-    EXPECT_EQ(ParseFailureToken("tls-handshake"), (CPageFailure{FailureReason::Other, 0}));
+    EXPECT_EQ(ParseFailureToken("quic-handshake"), (CPageFailure{FailureReason::Other, 0}));
     EXPECT_EQ(ParseFailureToken("http-x"), (CPageFailure{FailureReason::Other, 0}));
     EXPECT_EQ(ParseFailureToken(""), std::nullopt);
 }
