@@ -43,6 +43,10 @@ enum class FailureReason : int {
 };
 
 struct CPageFailure {
+    CPageFailure() = default;
+    CPageFailure(FailureReason reason, int status, std::string target = {})
+        : m_reason(reason), m_nStatus(status), m_strTarget(std::move(target)) {}
+
     FailureReason m_reason = FailureReason::None;
     int m_nStatus = 0;  // the HTTP status of FailureReason::HttpStatus, else 0
     // Where a redirect pointed; shown with the reason, not counted apart.
@@ -86,6 +90,10 @@ constexpr int OUTAGE_TRIES = 3;
 int64_t FailureParam(int slot, const CPageFailure& failure);
 int SlotOfFailureParam(int64_t wParam);
 CPageFailure FailureOfParam(int64_t wParam);
+// WM_PAGE_FAILED's lParam: the URL, then a tab and a redirect's target when
+// there is one. Reading gives the URL and puts the target into failure.
+std::string FailedUrlParam(const std::string& url, const CPageFailure& failure);
+std::string UrlOfFailedParam(std::string_view param, CPageFailure& failure);
 
 // How many pages failed for each reason.
 class CFailureTally {
