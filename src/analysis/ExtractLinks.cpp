@@ -40,13 +40,84 @@ void CQuobrixDoc::RebuildListIndexes() {
     m_siteIndex.Rebuild(m_arrSites);
 }
 
+CQuobrixDoc::CLinkEffect CQuobrixDoc::FollowLink(std::string url, const CLinkRules& rules) {
+    CLinkEffect effect;
+    // On a plain site an https:// link to its own host is the same page of
+    // the site being crawled; a site moved to HTTPS takes its old links.
+    const std::string linkSite = SiteOfUrl(url);
+    if (!linkSite.empty() && IsHttpsSite(linkSite) != IsHttpsSite(rules.m_strSite) &&
+        (rules.m_bHttpsLinks || rules.m_bMovedToHttps)) {
+        const std::optional<CHostPort> link = ParseSite(linkSite);
+        const std::optional<CHostPort> site = ParseSite(rules.m_strSite);
+        const bool bUpgrade = rules.m_bMovedToHttps && !IsHttpsSite(linkSite);
+        const bool bDowngrade = rules.m_bHttpsLinks && IsHttpsSite(linkSite);
+        if (link && site && (bUpgrade || bDowngrade) && EqualsNoCase(link->m_strName, site->m_strName)) {
+            const size_t pathBegin = url.find('/', url.find("//") + 2);
+            url = rules.m_strRoot + (pathBegin == std::string::npos ? "" : url.substr(pathBegin + 1));
+        }
+    }
+
+    const std::string& root = rules.m_strRoot;
+    if (url.size() >= root.size() && StartsWithNoCase(url, root)) {
+        url.resize(std::min(url.size(), url.find('#')));
+        bool tooDeep = false;
+        if (rules.m_nDepthLimit != 0) {
+            const long slashes = std::count(url.begin() + static_cast<long>(root.size()), url.end(), '/');
+            tooDeep = 1 + slashes > rules.m_nDepthLimit;
+        }
+        if (!tooDeep && QueueUrl(url)) {
+            effect.m_bUrls = true;
+        }
+        // Every folder above the URL is queued too, from the top, until
+        // one is known already or the depth is reached.
+        int counter = 1;
+        for (size_t slash = url.find('/', root.size()); slash != std::string::npos && !m_bStop;
+             slash = url.find('/', slash + 1)) {
+            if (slash + 1 > kMaxBuiltUrl) {
+                break;
+            }
+            if (!QueueUrl(std::string_view(url).substr(0, slash + 1))) {
+                break;
+            }
+            effect.m_bUrls = true;
+            ++counter;
+            if (rules.m_nDepthLimit != 0 && counter >= rules.m_nDepthLimit) {
+                break;
+            }
+        }
+        return effect;
+    }
+
+    // Another site: only a site-mode task collects it, an HTTPS one only
+    // while HTTPS links are followed.
+    if (!m_bSiteMode || linkSite.empty() || (IsHttpsSite(linkSite) && !rules.m_bHttpsLinks)) {
+        return effect;
+    }
+    if (linkSite.size() <= kMaxBuiltUrl && AddSite(linkSite)) {
+        effect.m_bSites = true;
+    }
+    return effect;
+}
+
+CQuobrixDoc::CLinkRules CQuobrixDoc::CurrentLinkRules() {
+    CLinkRules rules;
+    {
+        CLock lock(m_csSites);
+        rules.m_strSite = m_strCurrentSite;
+        rules.m_bMovedToHttps = m_bSiteMovedToHttps;
+    }
+    rules.m_strRoot = SiteRoot(rules.m_strSite);
+    rules.m_nDepthLimit = std::max<int>(m_nDepth, 0);  // 0: no limit
+    rules.m_bHttpsLinks = GetAppOptions().m_bHttpsLinks;
+    return rules;
+}
+
 void CQuobrixDoc::ExtractLinks(int slot) {
     const std::string pageUrl = GetSlotUrl(slot);
     NotifyThreadStatus(slot, PHASE_PARSE, FormatString(IDS_STATUS_PARSING, {pageUrl}));
-    const std::string root = "http://" + GetCurrentSite() + "/";
+    const CLinkRules rules = CurrentLinkRules();
     const std::string& tags = m_strTagText[slot];  // written only by this slot's thread
     const int names = m_bFilterImage ? 3 : 1;      // image sources only while images are wanted
-    const int depthLimit = std::max<int>(m_nDepth, 0);  // 0: no limit
 
     // A page may queue thousands of links: the counters go out at most a few
     // times a second while it is scanned, and once at its end.
@@ -87,47 +158,10 @@ void CQuobrixDoc::ExtractLinks(int slot) {
         if (!combined) {
             continue;
         }
-        std::string url = std::move(*combined);
-
-        if (url.size() >= root.size() && StartsWithNoCase(url, root)) {
-            url.resize(std::min(url.size(), url.find('#')));
-            bool tooDeep = false;
-            if (depthLimit != 0) {
-                const long slashes = std::count(url.begin() + static_cast<long>(root.size()), url.end(), '/');
-                tooDeep = 1 + slashes > depthLimit;
-            }
-            if (!tooDeep && QueueUrl(url)) {
-                urlsChanged = true;
-            }
-            // Every folder above the URL is queued too, from the top, until
-            // one is known already or the depth is reached.
-            int counter = 1;
-            for (size_t slash = url.find('/', root.size()); slash != std::string::npos && !m_bStop;
-                 slash = url.find('/', slash + 1)) {
-                if (slash + 1 > kMaxBuiltUrl) {
-                    break;
-                }
-                if (!QueueUrl(std::string_view(url).substr(0, slash + 1))) {
-                    break;
-                }
-                urlsChanged = true;
-                ++counter;
-                if (depthLimit != 0 && counter >= depthLimit) {
-                    break;
-                }
-            }
-            publish(false);
-            continue;
-        }
-
-        // Another site: only a site-mode task collects it.
-        if (!m_bSiteMode || !StartsWithNoCase(url, "http://")) {
-            continue;
-        }
-        const size_t hostEnd = url.find('/', 7);
-        const std::string host = url.substr(7, hostEnd == std::string::npos ? hostEnd : hostEnd - 7);
-        if (!host.empty() && host.size() <= kMaxBuiltUrl && AddSite(host)) {
-            sitesChanged = true;
+        const CLinkEffect effect = FollowLink(std::move(*combined), rules);
+        urlsChanged = urlsChanged || effect.m_bUrls;
+        sitesChanged = sitesChanged || effect.m_bSites;
+        if (effect.m_bUrls || effect.m_bSites) {
             publish(false);
         }
     }

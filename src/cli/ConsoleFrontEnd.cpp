@@ -144,14 +144,16 @@ void CConsoleFrontEnd::OnThreadStatus(int slot, int phase, const std::string& te
                 text);
 }
 
-void CConsoleFrontEnd::OnPageFailed(int64_t wParam, const std::string& url) {
+void CConsoleFrontEnd::OnPageFailed(int64_t wParam, const std::string& param) {
     std::lock_guard lock(m_lock);
     if (m_verbosity != Verbosity::Verbose) {
         return;  // the run's summary counts them
     }
     const int slot = SlotOfFailureParam(wParam);
+    CPageFailure failure = FailureOfParam(wParam);
+    const std::string url = UrlOfFailedParam(param, failure);
     PrintLocked(std::string("[") + (slot + 1 < 10 ? " " : "") + std::to_string(slot + 1) + "] " +
-                FormatString(IDS_NOT_RETRIEVED_LINE, {url, FailureText(FailureOfParam(wParam))}));
+                FormatString(IDS_NOT_RETRIEVED_LINE, {url, FailureText(failure)}));
 }
 
 void CConsoleFrontEnd::OnOutagePaused(int64_t wParam, const std::string& where) {

@@ -19,6 +19,9 @@ constexpr unsigned WM_PAGE_FAILED = WM_USER + 59;
 // 1084: the task paused for an outage. wParam FailureParam of the last try, lParam the
 // site or proxy that could not be reached
 constexpr unsigned WM_OUTAGE_PAUSED = WM_USER + 60;
+// 1085, posted once a run: an HTTPS site is fetched without checking its
+// certificate ("Check certificates" is off). lParam the text to show.
+constexpr unsigned WM_CERTIFICATES_UNCHECKED = WM_USER + 61;
 
 // What a worker is doing; the low byte of WM_THREAD_STATUS's wParam, and the
 // thread list's icon index.

@@ -176,8 +176,23 @@ CPageFailure FailureOfParam(int64_t wParam) {
     return {static_cast<FailureReason>(reason), status};
 }
 
+std::string FailedUrlParam(const std::string& url, const CPageFailure& failure) {
+    return failure.m_strTarget.empty() ? url : url + "\t" + failure.m_strTarget;
+}
+
+std::string UrlOfFailedParam(std::string_view param, CPageFailure& failure) {
+    const size_t tab = param.find('\t');
+    if (tab == std::string_view::npos) {
+        return std::string(param);
+    }
+    failure.m_strTarget = std::string(param.substr(tab + 1));
+    return std::string(param.substr(0, tab));
+}
+
 void CFailureTally::Add(const CPageFailure& failure, int count) {
-    m_counts[failure] += count;
+    CPageFailure reason = failure;
+    reason.m_strTarget.clear();  // counted by reason, wherever a redirect pointed
+    m_counts[reason] += count;
     m_nTotal += count;
 }
 

@@ -32,7 +32,7 @@ bool CQuobrixDoc::LookUpServer(sockaddr_in& address) {
         name = options.m_strProxyAddress;
         port = options.m_nProxyPort & 0xFFFF;
     } else {
-        const std::optional<CHostPort> host = ParseHostText(GetCurrentSite());
+        const std::optional<CHostPort> host = ParseSite(GetCurrentSite());
         if (!host) {
             return false;
         }
@@ -63,7 +63,7 @@ CPageFailure CQuobrixDoc::LookupFailure() {
         return {FailureReason::ProxyNotResolved, 0};
     }
     const std::string site = GetCurrentSite();
-    if (ParseHostText(site)) {
+    if (ParseSite(site)) {
         return {FailureReason::NotResolved, 0};
     }
     // "http://https://host/" gives the site "https:": another scheme.
@@ -115,6 +115,8 @@ int CQuobrixDoc::ConnectSlot(int slot) {
         }
     }
     const bool bProxy = GetAppOptions().m_bUseProxy;
+    const std::string site = GetCurrentSite();
+    const bool bHttps = IsHttpsSite(site);
 
     for (int retry = 0;; ++retry) {
         sockaddr_in address;
@@ -126,14 +128,29 @@ int CQuobrixDoc::ConnectSlot(int slot) {
         if (!OpenSlotSocket(slot)) {
             return FailPage(slot, FailureOfError(errno, true, bProxy));
         }
-        if (ConnectSlotSocket(slot, address, TimeoutMs()) == 0) {
+        if (ConnectSlotSocket(slot, address, TimeoutMs()) != 0) {
+            // Only a connection that timed out is tried again.
+            const int error = errno;
+            if (error != ETIMEDOUT || retry >= Retries() || m_bStop) {
+                CloseSlotSocket(slot);
+                return FailPage(slot, FailureOfError(error, true, bProxy));
+            }
+            continue;
+        }
+        if (!bHttps) {
             return 1;
         }
-        // Only a connection that timed out is tried again.
-        const int error = errno;
-        if (error != ETIMEDOUT || retry >= Retries() || m_bStop) {
+        CPageFailure failure = bProxy ? OpenTunnel(slot, site) : CPageFailure{};
+        if (!failure.Failed()) {
+            failure = StartTls(slot, site);
+        }
+        if (!failure.Failed()) {
+            return 1;
+        }
+        // A handshake that timed out is tried again, as a connection is.
+        if (failure.m_reason != FailureReason::TimedOut || retry >= Retries() || m_bStop) {
             CloseSlotSocket(slot);
-            return FailPage(slot, FailureOfError(error, true, bProxy));
+            return FailPage(slot, failure);
         }
     }
 }
@@ -141,12 +158,14 @@ int CQuobrixDoc::ConnectSlot(int slot) {
 int CQuobrixDoc::SendRequest(int slot, const std::string& url) {
     NotifyThreadStatus(slot, PHASE_CONNECT, FormatString(IDS_STATUS_REQUESTING, {url}));
     const CAppOptions options = GetAppOptions();
+    const std::string site = GetCurrentSite();
     CRequestContext context;
-    context.m_bUseProxy = options.m_bUseProxy;
+    // Through the proxy's tunnel an HTTPS site is asked as it is directly.
+    context.m_bUseProxy = options.m_bUseProxy && !IsHttpsSite(site);
     context.m_strProxyUser = options.m_strProxyUser;
     context.m_strProxyAuthorization = options.m_strProxyAuthorization;
     context.m_strAgent = options.m_strAgent;
-    context.m_strCurrentSite = GetCurrentSite();
+    context.m_strCurrentSite = std::string(SiteHostText(site));
     {
         CLock lock(m_csCredential);
         context.m_strSiteAuthorization = m_strSiteAuthorization;
@@ -157,7 +176,7 @@ int CQuobrixDoc::SendRequest(int slot, const std::string& url) {
         return FailPage(slot, {FailureReason::BadAddress, 0});
     }
     if (!SendSlot(slot, request, TimeoutMs())) {
-        return FailPage(slot, FailureOfError(errno, false, options.m_bUseProxy));
+        return FailPage(slot, FailureOfError(errno, false, context.m_bUseProxy));
     }
     return 1;
 }

@@ -31,9 +31,8 @@ std::string HeaderLine(std::string_view name, std::string_view value) {
     return line;
 }
 
-// The path and the query as a server expects them: "/search?q=a%20b", no
-// fragment. Encoded after splitting, so the splitter's limits apply to the
-// URL as written, never to its longer encoded form.
+}  // namespace
+
 std::string PathAndQuery(const CUrlParts& parts) {
     std::string target = parts.m_strPath;
     if (parts.m_strExtra.starts_with('?')) {
@@ -41,7 +40,6 @@ std::string PathAndQuery(const CUrlParts& parts) {
     }
     return PercentEncodeUnsafe(target);
 }
-}  // namespace
 
 std::string BuildRequest(std::string_view url, const CRequestContext& context) {
     if (!FitsOneLine(url)) {

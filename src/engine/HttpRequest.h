@@ -15,6 +15,13 @@ struct CRequestContext {
     std::string m_strAuthHost;            // the site that credential belongs to: "Host:8080"
 };
 
+struct CUrlParts;
+
+// The path and the query as a server expects them: "/search?q=a%20b", no
+// fragment. Encoded after splitting, so the splitter's limits apply to the
+// URL as written, never to its longer encoded form.
+std::string PathAndQuery(const CUrlParts& parts);
+
 // The whole HTTP/1.0 GET request for url, every line ending "\r\n":
 //   "GET /search?q=a%20b HTTP/1.0", "Host: host:8080"       without proxy
 //   "GET http://host:8080/search?q=a%20b HTTP/1.0",

@@ -85,6 +85,25 @@ std::optional<std::string> ContentType(std::string_view lowerHeader) {
     return std::string(*value);
 }
 
+bool IsRedirectStatus(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+std::optional<std::string> Location(std::string_view header) {
+    // Found in the lower-case copy, taken from the original at the same place.
+    const std::string lower = ToLowerAscii(std::string(header));
+    const std::optional<std::string_view> value = HeaderValue(lower, "location:");
+    if (!value) {
+        return std::nullopt;
+    }
+    const size_t begin = static_cast<size_t>(value->data() - lower.data());
+    std::string text = Trim(header.substr(begin, value->size()));
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
 CFileKind ClassifyContentType(std::string_view contentType) {
     if (ContainsNoCase(contentType, "image")) {
         return {FileClass::Image, true};

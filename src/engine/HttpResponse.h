@@ -25,6 +25,13 @@ std::optional<uint32_t> ContentLength(std::string_view lowerHeader);
 // to the end of its line, without the "\r": "text/html; charset=utf-8".
 std::optional<std::string> ContentType(std::string_view lowerHeader);
 
+// 301, 302, 303, 307 and 308: the answers that send the client elsewhere.
+bool IsRedirectStatus(int status);
+
+// The "Location:" value of a header as received (the name without regard to
+// case, the value in its own case), trimmed; nothing when absent or empty.
+std::optional<std::string> Location(std::string_view header);
+
 enum class FileClass { Text, Image, Others };
 
 struct CFileKind {

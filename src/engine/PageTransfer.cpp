@@ -13,12 +13,15 @@
 #include "common/Text.h"
 #include "engine/HttpResponse.h"
 #include "engine/PageStore.h"
+#include "engine/Url.h"
+#include "engine/UrlCombine.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
 constexpr size_t kBlockSize = 512;                 // bytes per read, progress after each
 constexpr size_t kMaxHeader = 64 * 1024;           // a longer header fails the page
 constexpr size_t kMaxPageText = 32 * 1024 * 1024;  // page text kept for analysis
+constexpr size_t kMaxRedirectUrl = 511;            // as long as a followed link may be
 
 bool IsDiskFull(int error) {
     return error == ENOSPC || error == EDQUOT;
@@ -108,9 +111,13 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
     if (status == 407 && m_doc.GetAppOptions().m_bUseProxy) {
         return Fail(FailureReason::ProxyAuth);
     }
+    if (IsRedirectStatus(status)) {
+        if (const std::optional<std::string> location = Location(header)) {
+            return Redirect(status, *location);
+        }
+    }
     if (status != 200) {
-        return Fail(FailureReason::HttpStatus,
-                    status);  // redirects included: they are not followed
+        return Fail(FailureReason::HttpStatus, status);
     }
 
     m_strHeaderLower = ToLowerAscii(header);
@@ -167,6 +174,20 @@ CPageTransfer::Step CPageTransfer::ExamineHeader(size_t end) {
     }
     ReportProgress();
     return BodyComplete() ? Step::Done : step;
+}
+
+CPageTransfer::Step CPageTransfer::Redirect(int status, const std::string& location) {
+    const std::optional<std::string> target = CombineUrl(m_strUrl, location, kMaxRedirectUrl);
+    if (!target || SiteOfUrl(*target).empty()) {
+        return Fail(FailureReason::HttpStatus, status);  // nowhere the crawl can go
+    }
+    if (!m_doc.GetAppOptions().m_bFollowRedirects) {
+        m_failure = {FailureReason::Redirected, 0, *target};
+        return Step::Failed;
+    }
+    // Not stored and not listed: the page is its one link, and no failure.
+    m_doc.FollowRedirect(m_nSlot, *target);
+    return Step::Done;
 }
 
 CPageTransfer::Step CPageTransfer::OnBody(const char* data, size_t count) {

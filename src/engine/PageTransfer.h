@@ -28,6 +28,7 @@ private:
     Step GatherHeader(const char* data, size_t count);
     Step ExamineHeader(size_t end);
     Step OnBody(const char* data, size_t count);
+    Step Redirect(int status, const std::string& location);
     bool RetryWithCredentials();
     // False when the disk is full (the task is then paused).
     bool StoreFile(const std::string& header);

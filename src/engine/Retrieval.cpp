@@ -48,6 +48,12 @@ int CQuobrixDoc::RetrievePage(int slot) {
         return FailPage(slot, {FailureReason::Aborted, 0});  // stopped before it began
     }
     m_bNotHtml[slot] = false;
+    if (const CPageFailure refused = ApplyRobots(slot, url); refused.Failed()) {
+        return FailPage(slot, refused);
+    }
+    if (!WaitForTurn(slot)) {
+        return FailPage(slot, {FailureReason::Aborted, 0});
+    }
     if (ConnectSlot(slot) < 0 || SendRequest(slot, url) < 0) {
         CloseSlotSocket(slot);
         return -1;

@@ -4,6 +4,7 @@
 
 #include "common/Messages.h"
 #include "common/StringTable.h"
+#include "engine/Url.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
@@ -183,6 +184,8 @@ void CQuobrixDoc::PrepareRunLocked() {
             m_bMatched[slot] = false;
         }
         ClearFailureRecordLocked();
+        ForgetRobots();
+        ForgetTlsNotice();
         const std::string firstUrl = TakeFirstSite();
         {
             CLock urlLock(m_csUrls);
@@ -317,7 +320,7 @@ void CQuobrixDoc::StartNextSiteLocked() {
     ClearAddress();
     {
         CLock lock(m_csUrls, m_csSites);
-        ResetUrlListLocked("http://" + m_strCurrentSite + "/");
+        ResetUrlListLocked(SiteRoot(m_strCurrentSite));
         m_strUrl[0] = m_arrUrls[0];
         m_nNextUrl = 1;
     }

@@ -2,28 +2,32 @@
 
 #include "common/IpAddress.h"
 #include "common/Messages.h"
+#include "engine/Url.h"
 #include "task/QuobrixDoc.h"
 
 std::string CQuobrixDoc::TakeFirstSite() {
     CLock lock(m_csSites);
+    m_bSiteMovedToHttps = false;
     if (!m_bSiteMode) {
         m_strCurrentSite = m_strStartAddress;
-        return "http://" + m_strCurrentSite + "/";
+        return SiteRoot(m_strCurrentSite);
     }
-    // "example.com/docs/a.html": host up to the first "/", path from it on.
-    const size_t slash = m_strStartAddress.find('/');
-    const std::string host = m_strStartAddress.substr(0, slash);
-    const std::string path = slash == std::string::npos ? "/" : m_strStartAddress.substr(slash);
+    // "example.com/docs/a.html": the site up to the first "/" of its host
+    // text, the path from it on.
+    const CStartAddress start = SplitStartAddress(m_strStartAddress);
     m_arrSites.clear();
     m_siteIndex.Clear();
-    m_siteIndex.AppendIfNew(m_arrSites, host);
+    m_siteIndex.AppendIfNew(m_arrSites, start.m_strSite);
     m_strCurrentSite = m_arrSites[0];
     m_nNextSite = 1;
-    return "http://" + host + path;
+    return SiteRoot(start.m_strSite).append(std::string_view(start.m_strPath).substr(1));
 }
 
 std::string CQuobrixDoc::StartHost() const {
-    return m_bSiteMode ? m_strStartAddress.substr(0, m_strStartAddress.find('/')) : m_strStartAddress;
+    if (!m_bSiteMode) {
+        return m_strStartAddress;
+    }
+    return std::string(SiteHostText(SplitStartAddress(m_strStartAddress).m_strSite));
 }
 
 bool CQuobrixDoc::HasUsableRange() {
@@ -58,6 +62,7 @@ bool CQuobrixDoc::TakeNextSite() {
         return false;
     }
     CLock lock(m_csSites);
+    m_bSiteMovedToHttps = false;
     if (m_bSiteMode) {
         m_strCurrentSite = m_arrSites[static_cast<size_t>(m_nNextSite)];
         ++m_nNextSite;
@@ -93,4 +98,15 @@ void CQuobrixDoc::NotifySitesLeft() {
     if (m_hWndMainFrame != nullptr) {
         m_hWndMainFrame->Send(WM_SITES_LEFT, 0, int64_t{left});
     }
+}
+
+bool CQuobrixDoc::CrawlsHttps() const {
+    const CAppOptions options = GetAppOptions();
+    if (options.m_bHttpsLinks || options.m_bFollowRedirects) {
+        return true;
+    }
+    CLock lock(m_csSites);
+    return IsHttpsSite(m_strStartAddress) || IsHttpsSite(m_strCurrentSite) ||
+           std::any_of(m_arrSites.begin(), m_arrSites.end(),
+                       [](const std::string& site) { return IsHttpsSite(site); });
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "engine/TlsStream.h"
 #include "task/QuobrixDoc.h"
 
 namespace {
@@ -37,6 +38,9 @@ bool CQuobrixDoc::OpenSlotSocket(int slot) {
 }
 
 void CQuobrixDoc::CloseSlotSocket(int slot) {
+    // The TLS goes before the descriptor it writes its goodbye to.
+    m_tlsSlot[slot].reset();
+    m_tlsSlotContext[slot].reset();
     CLock lock(m_csSlotSocket[slot]);
     if (m_sockSlot[slot] >= 0) {
         close(m_sockSlot[slot]);
@@ -114,6 +118,9 @@ int CQuobrixDoc::ConnectSlotSocket(int slot, const sockaddr_in& address, int tim
 }
 
 bool CQuobrixDoc::SendSlot(int slot, const std::string& bytes, int timeoutMs) {
+    if (m_tlsSlot[slot]) {
+        return SendSlotTls(slot, bytes, timeoutMs);
+    }
     size_t sent = 0;
     while (sent < bytes.size()) {
         const ssize_t count =
@@ -132,6 +139,9 @@ bool CQuobrixDoc::SendSlot(int slot, const std::string& bytes, int timeoutMs) {
 }
 
 ssize_t CQuobrixDoc::ReceiveSlot(int slot, char* buffer, size_t size, int timeoutMs) {
+    if (m_tlsSlot[slot]) {
+        return ReceiveSlotTls(slot, buffer, size, timeoutMs);
+    }
     for (;;) {
         if (!WaitSlot(slot, POLLIN, timeoutMs)) {
             return -1;
@@ -143,6 +153,52 @@ ssize_t CQuobrixDoc::ReceiveSlot(int slot, char* buffer, size_t size, int timeou
         }
         if (count >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
             return count;
+        }
+    }
+}
+
+bool CQuobrixDoc::SendSlotTls(int slot, const std::string& bytes, int timeoutMs) {
+    CTlsStream& stream = *m_tlsSlot[slot];
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        size_t written = 0;
+        const TlsStep step = stream.Write(bytes.data() + sent, bytes.size() - sent, written);
+        if (step == TlsStep::Done) {
+            sent += written;
+        } else if (step == TlsStep::Failed) {
+            errno = m_bSlotAborted[slot] ? ECANCELED
+                    : stream.SystemError() != 0 ? stream.SystemError() : ECONNRESET;
+            return false;
+        } else if (!WaitSlot(slot, step == TlsStep::WantRead ? POLLIN : POLLOUT, timeoutMs)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+ssize_t CQuobrixDoc::ReceiveSlotTls(int slot, char* buffer, size_t size, int timeoutMs) {
+    CTlsStream& stream = *m_tlsSlot[slot];
+    for (;;) {
+        if (m_bSlotAborted[slot]) {
+            errno = ECANCELED;
+            return -1;
+        }
+        size_t got = 0;
+        const TlsStep step = stream.Read(buffer, size, got);
+        if (step == TlsStep::Done) {
+            if (m_bSlotAborted[slot]) {
+                errno = ECANCELED;  // an abort's shutdown reads as an end of data
+                return -1;
+            }
+            return static_cast<ssize_t>(got);
+        }
+        if (step == TlsStep::Failed) {
+            errno = m_bSlotAborted[slot] ? ECANCELED
+                    : stream.SystemError() != 0 ? stream.SystemError() : ECONNRESET;
+            return -1;
+        }
+        if (!WaitSlot(slot, step == TlsStep::WantRead ? POLLIN : POLLOUT, timeoutMs)) {
+            return -1;
         }
     }
 }

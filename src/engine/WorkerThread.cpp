@@ -1,5 +1,6 @@
 #include "common/Messages.h"
 #include "common/StringTable.h"
+#include "engine/Url.h"
 #include "task/QuobrixDoc.h"
 
 int CQuobrixDoc::CountActive(int from, int to) const {
@@ -226,7 +227,7 @@ CQuobrixDoc::NextWork CQuobrixDoc::ChooseNextWork(int slot) {
     ClearAddress();
     {
         CLock listLocks(m_csUrls, m_csSites);
-        ResetUrlListLocked("http://" + m_strCurrentSite + "/");
+        ResetUrlListLocked(SiteRoot(m_strCurrentSite));
         m_strUrl[slot] = m_arrUrls[0];
         m_nNextUrl = 1;
     }

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "common/Messages.h"
+#include "common/StringTable.h"
 #include "results/FailureRecord.h"
 #include "task/QuobrixDoc.h"
 
@@ -95,6 +96,12 @@ bool CQuobrixDoc::CompleteUrl(int slot, bool bFailed) {
 }
 
 void CQuobrixDoc::RecordFailure(int slot, const std::string& url, const CPageFailure& failure) {
+    // The reasons of HTTPS, redirects and robots.txt are named on the
+    // thread's line too; the older ones keep the lines they always had.
+    if (failure.m_reason > FailureReason::Other) {
+        NotifyThreadStatus(slot, PHASE_CONNECT,
+                           FormatString(IDS_NOT_RETRIEVED_LINE, {url, FailureText(failure)}));
+    }
     const std::string path = FailureRecordPath();
     const std::string line = FailureRecordLine({FailureTimeText(std::time(nullptr)), failure, url});
     if (!path.empty()) {
@@ -111,7 +118,8 @@ void CQuobrixDoc::RecordFailure(int slot, const std::string& url, const CPageFai
         }
     }
     if (m_hWndMainFrame != nullptr) {
-        m_hWndMainFrame->Post(WM_PAGE_FAILED, FailureParam(slot, failure), url);
+        m_hWndMainFrame->Post(WM_PAGE_FAILED, FailureParam(slot, failure),
+                              FailedUrlParam(url, failure));
     }
 }
 

@@ -23,11 +23,25 @@ bool IsTime(std::string_view text) {
 }
 }  // namespace
 
+namespace {
+// A URL as one field of a line: no line break, no tab.
+void AppendField(std::string& line, std::string_view url) {
+    std::string field;
+    AppendReplacing(field, url, '\r', "%0D");
+    std::string noBreak;
+    AppendReplacing(noBreak, field, '\n', "%0A");
+    AppendReplacing(line, noBreak, '\t', "%09");
+}
+}  // namespace
+
 std::string FailureRecordLine(const CFailureEntry& entry) {
     std::string line = entry.m_strTime + "\t" + FailureToken(entry.m_failure) + "\t";
-    std::string url;
-    AppendReplacing(url, entry.m_strUrl, '\r', "%0D");
-    AppendReplacing(line, url, '\n', "%0A");
+    AppendField(line, entry.m_strUrl);
+    // A redirect's target follows in a field of its own.
+    if (!entry.m_failure.m_strTarget.empty()) {
+        line += '\t';
+        AppendField(line, entry.m_failure.m_strTarget);
+    }
     line += '\n';
     return line;
 }
@@ -38,9 +52,14 @@ std::optional<CFailureEntry> ParseFailureRecordLine(std::string_view line) {
     if (second == std::string_view::npos || !IsTime(line.substr(0, first))) {
         return std::nullopt;
     }
-    const std::optional<CPageFailure> failure =
+    std::optional<CPageFailure> failure =
         ParseFailureToken(line.substr(first + 1, second - first - 1));
-    const std::string_view url = line.substr(second + 1);
+    std::string_view url = line.substr(second + 1);
+    const size_t third = url.find('\t');
+    if (failure && third != std::string_view::npos) {
+        failure->m_strTarget = std::string(url.substr(third + 1));
+        url = url.substr(0, third);
+    }
     if (!failure || url.empty()) {
         return std::nullopt;
     }

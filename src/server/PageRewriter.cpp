@@ -256,7 +256,9 @@ std::string CPageRewriter::RewriteChunk(std::string_view chunk, size_t& consumed
 // Which link replaces a combined address in its tag; newLink is set for all but Skip.
 CPageRewriter::ELink CPageRewriter::NewLinkOf(const std::string& combined,
                                               std::string& newLink) const {
-    if (!StartsWithNoCase(combined, "http://")) {
+    const bool bWeb = StartsWithNoCase(combined, "http://") ||
+                      (m_settings.m_bHttpsLinks && StartsWithNoCase(combined, "https://"));
+    if (!bWeb) {
         // Of the other schemes only window-closing links are touched. The test for
         // "javastript" is deliberate: "javascript:window.close()" gets through it.
         if (StartsWithNoCase(combined, "javastript") ||

@@ -16,6 +16,9 @@ struct CRewriteSettings {
     // Whether a stored copy (the path already cut before its first "#") or a site's folder
     // exists at a path. Called on the connection's thread while workers may be storing pages.
     std::function<bool(const std::string& path)> m_fnExists;
+    // https:// links lead to stored copies too: the task crawls HTTPS sites.
+    // Off, a task of plain sites shows its pages as it always did.
+    bool m_bHttpsLinks = false;
 };
 
 // The rewriting of one stored page on its way to the browser view, chunk by

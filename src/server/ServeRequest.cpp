@@ -126,6 +126,7 @@ void CQuobrixDoc::ServeStoredCopy(CConnection& connection, const std::string& na
             settings.m_bRecolorLinks = m_bRecolorLinks;
             settings.m_crLinkColor = m_crLinkColor;
             settings.m_fnExists = [](const std::string& stored) { return PathExists(stored); };
+            settings.m_bHttpsLinks = CrawlsHttps();
             SendRewrittenPage([&](std::string_view bytes) { return connection.Send(bytes); },
                               copy->m_hFile, copy->m_strRequestPath, settings);
         } else {

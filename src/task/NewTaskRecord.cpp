@@ -9,7 +9,7 @@
 namespace {
 // The schemes a crawl fetches; a site address without one is fetched over
 // the first.
-constexpr std::string_view CRAWLED_SCHEMES[] = {"http"};
+constexpr std::string_view CRAWLED_SCHEMES[] = {"http", "https"};
 
 // "ftp" of "ftp://host/", or "" when the text does not begin with a scheme
 // name (a letter, then letters, digits, "+", "-" or ".") and "://".
@@ -47,6 +47,8 @@ std::optional<std::string> NormalizeInternetAddress(const std::string& typed) {
     std::string address = Trim(typed);
     if (StartsWithNoCase(address, "http://")) {
         address.erase(0, 7);
+    } else if (StartsWithNoCase(address, "https://")) {
+        address.replace(0, 8, "https://");  // the site keeps its scheme, in one spelling
     }
     if (address.empty()) {
         return std::nullopt;
@@ -61,7 +63,7 @@ std::string CrawlAddressProblem(const std::string& typed) {
     if (!scheme.empty()) {
         if (!IsCrawledScheme(scheme)) {
             return std::string(scheme) +
-                   ":// addresses cannot be searched; give an http:// address";
+                   ":// addresses cannot be searched; give an http:// or https:// address";
         }
         rest.remove_prefix(scheme.size() + 3);
     }

@@ -17,14 +17,15 @@ struct CNewTaskRecord {
 };
 
 // An internet address as the user typed it, made ready for a site-mode task:
-// trimmed, and a leading "http://" removed whatever its case. Nothing when
+// trimmed, and a leading "http://" removed whatever its case; "https://"
+// stays (in lower case), so the task's site is an HTTPS one. Nothing when
 // no address remains ("A valid internet address is required to continue.").
 std::optional<std::string> NormalizeInternetAddress(const std::string& typed);
 
 // Why a crawl cannot start from a site address as the user typed it, or
 // empty when it can: "ftp://host" names a scheme the crawl does not fetch,
 // "host:0" or "host:80a" a port that is not 1 to 65535, "http://:8080/x" no
-// host. The schemes accepted are the crawl's own list (today http alone).
+// host. The schemes accepted are the crawl's own list: http and https.
 std::string CrawlAddressProblem(const std::string& typed);
 
 // The auto-save interval, in minutes, that a new task gets.

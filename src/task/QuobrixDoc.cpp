@@ -1,5 +1,7 @@
 #include "task/QuobrixDoc.h"
 
+#include "engine/RobotsRules.h"
+#include "engine/TlsStream.h"
 #include "server/LocalServer.h"
 
 #include <sys/socket.h>
@@ -37,6 +39,7 @@ void CQuobrixDoc::DeleteContents() {
     m_nNextUrl = 0;
     m_nNextSite = 0;
     ClearAddress();
+    ForgetRobots();  // a reopened task asks each site again
     for (int slot = 0; slot < SLOT_COUNT; ++slot) {
         m_bActive[slot] = false;
         m_sockSlot[slot] = -1;

@@ -3,6 +3,7 @@
 #include <netinet/in.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -25,6 +26,10 @@
 #include "task/TaskFields.h"
 #include "task/TaskLock.h"
 #include "task/TaskProperties.h"
+
+class CRobotsRules;
+class CTlsContext;
+class CTlsStream;
 
 // The task record: one search task's definition, properties, derived paths,
 // complete crawl state, worker slots and the locks the workers share. There
@@ -405,9 +410,53 @@ public:
     // 127 equals its "%XX" ("café.html" is "caf%C3%A9.html"): the first
     // spelling found is the one listed, fetched and stored. Takes m_csUrls.
     bool QueueUrl(std::string_view url) EXCLUDES(m_csUrls);
+    // What a found link (or a redirect's Location) is measured against.
+    struct CLinkRules {
+        std::string m_strSite;   // the current site: "host", "https://host"
+        std::string m_strRoot;   // its root: "http://host/"
+        int m_nDepthLimit = 0;   // 0: none
+        bool m_bHttpsLinks = false;
+        bool m_bMovedToHttps = false;  // the site was redirected to its HTTPS form
+    };
+    struct CLinkEffect {
+        bool m_bUrls = false;   // a URL was queued
+        bool m_bSites = false;  // a site was added
+    };
+    CLinkRules CurrentLinkRules() EXCLUDES(m_csSites, m_csOptions);
+    // Queues an absolute URL by the rules of a found link: into the current
+    // site with its folders, or its site into the site list.
+    CLinkEffect FollowLink(std::string url, const CLinkRules& rules) EXCLUDES(m_csUrls, m_csSites);
+    // A followed redirect (engine/Redirects.cpp): the thread line names the
+    // target, which is queued as a found link; a plain site redirected to
+    // its HTTPS form becomes that site.
+    void FollowRedirect(int slot, const std::string& target) EXCLUDES_TASK_LOCKS;
+    // False when the crawl is on another site by now, or the HTTPS site is
+    // listed already.
+    bool MoveSiteToHttps(const std::string& plainSite, const std::string& httpsSite)
+        EXCLUDES(m_csSlots, m_csUrls, m_csSites, m_csResolve);
     // The hash indexes beside the URL and site lists, after the lists were
     // replaced as a whole (a task opened, a test that sets them).
     void RebuildListIndexes() EXCLUDES(m_csUrls, m_csSites);
+
+    // --- robots.txt and the delay between requests (engine/Robots.cpp,
+    // engine/Politeness.cpp)
+
+    struct CRobotsAnswer {
+        std::shared_ptr<const CRobotsRules> m_pRules;  // null: not fetched (m_failure says why)
+        CPageFailure m_failure;
+        bool m_bUnavailable = false;  // a 5xx answer: nothing allowed
+    };
+    // Fetches the site's robots.txt on the slot's connection.
+    CRobotsAnswer FetchRobots(int slot, const std::string& site) EXCLUDES_TASK_LOCKS;
+    // Why robots.txt keeps url from being fetched (fetching the rules first
+    // when the site has none yet); no failure while the option is off.
+    CPageFailure ApplyRobots(int slot, const std::string& url) EXCLUDES_TASK_LOCKS;
+    void ForgetRobots() EXCLUDES(m_csRobots, m_csPolite);
+    // The least time between two requests to the current site: the option,
+    // raised by a Crawl-delay, at most kMaxDelayMs.
+    int SiteDelayMs() EXCLUDES(m_csRobots, m_csOptions);
+    // Waits until the slot's request may start; false when a stop came first.
+    bool WaitForTurn(int slot) EXCLUDES(m_csPolite, m_csRobots, m_csOptions, m_csSites);
 
     // --- Local web server (server/)
 
@@ -422,6 +471,11 @@ public:
     // Copies of the paths the server reads while tasks change, under m_csResults.
     std::string GetTaskDir() const EXCLUDES(m_csResults) final;
     std::string GetResultPagePath() const EXCLUDES(m_csResults);
+
+    // The task reaches HTTPS sites: its start site is one, it lists one, or
+    // the options let it move to one. The stored copies' https:// links then
+    // lead to the copies.
+    bool CrawlsHttps() const EXCLUDES(m_csSites, m_csOptions);
 
     // --- Per-page steps (analysis/, results/)
 
@@ -467,6 +521,10 @@ protected:
     SlotArray<CThreadHandle> m_hThread GUARDED_BY(m_csSlots);  // the slot's latest thread
     std::vector<CThreadHandle> m_arrRetired GUARDED_BY(m_csSlots);  // earlier threads, until joined
     SlotArray<AtomicValue<int>> m_sockSlot;   // -1 when none
+    // An HTTPS site's TLS over the slot's socket, and the settings it was
+    // made with; only the slot's own thread touches them.
+    SlotArray<std::unique_ptr<CTlsStream>> m_tlsSlot;
+    SlotArray<std::shared_ptr<CTlsContext>> m_tlsSlotContext;
     SlotArray<AtomicValue<int>> m_nSlotWorker;  // counts the slot's workers; written under m_csSlots
     SlotArray<AtomicValue<bool>> m_bSlotAborted;  // the fetch was aborted from outside
     SlotArray<CPageFailure> m_failure;  // why the slot's last fetch failed; its own thread only
@@ -480,6 +538,9 @@ protected:
     CAppOptions m_options GUARDED_BY(m_csOptions);
     CListIndex m_urlIndex GUARDED_BY(m_csUrls){CListIndex::Match::SameRequest};  // beside m_arrUrls
     CListIndex m_siteIndex GUARDED_BY(m_csSites){CListIndex::Match::NoCase};  // beside m_arrSites
+    // The current site was moved from http to its HTTPS form by a redirect:
+    // its old http:// links are taken as its own. Cleared with each new site.
+    bool m_bSiteMovedToHttps GUARDED_BY(m_csSites) = false;
 
     // Receivers of notifications; null when none.
     INotifyTarget* m_hWndMainFrame = nullptr;
@@ -504,6 +565,24 @@ protected:
     mutable CMutex m_csOptions ACQUIRED_AFTER(m_csUrls, m_csSites, m_csResolve, m_csKeywords);
     mutable SlotArray<CMutex> m_csSlotStatus;
     mutable CMutex m_csFailures ACQUIRED_AFTER(m_csUrls, m_csSites, m_csResolve, m_csKeywords);
+    mutable CMutex m_csRobots ACQUIRED_AFTER(m_csUrls, m_csSites, m_csResolve, m_csKeywords);
+    mutable CMutex m_csPolite ACQUIRED_AFTER(m_csUrls, m_csSites, m_csResolve, m_csKeywords);
+    mutable CMutex m_csTls ACQUIRED_AFTER(m_csUrls, m_csSites, m_csResolve, m_csKeywords);
+    // The TLS settings of HTTPS connections, made when the first is needed,
+    // again when "Check certificates" changes; and whether this run has
+    // said that certificates are not checked.
+    std::shared_ptr<CTlsContext> m_pTls GUARDED_BY(m_csTls);
+    bool m_bToldUnchecked GUARDED_BY(m_csTls) = false;
+
+    // robots.txt of the site last asked for, kept for the run; its fetch is
+    // made by one worker at a time.
+    std::shared_ptr<const CRobotsRules> m_pRobots GUARDED_BY(m_csRobots);
+    std::string m_strRobotsSite GUARDED_BY(m_csRobots);
+    bool m_bRobotsUnavailable GUARDED_BY(m_csRobots) = false;  // 5xx: nothing allowed
+    bool m_bRobotsFetching GUARDED_BY(m_csRobots) = false;
+    // When the next request to m_strPoliteSite may start.
+    std::string m_strPoliteSite GUARDED_BY(m_csPolite);
+    std::chrono::steady_clock::time_point m_nextRequest GUARDED_BY(m_csPolite);
 
     friend class CPageTransfer;
 
@@ -629,6 +708,14 @@ private:
     // raised before it: the fetch fails at once.
     bool BeginFetch(int slot) EXCLUDES(m_csSlots);
     bool OpenSlotSocket(int slot) EXCLUDES(m_csSlotSocket[slot]);
+    // HTTPS (engine/SlotTls.cpp): through the proxy, a CONNECT tunnel to the
+    // site first; then the TLS handshake, within the task's timeout. Each
+    // gives the failure, or none.
+    CPageFailure OpenTunnel(int slot, const std::string& site) EXCLUDES_TASK_LOCKS;
+    CPageFailure StartTls(int slot, const std::string& site) EXCLUDES(m_csTls, m_csOptions);
+    std::shared_ptr<CTlsContext> TlsContextForRun() EXCLUDES(m_csTls, m_csOptions);
+    // A fresh run says again, once, that certificates are not checked.
+    void ForgetTlsNotice() EXCLUDES(m_csTls);
     void CloseSlotSocket(int slot) EXCLUDES(m_csSlotSocket[slot]);
     // Waits for events on the slot's socket, at most timeoutMs (0 = no limit).
     // False, with errno, on an abort (ECANCELED), a time-out (ETIMEDOUT) or
@@ -637,6 +724,9 @@ private:
     int ConnectSlotSocket(int slot, const sockaddr_in& address, int timeoutMs);
     bool SendSlot(int slot, const std::string& bytes, int timeoutMs);
     ssize_t ReceiveSlot(int slot, char* buffer, size_t size, int timeoutMs);
+    // The same through the slot's TLS.
+    bool SendSlotTls(int slot, const std::string& bytes, int timeoutMs);
+    ssize_t ReceiveSlotTls(int slot, char* buffer, size_t size, int timeoutMs);
 
     void ClearAddress() EXCLUDES(m_csResolve);
     bool LookUpServer(sockaddr_in& address) EXCLUDES_GUI_THREAD_LOCKS;

@@ -213,8 +213,9 @@ void CTaskEvents::Flush() {
         std::swap(pending, m_pending);
     }
     if (pending.m_pageFailed) {
-        emit PageFailed(ToQString(pending.m_pageFailed->second),
-                        ToQString(FailureText(FailureOfParam(pending.m_pageFailed->first))));
+        CPageFailure failure = FailureOfParam(pending.m_pageFailed->first);
+        const std::string url = UrlOfFailedParam(pending.m_pageFailed->second, failure);
+        emit PageFailed(ToQString(url), ToQString(FailureText(failure)));
     }
     if (pending.m_strState) {
         emit StateChanged(ToQString(*pending.m_strState));

@@ -1,0 +1,52 @@
+// Requests to one site start at least the task's delay apart, over all
+// workers: each request reserves the next start time, then waits for it.
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "engine/RobotsRules.h"
+#include "task/QuobrixDoc.h"
+
+namespace {
+constexpr int kSliceMs = 100;  // a stop is seen within one slice
+}  // namespace
+
+int CQuobrixDoc::SiteDelayMs() {
+    int delay = std::clamp(GetAppOptions().m_nDelayMs, 0, kMaxDelayMs);
+    CLock lock(m_csRobots);
+    if (m_pRobots && m_pRobots->CrawlDelayMs()) {
+        delay = std::max(delay, std::clamp(*m_pRobots->CrawlDelayMs(), 0, kMaxDelayMs));
+    }
+    return delay;
+}
+
+bool CQuobrixDoc::WaitForTurn(int slot) {
+    const int delay = SiteDelayMs();
+    if (delay <= 0) {
+        return true;
+    }
+    using Clock = std::chrono::steady_clock;
+    const std::string site = GetCurrentSite();
+    Clock::time_point start;
+    {
+        CLock lock(m_csPolite);
+        const Clock::time_point now = Clock::now();
+        if (site != m_strPoliteSite) {
+            m_strPoliteSite = site;  // a new site owes nothing to the last one
+            m_nextRequest = now;
+        }
+        start = std::max(now, m_nextRequest);
+        m_nextRequest = start + std::chrono::milliseconds(delay);
+    }
+    for (;;) {
+        if (m_bStop || m_bSlotAborted[slot]) {
+            return false;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(start - Clock::now()).count();
+        if (left <= 0) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min<long long>(left, kSliceMs)));
+    }
+}
