@@ -24,6 +24,7 @@ packages=(
   libgmock-dev
   libbenchmark-dev
   libcli11-dev
+  libssl-dev
   qt6-base-dev
   qt6-webengine-dev
   qt6-svg-dev
