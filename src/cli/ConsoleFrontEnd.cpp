@@ -103,6 +103,11 @@ int64_t CConsoleFrontEnd::Send(unsigned message, int64_t wParam, const NotifyPar
         case WM_OUTAGE_PAUSED:
             OnOutagePaused(wParam, Text(lParam));
             return 0;
+        case WM_CERTIFICATES_UNCHECKED: {
+            std::lock_guard lock(m_lock);
+            std::cerr << "quobrix-cli: " << Text(lParam) << std::endl;
+            return 0;
+        }
         case WM_LINKS_QUEUED:
         case WM_LINKS_REQUESTED:
         case WM_SITES_LEFT:

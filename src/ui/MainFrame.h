@@ -163,6 +163,7 @@ private:
     // retrieved; when a run ends or pauses, it sums them up.
     void OnPageFailed(const QString& url, const QString& reason);
     void OnOutagePaused(const QString& text);
+    void OnRunNotice(const QString& text);
     void ShowRunSummary();
     void NoteRunStarted();
 
@@ -196,4 +197,5 @@ private:
     bool m_bShowFloatingBar = false;  // the restored floating thread bar waits for the first show
     bool m_bRunSeen = false;          // a run started since the last summary
     QString m_strOutage;              // why the run paused, when an outage paused it
+    QString m_strRunNotice;           // what the run said once (certificates unchecked)
 };

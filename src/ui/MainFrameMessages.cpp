@@ -18,6 +18,7 @@ void CMainFrame::connectEvents() {
     connect(m_pEvents, &CTaskEvents::FileErrorReported, this, &CMainFrame::OnFileError);
     connect(m_pEvents, &CTaskEvents::PageFailed, this, &CMainFrame::OnPageFailed);
     connect(m_pEvents, &CTaskEvents::OutagePaused, this, &CMainFrame::OnOutagePaused);
+    connect(m_pEvents, &CTaskEvents::RunNotice, this, &CMainFrame::OnRunNotice);
     connect(m_pEvents, &CTaskEvents::NavigateRequested, m_pView, &CQuobrixView::Navigate);
     m_pEvents->SetAuthorizeHandler([this](const QString& url) { return OnAuthorize(url); });
 }
@@ -40,16 +41,27 @@ void CMainFrame::NoteRunStarted() {
     if (!m_bRunSeen) {
         m_bRunSeen = true;
         m_strOutage.clear();
+        m_strRunNotice.clear();
         m_pStatusPanes->SetText(PANE_PROMPT, UiText(IDS_IDLE_MESSAGE));
     }
 }
 
 void CMainFrame::ShowRunSummary() {
     m_bRunSeen = false;
-    const QString summary = QString::fromStdString(m_doc.FailureSummary());
-    m_pStatusPanes->SetText(PANE_PROMPT, m_strOutage.isEmpty()
-                                             ? summary
-                                             : m_strOutage + QStringLiteral("  ") + summary);
+    QString summary = QString::fromStdString(m_doc.FailureSummary());
+    for (const QString& before : {m_strOutage, m_strRunNotice}) {
+        if (!before.isEmpty()) {
+            summary = before + QStringLiteral("  ") + summary;
+        }
+    }
+    m_pStatusPanes->SetText(PANE_PROMPT, summary);
+}
+
+void CMainFrame::OnRunNotice(const QString& text) {
+    m_strRunNotice = text;
+    if (m_doc.IsRunning()) {
+        m_pStatusPanes->SetText(PANE_PROMPT, text);
+    }
 }
 
 void CMainFrame::OnPageFailed(const QString& url, const QString& reason) {

@@ -119,6 +119,9 @@ int64_t CTaskEvents::OnFrameMessage(unsigned message, int64_t wParam, const Noti
             case WM_OUTAGE_PAUSED:
                 m_pending.m_strOutage = FormatOutagePause(FailureOfParam(wParam), TextOf(lParam));
                 break;
+            case WM_CERTIFICATES_UNCHECKED:
+                m_pending.m_strNotice = TextOf(lParam);
+                break;
             case WM_AUTHORIZE:
                 break;
             default:
@@ -222,6 +225,9 @@ void CTaskEvents::Flush() {
     }
     if (pending.m_strOutage) {
         emit OutagePaused(ToQString(*pending.m_strOutage));
+    }
+    if (pending.m_strNotice) {
+        emit RunNotice(ToQString(*pending.m_strNotice));
     }
     if (pending.m_nSitesLeft) {
         emit SitesLeftChanged(*pending.m_nSitesLeft);

@@ -64,6 +64,8 @@ signals:
     void PageFailed(const QString& url, const QString& reason);
     // The task paused for an outage: the line that says so.
     void OutagePaused(const QString& text);
+    // Something the run says once: certificates are not checked.
+    void RunNotice(const QString& text);
 
 private:
     class CReceiver;
@@ -83,6 +85,7 @@ private:
         std::deque<std::pair<int, std::string>> m_fileErrors;
         std::optional<std::pair<int64_t, std::string>> m_pageFailed;  // wParam, URL
         std::optional<std::string> m_strOutage;
+        std::optional<std::string> m_strNotice;
     };
 
     int64_t OnFrameMessage(unsigned message, int64_t wParam, const NotifyParam& lParam, bool send);
