@@ -33,6 +33,19 @@ int BoundFontSize(int nPoints, int nMax) {
     return nPoints <= 0 ? nPoints : std::clamp(nPoints, kMinFontSize, nMax);
 }
 
+int BoundNormalFontSize(int nPoints) {
+    return BoundFontSize(nPoints, kMaxNormalFontSize);
+}
+
+int BoundTitleFontSize(int nPoints) {
+    return BoundFontSize(nPoints, kMaxTitleFontSize);
+}
+
+// A hand-edited delay beyond a minute would look like a hung task.
+int BoundDelay(int nMs) {
+    return std::clamp(nMs, 0, kMaxDelayMs);
+}
+
 QString Key(const char* section, const char* name) {
     return QString::fromLatin1(section) + u'/' + QString::fromLatin1(name);
 }
@@ -134,25 +147,35 @@ using COptionMember =
     std::variant<int CAppOptions::*, bool CAppOptions::*, std::string CAppOptions::*,
                  uint32_t CAppOptions::*, int CWindowRect::*>;
 
+// Which save writes an entry.
+enum class Saved {
+    Options,    // SaveOptions, every time
+    Placement,  // SavePlacement only
+    // SaveOptions, when a value of its section differs from the default or
+    // the section is already in the file: the files of those who never set
+    // these options stay as earlier versions wrote them.
+    WhenSet,
+};
+
 struct CSettingsKey {
     const char* section;
     const char* name;
     COptionMember member;
-    bool placement = false;  // written by SavePlacement only
-    int maxFontSize = 0;     // a font size, kept within 6 and this; 0: any number
+    Saved saved = Saved::Options;
+    int (*bound)(int) = nullptr;  // keeps a number read within its bounds
 };
 
 // Every stored option, in the order the saves write them; a missing value
 // reads as the member's value in a fresh CAppOptions.
 const CSettingsKey kSettingsKeys[] = {
-    {"Placement", "ShowCmd", &CAppOptions::m_nCmdShow, true},
-    {"Placement", "Left", &CWindowRect::Left, true},
-    {"Placement", "Top", &CWindowRect::Top, true},
-    {"Placement", "Right", &CWindowRect::Right, true},
-    {"Placement", "Bottom", &CWindowRect::Bottom, true},
-    {"Font", "NormalSize", &CAppOptions::m_nNormalFontSize, false, kMaxNormalFontSize},
+    {"Placement", "ShowCmd", &CAppOptions::m_nCmdShow, Saved::Placement},
+    {"Placement", "Left", &CWindowRect::Left, Saved::Placement},
+    {"Placement", "Top", &CWindowRect::Top, Saved::Placement},
+    {"Placement", "Right", &CWindowRect::Right, Saved::Placement},
+    {"Placement", "Bottom", &CWindowRect::Bottom, Saved::Placement},
+    {"Font", "NormalSize", &CAppOptions::m_nNormalFontSize, Saved::Options, BoundNormalFontSize},
     {"Font", "Normal", &CAppOptions::m_strNormalFontFace},
-    {"Font", "TitleSize", &CAppOptions::m_nTitleFontSize, false, kMaxTitleFontSize},
+    {"Font", "TitleSize", &CAppOptions::m_nTitleFontSize, Saved::Options, BoundTitleFontSize},
     {"Font", "Title", &CAppOptions::m_strTitleFontFace},
     {"Font", "iExporer", &CAppOptions::m_nTextSize},
     {"Proxy", "UseProxy", &CAppOptions::m_bUseProxy},
@@ -162,6 +185,11 @@ const CSettingsKey kSettingsKeys[] = {
     {"Proxy", "Password", &CAppOptions::m_strProxyPassword},
     {"Agent", "ID", &CAppOptions::m_strAgent},
     {"Settings", "DefaultColorOfRetrievedLinks", &CAppOptions::m_crRetrievedLinks},
+    {"Web", "CheckCertificates", &CAppOptions::m_bCheckCertificates, Saved::WhenSet},
+    {"Web", "HttpsLinks", &CAppOptions::m_bHttpsLinks, Saved::WhenSet},
+    {"Web", "FollowRedirects", &CAppOptions::m_bFollowRedirects, Saved::WhenSet},
+    {"Web", "Robots", &CAppOptions::m_bRobots, Saved::WhenSet},
+    {"Web", "DelayMs", &CAppOptions::m_nDelayMs, Saved::WhenSet, BoundDelay},
 };
 
 const CSettingsKey& EntryOf(const COptionMember& member) {
@@ -195,7 +223,7 @@ void ReadEntry(const QSettings& settings, const CSettingsKey& entry, const CAppO
                 field = static_cast<uint32_t>(ReadInt(settings, key, static_cast<int>(fallback)));
             } else {
                 const int value = ReadInt(settings, key, fallback);
-                field = entry.maxFontSize != 0 ? BoundFontSize(value, entry.maxFontSize) : value;
+                field = entry.bound != nullptr ? entry.bound(value) : value;
             }
         },
         entry.member);
@@ -218,6 +246,33 @@ void WriteEntry(QSettings& settings, const CSettingsKey& entry, const CAppOption
             }
         },
         entry.member);
+}
+
+bool DiffersFromDefault(const CSettingsKey& entry, const CAppOptions& options,
+                        const CAppOptions& defaults) {
+    return std::visit(
+        [&](auto member) { return Field(options, member) != Field(defaults, member); },
+        entry.member);
+}
+
+// Whether SaveOptions writes entry. A section of Saved::WhenSet entries is
+// written whole or not at all, so a value set back to its default replaces
+// the one in the file.
+bool SavedWithOptions(const QSettings& settings, const CSettingsKey& entry,
+                      const CAppOptions& options) {
+    if (entry.saved != Saved::WhenSet) {
+        return entry.saved == Saved::Options;
+    }
+    const QString section = QString::fromLatin1(entry.section);
+    if (settings.childGroups().contains(section)) {
+        return true;
+    }
+    const CAppOptions defaults;
+    return std::any_of(
+        std::begin(kSettingsKeys), std::end(kSettingsKeys), [&](const CSettingsKey& other) {
+            return other.saved == Saved::WhenSet && section == QString::fromLatin1(other.section) &&
+                   DiffersFromDefault(other, options, defaults);
+        });
 }
 }  // namespace
 
@@ -245,7 +300,7 @@ bool CSettingsStore::SaveOptions(const CAppOptions& options) const {
     const int prepareError = PrepareOwnerOnlyFile(m_strPath);
     QSettings settings(QString::fromStdString(m_strPath), QSettings::IniFormat);
     for (const CSettingsKey& entry : kSettingsKeys) {
-        if (!entry.placement) {
+        if (SavedWithOptions(settings, entry, options)) {
             WriteEntry(settings, entry, options);
         }
     }
@@ -259,7 +314,7 @@ bool CSettingsStore::SavePlacement(int nCmdShow, const CWindowRect& rc) const {
     const int prepareError = PrepareOwnerOnlyFile(m_strPath);
     QSettings settings(QString::fromStdString(m_strPath), QSettings::IniFormat);
     for (const CSettingsKey& entry : kSettingsKeys) {
-        if (entry.placement) {
+        if (entry.saved == Saved::Placement) {
             WriteEntry(settings, entry, placement);
         }
     }

@@ -5,7 +5,8 @@
 #include "common/AppOptions.h"
 
 // The per-user settings store: one INI file of sections ("Placement", "Font",
-// "Proxy", "Agent", "Settings") holding 32-bit integers and text. A missing
+// "Proxy", "Agent", "Settings", "Web") holding 32-bit integers and text. The
+// "Web" section is written once one of its options leaves its default. A missing
 // or unreadable value reads as its default; a write that fails returns false
 // with errno, for the caller to report. The file holds the proxy password in plain
 // text, so it and any folder created for it are readable by the owner only.
@@ -27,11 +28,13 @@ public:
     // missing, or integers that are not 32-bit numbers, take the defaults of
     // a fresh CAppOptions. Font sizes are kept within 6 to 14 points (normal)
     // and 6 to 32 (title), so no dialog outgrows the screen; 0 or less, the
-    // face's own size, stays. Start-up saves the options right after, so the
-    // file then holds the bounded sizes.
+    // face's own size, stays; the delay between requests is kept within 0 and
+    // kMaxDelayMs. Start-up saves the options right after, so the file then
+    // holds the bounded values.
     void LoadOptions(CAppOptions& options) const;
 
-    // Writes every option but the placement.
+    // Writes every option but the placement; the "Web" section only when one
+    // of its values differs from the default or the file already has it.
     [[nodiscard]] bool SaveOptions(const CAppOptions& options) const;
 
     // Writes the main window's show state and normal rectangle; when it closes.

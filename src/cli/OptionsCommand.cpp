@@ -1,5 +1,6 @@
 #include <CLI/CLI.hpp>
 
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -8,10 +9,40 @@
 #include "app/QuobrixApp.h"
 #include "cli/Command.h"
 #include "cli/JsonWriter.h"
+#include "cli/OptionChecks.h"
 #include "common/StringTable.h"
 #include "common/Text.h"
 
 namespace {
+// The options of today's web that are 0 or 1, in the order of the help.
+struct CWebFlag {
+    const char* name;
+    const char* help;
+    bool CAppOptions::*member;
+};
+
+const CWebFlag kWebFlags[] = {
+    {"--check-certificates",
+     "Verify an HTTPS site's certificate and name; 0 only for\n"
+     "an intranet's self-signed certificates",
+     &CAppOptions::m_bCheckCertificates},
+    {"--https-links", "Follow https:// links as well as http:// ones", &CAppOptions::m_bHttpsLinks},
+    {"--follow-redirects", "Follow a redirect to its new address",
+     &CAppOptions::m_bFollowRedirects},
+    {"--robots", "Obey each site's robots.txt", &CAppOptions::m_bRobots},
+};
+
+std::string FlagDefault(bool value) {
+    return std::string(" (default ") + (value ? "1" : "0") + ")";
+}
+
+// As the task properties' flags: anything but 0 or 1 is refused.
+void CheckFlag(const CLI::Option* option, const std::string& text) {
+    if (option->count() > 0 && text != "0" && text != "1") {
+        throw CCliError(option->get_name() + ": Please enter 0 or 1.");
+    }
+}
+
 // The application options as one JSON object, under their member names.
 std::string OptionsToJson(const CQuobrixApp& app) {
     CJsonWriter json;
@@ -53,6 +84,18 @@ std::string OptionsToJson(const CQuobrixApp& app) {
     }
     json.Key("m_crRetrievedLinks");
     json.Number(app.m_crRetrievedLinks);
+    const std::pair<const char*, bool> webFlags[] = {
+        {"m_bCheckCertificates", app.m_bCheckCertificates},
+        {"m_bHttpsLinks", app.m_bHttpsLinks},
+        {"m_bFollowRedirects", app.m_bFollowRedirects},
+        {"m_bRobots", app.m_bRobots},
+    };
+    for (const auto& [name, value] : webFlags) {
+        json.Key(name);
+        json.Bool(value);
+    }
+    json.Key("m_nDelayMs");
+    json.Number(app.m_nDelayMs);
     json.Key("store");
     json.String(app.Store().Path());
     json.EndObject();
@@ -63,13 +106,12 @@ class COptionsCommand : public ICliCommand {
 public:
     explicit COptionsCommand(CLI::App& app) {
         CLI::App* command = app.add_subcommand(
-            "options", "Set application options (proxy, agent) and print them all");
+            "options", "Set application options (proxy, agent, web) and print them all");
         // The defaults are those of a settings store that holds none yet.
         const CAppOptions defaults;
         m_pUseProxy = command
                           ->add_option("--use-proxy", m_strUseProxy,
-                                       std::string("Use the HTTP proxy (default ") +
-                                           (defaults.m_bUseProxy ? "1" : "0") + ")")
+                                       "Use the HTTP proxy" + FlagDefault(defaults.m_bUseProxy))
                           ->type_name("0|1");
         m_pAddress = command
                          ->add_option("--proxy-address", m_strAddress,
@@ -89,11 +131,27 @@ public:
                                     "User-Agent text of every request\n(default \"" +
                                         defaults.m_strAgent + "\")")
                        ->type_name("TEXT");
+        for (size_t i = 0; i < std::size(kWebFlags); ++i) {
+            const CWebFlag& flag = kWebFlags[i];
+            m_webFlags[i] = command
+                                ->add_option(flag.name, m_arrWebFlags[i],
+                                             flag.help + FlagDefault(defaults.*flag.member))
+                                ->type_name("0|1");
+        }
+        m_pDelay = command
+                       ->add_option("--delay-ms", m_nDelayMs,
+                                    "Least time between two requests to one site, in\n"
+                                    "milliseconds, 0 to " +
+                                        std::to_string(kMaxDelayMs) + " (default " +
+                                        std::to_string(defaults.m_nDelayMs) + ")")
+                       ->type_name("N")
+                       ->check(WholeNumber(0, kMaxDelayMs));
     }
 
     int Run() override {
-        if (m_pUseProxy->count() > 0 && m_strUseProxy != "0" && m_strUseProxy != "1") {
-            throw CCliError("--use-proxy: Please enter 0 or 1.");
+        CheckFlag(m_pUseProxy, m_strUseProxy);
+        for (size_t i = 0; i < std::size(kWebFlags); ++i) {
+            CheckFlag(m_webFlags[i], m_arrWebFlags[i]);
         }
         int port = 0;
         if (m_pPort->count() > 0) {
@@ -128,16 +186,27 @@ public:
             throw StoreError(app);
         }
 
-        const bool changed = m_pUseProxy->count() + m_pAddress->count() + m_pPort->count() +
-                                 m_pUser->count() + m_pPassword->count() + m_pAgent->count() >
-                             0;
-        if (changed) {
+        size_t given = m_pUseProxy->count() + m_pAddress->count() + m_pPort->count() +
+                       m_pUser->count() + m_pPassword->count() + m_pAgent->count() +
+                       m_pDelay->count();
+        for (const CLI::Option* flag : m_webFlags) {
+            given += flag->count();
+        }
+        if (given > 0) {
             if (m_pUseProxy->count() > 0) app.m_bUseProxy = m_strUseProxy == "1";
             if (m_pAddress->count() > 0) app.m_strProxyAddress = m_strAddress;
             if (m_pPort->count() > 0) app.m_nProxyPort = port;
             if (m_pUser->count() > 0) app.m_strProxyUser = m_strUser;
             if (m_pPassword->count() > 0) app.m_strProxyPassword = m_strPassword;
             if (m_pAgent->count() > 0) app.m_strAgent = m_strAgent;
+            for (size_t i = 0; i < std::size(kWebFlags); ++i) {
+                if (m_webFlags[i]->count() > 0) {
+                    app.*kWebFlags[i].member = m_arrWebFlags[i] == "1";
+                }
+            }
+            if (m_pDelay->count() > 0) {
+                app.m_nDelayMs = m_nDelayMs;
+            }
             if (!app.ApplyEditedOptions()) {
                 throw StoreError(app);
             }
@@ -161,12 +230,16 @@ private:
     std::string m_strUser;
     std::string m_strPassword;
     std::string m_strAgent;
+    std::array<std::string, std::size(kWebFlags)> m_arrWebFlags;
+    int m_nDelayMs = 0;
     CLI::Option* m_pUseProxy = nullptr;
     CLI::Option* m_pAddress = nullptr;
     CLI::Option* m_pPort = nullptr;
     CLI::Option* m_pUser = nullptr;
     CLI::Option* m_pPassword = nullptr;
     CLI::Option* m_pAgent = nullptr;
+    std::array<CLI::Option*, std::size(kWebFlags)> m_webFlags{};
+    CLI::Option* m_pDelay = nullptr;
 };
 }  // namespace
 

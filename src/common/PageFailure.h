@@ -50,7 +50,7 @@ struct CPageFailure {
     FailureReason m_reason = FailureReason::None;
     int m_nStatus = 0;  // the HTTP status of FailureReason::HttpStatus, else 0
     // Where a redirect pointed; shown with the reason, not counted apart.
-    std::string m_strTarget;
+    std::string m_strTarget{};
 
     [[nodiscard]] bool Failed() const { return m_reason != FailureReason::None; }
     friend bool operator==(const CPageFailure& a, const CPageFailure& b) {

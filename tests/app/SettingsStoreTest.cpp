@@ -119,6 +119,11 @@ TEST_F(SettingsStoreTest, EveryValueRoundTripsThroughTheFile) {
     app.m_strProxyPassword = "@a=b,c;d \"q\" \\x";
     app.m_strAgent = "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko)";
     app.m_crRetrievedLinks = 0x00FFEEDD;
+    app.m_bCheckCertificates = false;
+    app.m_bHttpsLinks = true;
+    app.m_bFollowRedirects = true;
+    app.m_bRobots = true;
+    app.m_nDelayMs = 1500;
     ASSERT_TRUE(app.ApplyEditedOptions());
     app.SavePlacement(app.m_nCmdShow, app.m_rcWindow);
 
@@ -150,6 +155,77 @@ TEST_F(SettingsStoreTest, ValuesOfTheWrongKindReadAsTheirDefaults) {
     EXPECT_EQ(options.m_rcWindow.Left, 100);
     // Still 32 bits: an unsigned colour value is accepted.
     EXPECT_EQ(options.m_crRetrievedLinks, 0xFFFFFFFFu);
+}
+
+TEST_F(SettingsStoreTest, WebOptionsReadAsDefaultsWhenAbsentAndDelayIsBounded) {
+    const struct {
+        const char* text;
+        bool checkCertificates;
+        bool robots;
+        int delayMs;
+    } cases[] = {
+        {"[Proxy]\nPort=3128\n", true, false, 0},
+        {"[Web]\nCheckCertificates=0\nRobots=1\nDelayMs=250\n", false, true, 250},
+        {"[Web]\nDelayMs=60000\n", true, false, 60000},
+        {"[Web]\nDelayMs=60001\n", true, false, 60000},
+        {"[Web]\nDelayMs=-1\n", true, false, 0},
+        {"[Web]\nDelayMs=soon\nRobots=yes\n", true, false, 0},
+    };
+    for (const auto& c : cases) {
+        const CAppOptions options = LoadFromText(m_dir, c.text);
+        EXPECT_EQ(options.m_bCheckCertificates, c.checkCertificates) << c.text;
+        EXPECT_FALSE(options.m_bHttpsLinks) << c.text;
+        EXPECT_FALSE(options.m_bFollowRedirects) << c.text;
+        EXPECT_EQ(options.m_bRobots, c.robots) << c.text;
+        EXPECT_EQ(options.m_nDelayMs, c.delayMs) << c.text;
+    }
+}
+
+TEST_F(SettingsStoreTest, WebSectionIsWrittenOnceSetAndThenKept) {
+    const std::vector<std::string> defaultWeb = {
+        "Web/CheckCertificates=1", "Web/DelayMs=0", "Web/FollowRedirects=0",
+        "Web/HttpsLinks=0",        "Web/Robots=0",
+    };
+    const std::vector<std::string> httpsLinks = {
+        "Web/CheckCertificates=1", "Web/DelayMs=0", "Web/FollowRedirects=0",
+        "Web/HttpsLinks=1",        "Web/Robots=0",
+    };
+    CAppOptions withHttpsLinks;
+    withHttpsLinks.m_bHttpsLinks = true;
+    const struct {
+        const char* name;
+        const char* before;  // the file before the save
+        CAppOptions options;
+        bool load;                     // loaded from the file first, as at start-up
+        std::vector<std::string> web;  // the "Web" values after the save
+    } cases[] = {
+        {"never set", "", CAppOptions(), false, {}},
+        {"set", "", withHttpsLinks, false, httpsLinks},
+        // Set back to the defaults: the file must not keep the old value.
+        {"set back", "[Web]\nHttpsLinks=1\n", CAppOptions(), false, defaultWeb},
+        {"bounded at start-up",
+         "[Web]\nDelayMs=99999\n",
+         CAppOptions(),
+         true,
+         {"Web/CheckCertificates=1", "Web/DelayMs=60000", "Web/FollowRedirects=0",
+          "Web/HttpsLinks=0", "Web/Robots=0"}},
+    };
+    for (const auto& c : cases) {
+        const std::string path = m_dir / (std::string(c.name) + ".ini");
+        WriteFileBytes(path, c.before);
+        CAppOptions options = c.options;
+        if (c.load) {
+            CSettingsStore(path).LoadOptions(options);
+        }
+        ASSERT_TRUE(CSettingsStore(path).SaveOptions(options)) << c.name;
+        std::vector<std::string> web;
+        for (const std::string& entry : EntriesOf(m_dir, path)) {
+            if (entry.starts_with("Web/")) {
+                web.push_back(entry);
+            }
+        }
+        EXPECT_EQ(web, c.web) << c.name;
+    }
 }
 
 TEST_F(SettingsStoreTest, FontSizesAreKeptWithinBoundsAndStartUpWritesThem) {
@@ -265,6 +341,8 @@ TEST_F(SettingsStoreTest, SavedFileKeepsItsBytesAndLoadsBackEqual) {
     edited.m_strProxyPassword = "@a=b,c;d \"q\" \\x";
     edited.m_strAgent = "Mozilla/5.0 (X11; Linux x86_64)";
     edited.m_crRetrievedLinks = 0xFFEEDDCC;
+    edited.m_bRobots = true;
+    edited.m_nDelayMs = 250;
     DeriveProxyAuthorization(edited);
 
     const struct {
@@ -283,7 +361,8 @@ TEST_F(SettingsStoreTest, SavedFileKeepsItsBytesAndLoadsBackEqual) {
          "iExporer=4\n\n"
          "[Proxy]\nAddress=proxy.example.net\nPassword=\"@@a=b,c;d \\\"q\\\" \\\\x\"\nPort=8080\n"
          "UseProxy=1\nUser=\" Jürgen, the admin \"\n\n"
-         "[Settings]\nDefaultColorOfRetrievedLinks=4293844428\n"},
+         "[Settings]\nDefaultColorOfRetrievedLinks=4293844428\n\n"
+         "[Web]\nCheckCertificates=1\nDelayMs=250\nFollowRedirects=0\nHttpsLinks=0\nRobots=1\n"},
     };
     for (const auto& c : cases) {
         const std::string path = m_dir / (std::string(c.name) + ".ini");

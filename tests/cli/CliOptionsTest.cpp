@@ -34,6 +34,8 @@ TEST(CliOptions, AFirstRunWritesEveryOptionButThePlacementOwnerOnly) {
         EXPECT_NE(ini.find(std::string(value) + "="), std::string::npos) << value;
     }
     EXPECT_EQ(ini.find("[Placement]"), std::string::npos);
+    // Web options at their defaults leave the file as earlier versions wrote it.
+    EXPECT_EQ(ini.find("[Web]"), std::string::npos);
 }
 
 TEST(CliOptions, ProxySettingsAreStoredWithTheirCredential) {
@@ -64,6 +66,42 @@ TEST(CliOptions, ProxySettingsAreStoredWithTheirCredential) {
     const QJsonObject kept = Parse(RunCli({"options"}, config.Path()).out);
     EXPECT_EQ(kept.value("m_nProxyPort").toInt(), 3128);
     EXPECT_EQ(kept.value("m_strProxyAddress").toString(), "127.0.0.1");
+}
+
+TEST(CliOptions, WebOptionsAreStoredAndBadValuesRefused) {
+    TempDir config;
+    const QJsonObject defaults = Parse(RunCli({"options"}, config.Path()).out);
+    EXPECT_TRUE(defaults.value("m_bCheckCertificates").toBool());
+    EXPECT_FALSE(defaults.value("m_bRobots").toBool());
+    EXPECT_EQ(defaults.value("m_nDelayMs").toInt(-1), 0);
+
+    ASSERT_EQ(RunCli({"options", "--check-certificates", "0", "--https-links", "1",
+                      "--follow-redirects", "1", "--robots", "1", "--delay-ms", "60000"},
+                     config.Path())
+                  .status,
+              0);
+    const QJsonObject stored = Parse(RunCli({"options"}, config.Path()).out);
+    EXPECT_FALSE(stored.value("m_bCheckCertificates").toBool(true));
+    EXPECT_TRUE(stored.value("m_bHttpsLinks").toBool());
+    EXPECT_TRUE(stored.value("m_bFollowRedirects").toBool());
+    EXPECT_TRUE(stored.value("m_bRobots").toBool());
+    EXPECT_EQ(stored.value("m_nDelayMs").toInt(), 60000);
+
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"options", "--robots", "yes"}, "--robots: Please enter 0 or 1."},
+        {{"options", "--check-certificates", "2"}, "--check-certificates: Please enter 0 or 1."},
+        {{"options", "--delay-ms", "60001"},
+         "--delay-ms: Please enter an integer between 0 and 60000."},
+        {{"options", "--delay-ms", "-1"}, "--delay-ms: Please enter a positive integer."},
+    };
+    for (const auto& [args, message] : cases) {
+        const CliResult refused = RunCli(args, config.Path());
+        EXPECT_EQ(refused.status, 2) << args[1];
+        EXPECT_EQ(refused.err, "quobrix-cli: " + message + "\n");
+    }
+    const QJsonObject kept = Parse(RunCli({"options"}, config.Path()).out);
+    EXPECT_TRUE(kept.value("m_bRobots").toBool());
+    EXPECT_EQ(kept.value("m_nDelayMs").toInt(), 60000);
 }
 
 TEST(CliOptions, AProxyWithoutAnAddressIsRefused) {

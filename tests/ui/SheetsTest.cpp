@@ -112,6 +112,9 @@ private slots:
     void AgentMatching();
     void NetscapeAndOkStoresItsText();
     void ProxyControlsFollowTheirBoxAndKeepTheirContents();
+    void WebPageShowsTheOptionsAndOkStoresWhatChanged();
+    void WebPageCancelChangesNothing();
+    void WebPageKeysReachEveryControlInOrder();
 };
 
 void CSheetsTest::RefusedValues_data() {
@@ -148,6 +151,11 @@ void CSheetsTest::RefusedValues_data() {
     const QString strNoProxy = "Please enter the address of the HTTP proxy server.";
     QTest::newRow("proxy address empty") << "Address" << "" << -1 << strNoProxy;
     QTest::newRow("proxy address blank") << "Address" << "  " << -1 << strNoProxy;
+    // "Applition Options", page Web.
+    const QString strDelay = "Delay between requests to one site (ms)";
+    QTest::newRow("delay 60001") << strDelay << "60001" << -2
+                                 << "Please enter an integer between 0 and 60000.";
+    QTest::newRow("delay empty") << strDelay << "" << -2 << strUint;
 }
 
 void CSheetsTest::RefusedValues() {
@@ -160,15 +168,20 @@ void CSheetsTest::RefusedValues() {
         CQuobrixApp app(dir / "Quobrix.ini");
         const bool bOk = RunSheet([&] { return RunAppOptions(nullptr, app); },
                                   [&](CSheetOptions* pSheet) {
-                                      Button(pSheet, "Use HTTP proxy server")->click();
+                                      const bool bWebPage = nPage == -2;
+                                      if (!bWebPage) {
+                                          Button(pSheet, "Use HTTP proxy server")->click();
+                                      }
                                       QLineEdit* pField = Field(pSheet, strField);
                                       pField->setText(strText);
                                       QCOMPARE(PressOk(pSheet), strMessage);
                                       QVERIFY(pSheet->isVisible());
+                                      QCOMPARE(pSheet->Tabs()->currentIndex(), bWebPage ? 1 : 0);
                                       QCOMPARE(pSheet->focusWidget(), pField);
                                   });
         QVERIFY(!bOk);
         QVERIFY(!app.m_bUseProxy);
+        QCOMPARE(app.m_nDelayMs, 0);
         QVERIFY(!QFile::exists(QString::fromStdString(dir / "Quobrix.ini")));
         return;
     }
@@ -460,6 +473,111 @@ void CSheetsTest::ProxyControlsFollowTheirBoxAndKeepTheirContents() {
     QCOMPARE(stored.m_strProxyUser, "ann");
     QCOMPARE(stored.m_strProxyPassword, "secret");
     QCOMPARE(app.m_strProxyAuthorization, CBase64::Encode("ann:secret"));
+}
+
+void CSheetsTest::WebPageShowsTheOptionsAndOkStoresWhatChanged() {
+    TempDir dir;
+    CQuobrixApp app(dir / "Quobrix.ini");
+    app.m_bRobots = true;
+    app.m_nDelayMs = 250;
+    struct {
+        bool bCertificates = false;
+        bool bHttpsLinks = true;
+        bool bRedirects = true;
+        bool bRobots = false;
+        QString strDelay;
+    } shown;
+    const bool bOk =
+        RunSheet([&] { return RunAppOptions(nullptr, app); },
+                 [&](CSheetOptions* pSheet) {
+                     QCOMPARE(pSheet->Tabs()->tabText(1), "Web");
+                     shown = {Button(pSheet, "Check certificates")->isChecked(),
+                              Button(pSheet, "Follow HTTPS links on other sites")->isChecked(),
+                              Button(pSheet, "Follow redirects")->isChecked(),
+                              Button(pSheet, "Obey robots.txt")->isChecked(),
+                              Field(pSheet, "Delay between requests to one site (ms)")->text()};
+                     pSheet->Tabs()->setCurrentIndex(1);
+                     Button(pSheet, "Check certificates")->click();
+                     Button(pSheet, "Follow redirects")->click();
+                     Field(pSheet, "Delay between requests to one site (ms)")->setText("60000");
+                     // Set elsewhere while the sheet is open; its box is left alone.
+                     app.m_bHttpsLinks = true;
+                     QCOMPARE(PressOk(pSheet), QString());
+                 });
+    QVERIFY(bOk);
+    QVERIFY(shown.bCertificates);
+    QVERIFY(!shown.bHttpsLinks);
+    QVERIFY(!shown.bRedirects);
+    QVERIFY(shown.bRobots);
+    QCOMPARE(shown.strDelay, "250");
+
+    CQuobrixApp stored(dir / "Quobrix.ini");
+    stored.LoadOptions();
+    for (const CAppOptions* pOptions :
+         {static_cast<const CAppOptions*>(&app), static_cast<const CAppOptions*>(&stored)}) {
+        QVERIFY(!pOptions->m_bCheckCertificates);
+        QVERIFY(pOptions->m_bHttpsLinks);
+        QVERIFY(pOptions->m_bFollowRedirects);
+        QVERIFY(pOptions->m_bRobots);
+        QCOMPARE(pOptions->m_nDelayMs, 60000);
+    }
+}
+
+void CSheetsTest::WebPageCancelChangesNothing() {
+    TempDir dir;
+    CQuobrixApp app(dir / "Quobrix.ini");
+    app.LoadOptions();
+    const bool bOk = RunSheet(
+        [&] { return RunAppOptions(nullptr, app); },
+        [&](CSheetOptions* pSheet) {
+            pSheet->Tabs()->setCurrentIndex(1);
+            for (const char* box : {"Check certificates", "Follow HTTPS links on other sites",
+                                    "Follow redirects", "Obey robots.txt"}) {
+                Button(pSheet, box)->click();
+            }
+            Field(pSheet, "Delay between requests to one site (ms)")->setText("500");
+            Button(pSheet, "Cancel")->click();
+        });
+    QVERIFY(!bOk);
+    QVERIFY(app == CAppOptions());
+    QVERIFY(!QFile::exists(QString::fromStdString(dir / "Quobrix.ini")));
+}
+
+namespace {
+// What a screen reader calls the control: a button by its text.
+QString SpokenName(QWidget* pControl) {
+    if (pControl == nullptr) {
+        return "(none)";
+    }
+    auto* pButton = qobject_cast<QAbstractButton*>(pControl);
+    return pButton != nullptr ? pButton->text().remove(u'&') : pControl->accessibleName();
+}
+}  // namespace
+
+void CSheetsTest::WebPageKeysReachEveryControlInOrder() {
+    TempDir dir;
+    CQuobrixApp app(dir / "Quobrix.ini");
+    QStringList tabbed;
+    QStringList mnemonics;
+    RunSheet([&] { return RunAppOptions(nullptr, app); },
+             [&](CSheetOptions* pSheet) {
+                 pSheet->Tabs()->setCurrentIndex(1);
+                 QVERIFY(QTest::qWaitForWindowActive(pSheet));
+                 Button(pSheet, "Check certificates")->setFocus();
+                 for (int i = 0; i < 5; ++i) {
+                     tabbed << SpokenName(pSheet->focusWidget());
+                     QTest::keyClick(pSheet->focusWidget(), Qt::Key_Tab);
+                 }
+                 for (const Qt::Key key : {Qt::Key_D, Qt::Key_O, Qt::Key_H}) {
+                     QTest::keyClick(pSheet, key, Qt::AltModifier);
+                     mnemonics << SpokenName(pSheet->focusWidget());
+                 }
+             });
+    QCOMPARE(tabbed, QStringList({"Check certificates", "Follow HTTPS links on other sites",
+                                  "Follow redirects", "Obey robots.txt",
+                                  "Delay between requests to one site (ms)"}));
+    QCOMPARE(mnemonics, QStringList({"Delay between requests to one site (ms)", "Obey robots.txt",
+                                     "Follow HTTPS links on other sites"}));
 }
 
 QTEST_MAIN(CSheetsTest)

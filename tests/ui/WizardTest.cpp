@@ -62,6 +62,27 @@ void Keys(const QStringList& arrKeys) {
         }
     }
 }
+
+// Opens the wizard with Ctrl+N in the main window and presses keys in it;
+// true when they finished it.
+bool DriveWizardFromCtrlN(CMainFrame* pFrame, const QStringList& keys) {
+    bool bDriven = false;
+    WhenModal<CWizard>([&](CWizard* pWizard) {
+        // The keys go where a person's would: to the wizard's window once the
+        // desktop has made it the active one.
+        pWizard->activateWindow();
+        if (QTest::qWaitFor([pWizard] { return QApplication::activeWindow() == pWizard; },
+                            kWaitMs)) {
+            Keys(keys);
+        }
+        bDriven = !pWizard->isVisible();
+        if (!bDriven) {
+            pWizard->reject();  // keys that did not finish it fail the test, not hang it
+        }
+    });
+    QTest::keyClick(pFrame, Qt::Key_N, Qt::ControlModifier);
+    return bDriven;
+}
 }  // namespace
 
 class CWizardTest : public QObject {
@@ -76,6 +97,7 @@ private slots:
     void ResolveTexts();
     void KeyboardOnlyFromCtrlN_data();
     void KeyboardOnlyFromCtrlN();
+    void HttpsAddressReachesTheTaskWithItsScheme();
     void CancelPaths();
 };
 
@@ -329,22 +351,7 @@ void CWizardTest::KeyboardOnlyFromCtrlN() {
     pFrame->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(pFrame));
 
-    bool bDriven = false;
-    WhenModal<CWizard>([&](CWizard* pWizard) {
-        // The keys go where a person's would: to the wizard's window once the
-        // desktop has made it the active one.
-        pWizard->activateWindow();
-        if (QTest::qWaitFor([pWizard] { return QApplication::activeWindow() == pWizard; },
-                            kWaitMs)) {
-            Keys(keys);
-        }
-        bDriven = !pWizard->isVisible();
-        if (!bDriven) {
-            pWizard->reject();  // keys that did not finish it fail the test, not hang it
-        }
-    });
-    QTest::keyClick(pFrame, Qt::Key_N, Qt::ControlModifier);
-    QVERIFY(bDriven);
+    QVERIFY(DriveWizardFromCtrlN(pFrame, keys));
     QCOMPARE(prompts.m_nSaveAsked, 1);
     QVERIFY(prompts.m_arrMessages.empty());
 
@@ -364,6 +371,30 @@ void CWizardTest::KeyboardOnlyFromCtrlN() {
     QVERIFY(std::filesystem::is_regular_file(firstPage));
     QCOMPARE(std::filesystem::file_size(firstPage), std::uintmax_t{0});
     QCOMPARE(pFrame->windowTitle(), QStringLiteral("shop - Quobrix"));
+}
+
+void CWizardTest::HttpsAddressReachesTheTaskWithItsScheme() {
+    TempDir dir;
+    CDesktopApp app(dir / "Quobrix.ini", "");
+    QVERIFY(app.Start());
+    CScriptedPrompts prompts;
+    const std::string path = dir / "tasks/secure.qbx";
+    prompts.m_strSavePath = path;
+    app.SetPrompts(prompts);
+    CMainFrame* pFrame = app.MainFrame();
+    pFrame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(pFrame));
+
+    const QString address = QStringLiteral("https://shop.example:8443/catalog/");
+    QVERIFY(DriveWizardFromCtrlN(pFrame,
+                                 {"<Enter>", address, "<Enter>", "apple", "<Enter>", "<Enter>"}));
+    QVERIFY(prompts.m_arrMessages.empty());
+    CQuobrixDoc saved;
+    std::string error;
+    QVERIFY2(saved.OnOpenDocument(path, error), error.c_str());
+    QVERIFY(saved.m_bSiteMode);
+    QCOMPARE(QString::fromStdString(saved.m_strStartAddress), address);
+    QCOMPARE(QString::fromStdString(saved.m_strEndAddress), address);
 }
 
 void CWizardTest::CancelPaths() {

@@ -5,6 +5,7 @@
 #include "ui/UiText.h"
 #include "ui/sheets/ChangedValues.h"
 #include "ui/sheets/PageProgram.h"
+#include "ui/sheets/PageWeb.h"
 #include "ui/sheets/SheetOptions.h"
 
 bool RunAppOptions(QWidget* parent, CQuobrixApp& app) {
@@ -18,6 +19,13 @@ bool RunAppOptions(QWidget* parent, CQuobrixApp& app) {
     values.Open(app.m_strProxyPassword, program->m_strProxyPassword);
     values.Open(app.m_strAgent, program->m_strAgent);
     sheet.AddPage(program);
+    auto* web = new CPageWeb;
+    values.Open(app.m_bCheckCertificates, web->m_bCheckCertificates);
+    values.Open(app.m_bHttpsLinks, web->m_bHttpsLinks);
+    values.Open(app.m_bFollowRedirects, web->m_bFollowRedirects);
+    values.Open(app.m_bRobots, web->m_bRobots);
+    values.Open(app.m_nDelayMs, web->m_nDelayMs);
+    sheet.AddPage(web);
     if (sheet.exec() != QDialog::Accepted) {
         return false;
     }

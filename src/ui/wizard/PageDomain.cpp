@@ -19,7 +19,8 @@ CPageDomain::CPageDomain(CWizard& wizard)
       m_wizard(wizard) {
     QLabel* addressText =
         AddText(QStringLiteral("Enter the internet address of the web site to search, for example "
-                               "www.example.com or http://www.example.com/catalog/:"));
+                               "www.example.com, http://www.example.com/catalog/ or "
+                               "https://www.example.com/:"));
     m_pAddress = new QLineEdit(QStringLiteral("http://"), this);
     LabelControl(addressText, m_pAddress);
     m_pResolve = new QPushButton(QStringLiteral("&Resolve"), this);
