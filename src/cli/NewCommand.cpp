@@ -26,7 +26,8 @@ public:
         CLI::Option* site = command
                                 ->add_option("--site", m_strSite,
                                              "Search this web site and the web sites linked to "
-                                             "it:\nhost[:port][/path], with or without http://")
+                                             "it:\nhost[:port][/path], with or without http://, or\n"
+                                             "https://host[:port][/path] for an HTTPS site")
                                 ->type_name("ADDRESS");
         CLI::Option* range =
             command
