@@ -106,8 +106,9 @@ struct Outcome {
     std::string answer;
 };
 
-// Over a connected socket: the handshake, "GET /", the answer to its end.
-Outcome Exchange(CTlsContext& context, int fd, const std::string& host, const std::string& key) {
+// Over a connected socket: the handshake, "GET path", the answer to its end.
+Outcome Exchange(CTlsContext& context, int fd, const std::string& host, const std::string& key,
+                 const std::string& path = "/") {
     Outcome outcome;
     CTlsStream stream(context, fd, host, key);
     const auto failed = [&] {
@@ -120,7 +121,7 @@ Outcome Exchange(CTlsContext& context, int fd, const std::string& host, const st
         return failed();
     }
     outcome.resumed = stream.Resumed();
-    const std::string request = "GET / HTTP/1.0\r\nHost: " + host + "\r\n\r\n";
+    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: " + host + "\r\n\r\n";
     for (size_t sent = 0; sent < request.size();) {
         size_t written = 0;
         if (Drive(fd, [&] {
@@ -145,9 +146,9 @@ Outcome Exchange(CTlsContext& context, int fd, const std::string& host, const st
 }
 
 Outcome Fetch(CTlsContext& context, const FixtureServer& server, const std::string& host,
-              const std::string& key = "") {
+              const std::string& key = "", const std::string& path = "/") {
     const Socket sock(ConnectNonBlocking(server.Port()));
-    return Exchange(context, sock.Fd(), host, key);
+    return Exchange(context, sock.Fd(), host, key, path);
 }
 
 void SendText(int fd, const std::string& text) {
@@ -277,6 +278,48 @@ TEST_F(TlsStreamTest, TheAnswerEndsWithTheConnectionWithOrWithoutACloseNotify) {
         EXPECT_TRUE(outcome.whole) << c.what;
         EXPECT_EQ(outcome.answer, response.bytes) << c.what;
     }
+}
+
+TEST_F(TlsStreamTest, TheFixturesDelayAndSilenceHoldOverTls) {
+    auto server = Server(m_authority.Issue("site", {"site.test"}));
+    FixtureServer::Response late = FixtureServer::Ok(kPage);
+    late.delayBeforeAnswer = 300ms;
+    server->Route("/late", late);
+    FixtureServer::Response silent;
+    silent.silent = true;
+    server->Route("/silent", silent);
+    const auto context = Context(true);
+    ASSERT_TRUE(context);
+
+    const auto start = Clock::now();
+    const Outcome delayed = Fetch(*context, *server, "site.test", "", "/late");
+    EXPECT_TRUE(delayed.whole);
+    EXPECT_GE(Clock::now() - start, 300ms);
+
+    const Socket sock(ConnectNonBlocking(server->Port()));
+    CTlsStream stream(*context, sock.Fd(), "site.test", "");
+    const std::string request = "GET /silent HTTP/1.0\r\n\r\n";
+    size_t written = 0;
+    ASSERT_EQ(Drive(sock.Fd(), [&] { return stream.Handshake(); }), TlsStep::Done);
+    ASSERT_EQ(
+        Drive(sock.Fd(), [&] { return stream.Write(request.data(), request.size(), written); }),
+        TlsStep::Done);
+    ASSERT_EQ(written, request.size());
+    ASSERT_TRUE(server->WaitForRequests(2));
+    char buffer[100];
+    size_t got = 0;
+    TlsStep step = TlsStep::WantRead;
+    // Only the session tickets come, never an answer.
+    while (step == TlsStep::WantRead && Await(sock.Fd(), step, Clock::now() + 300ms)) {
+        step = stream.Read(buffer, sizeof buffer, got);
+    }
+    EXPECT_EQ(step, TlsStep::WantRead);
+    const auto stop = Clock::now();
+    server.reset();
+    EXPECT_LT(Clock::now() - stop, 2s);
+    EXPECT_EQ(Drive(sock.Fd(), [&] { return stream.Read(buffer, sizeof buffer, got); }),
+              TlsStep::Done);
+    EXPECT_EQ(got, 0u) << "the fixture's close ends the data";
 }
 
 TEST_F(TlsStreamTest, ASecondConnectionWithTheSameKeyResumes) {
