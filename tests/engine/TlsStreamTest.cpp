@@ -421,23 +421,32 @@ TEST_F(TlsStreamTest, AHandshakeGoesThroughTheProxysTunnel) {
     EXPECT_EQ(server->TlsHandshakes(), 1);
 }
 
-TEST_F(TlsStreamTest, TheProxyRefusesWhatItIsToldToAndAnythingOffLoopback) {
+TEST_F(TlsStreamTest, TheProxyTunnelsOnlyWhereItIsAllowedTo) {
+    FixtureServer guarded;  // the tunnel's far end
     FixtureServer proxy;
-    proxy.Route("CONNECT 127.0.0.1:9", FixtureServer::Status(407, "Proxy Authentication Required"));
+    proxy.Route("CONNECT 127.0.0.1:9", FixtureServer::Status(403, "Forbidden"));
+    FixtureServer::Response account;
+    account.requiredAuthorization = "cHJveHk6cHc=";
+    proxy.Route("CONNECT " + guarded.HostPort(), account);
     struct Case {
         std::string target;
-        std::string status;
+        std::string extra;  // header lines
+        std::string head;   // how the answer begins
     };
     const Case cases[] = {
-        {"127.0.0.1:9", "HTTP/1.0 407 "},
-        {"10.1.2.3:443", "HTTP/1.0 502 "},
-        {"site.test:443", "HTTP/1.0 502 "},
-        {"127.0.0.1:" + std::to_string(ClosedPort()), "HTTP/1.0 502 "},
+        {"127.0.0.1:9", "", "HTTP/1.0 403 "},
+        {guarded.HostPort(), "", "HTTP/1.0 407 "},
+        {guarded.HostPort(), "Proxy-Authorization: Basic wrong\r\n", "HTTP/1.0 407 "},
+        {guarded.HostPort(), "Proxy-Authorization: Basic cHJveHk6cHc=\r\n", kEstablished},
+        {"10.1.2.3:443", "", "HTTP/1.0 502 "},
+        {"site.test:443", "", "HTTP/1.0 502 "},
+        {"127.0.0.1:" + std::to_string(ClosedPort()), "", "HTTP/1.0 502 "},
     };
     for (const Case& c : cases) {
         const Socket sock(ConnectNonBlocking(proxy.Port()));
-        SendText(sock.Fd(), "CONNECT " + c.target + " HTTP/1.1\r\nHost: " + c.target + "\r\n\r\n");
-        EXPECT_TRUE(ReadHead(sock.Fd()).starts_with(c.status)) << c.target;
+        SendText(sock.Fd(), "CONNECT " + c.target + " HTTP/1.1\r\nHost: " + c.target + "\r\n" +
+                                c.extra + "\r\n");
+        EXPECT_TRUE(ReadHead(sock.Fd()).starts_with(c.head)) << c.target << " " << c.extra;
         EXPECT_EQ(proxy.Requests().back().target, c.target);
     }
 }

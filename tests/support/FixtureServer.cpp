@@ -59,8 +59,9 @@ bool FindHeader(const std::string& raw, const std::string& name, std::string& va
 }
 
 // "Basic X" with exactly the expected X; the scheme name has no case.
-bool Authorized(const FixtureServer::Request& request, const std::string& expected) {
-    const std::string value = request.Header("Authorization");
+bool Authorized(const FixtureServer::Request& request, const std::string& expected,
+                const std::string& header = "Authorization") {
+    const std::string value = request.Header(header);
     const size_t space = value.find(' ');
     if (space != 5 || strncasecmp(value.c_str(), "Basic", 5) != 0) {
         return false;
@@ -410,11 +411,24 @@ bool FixtureServer::ReadRequest(FixtureStream& stream, std::string& raw, std::st
 }
 
 std::optional<FixtureServer::Response> FixtureServer::ChooseConnect(const Request& request) const {
+    std::optional<Response> routed;
     {
         std::lock_guard<std::mutex> lock(m_cs);
-        if (auto routed = m_routes.find("CONNECT " + request.target); routed != m_routes.end()) {
-            return routed->second;
+        if (auto found = m_routes.find("CONNECT " + request.target); found != m_routes.end()) {
+            routed = found->second;
         }
+    }
+    if (routed && routed->requiredAuthorization.empty()) {
+        return routed;
+    }
+    if (routed && !Authorized(request, routed->requiredAuthorization, "Proxy-Authorization")) {
+        Response refusal;
+        refusal.bytes = routed->unauthorizedBytes.empty()
+                            ? Status(407, "Proxy Authentication Required",
+                                     "Proxy-Authenticate: Basic realm=\"fixture\"\r\n")
+                                  .bytes
+                            : routed->unauthorizedBytes;
+        return refusal;
     }
     const std::string host = request.target.substr(0, request.target.rfind(':'));
     in_addr address{};

@@ -42,9 +42,12 @@ public:
         // fixture closes it.
         bool silent = false;
         // When not empty: a request whose "Authorization: Basic X" line does
-        // not carry exactly this X gets unauthorizedBytes instead.
+        // not carry exactly this X gets unauthorizedBytes instead. On a
+        // CONNECT route it guards the tunnel: the line is
+        // "Proxy-Authorization", and a request that carries X gets the
+        // tunnel (bytes are not sent).
         std::string requiredAuthorization;
-        // Default: a plain "HTTP/1.0 401 Unauthorized" response.
+        // Default: a plain "HTTP/1.0 401 Unauthorized" response (a 407 for CONNECT).
         std::string unauthorizedBytes;
         // TLS: close without a close_notify, as many HTTP/1.0 servers do.
         bool skipCloseNotify = false;
