@@ -63,7 +63,7 @@ CTlsStream::CTlsStream(CTlsContext& context, int fd, const std::string& hostName
         }
     }
     if (ready && !m_strSessionKey.empty()) {
-        if (SSL_SESSION* kept = context.FindSession(m_strSessionKey); kept != nullptr) {
+        if (SSL_SESSION* kept = context.TakeSession(m_strSessionKey); kept != nullptr) {
             ready = SSL_set_session(ssl, kept) == 1;
             SSL_SESSION_free(kept);  // the connection holds its own reference
         }

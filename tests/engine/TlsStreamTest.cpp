@@ -342,6 +342,31 @@ TEST_F(TlsStreamTest, ASecondConnectionWithTheSameKeyResumes) {
     }
 }
 
+TEST_F(TlsStreamTest, ATls13TicketIsOfferedOnceATls12SessionAgainAndAgain) {
+    struct Case {
+        bool onlyTls12;
+        std::vector<bool> resumed;  // of handshakes after the first connection
+    };
+    // The first connection brings two TLS 1.3 tickets.
+    const Case cases[] = {{false, {true, true, false}}, {true, {true, true, true}}};
+    for (const Case& c : cases) {
+        const auto server = Server(m_authority.Issue("site", {"site.test"}), c.onlyTls12);
+        const auto context = Context(true);
+        ASSERT_TRUE(context);
+        ASSERT_TRUE(Fetch(*context, *server, "site.test", "k").whole);
+        // Handshakes only, so that no connection reads a new ticket meanwhile.
+        std::vector<std::unique_ptr<Socket>> socks;
+        std::vector<std::unique_ptr<CTlsStream>> streams;
+        for (size_t i = 0; i < c.resumed.size(); ++i) {
+            socks.push_back(std::make_unique<Socket>(ConnectNonBlocking(server->Port())));
+            const int fd = socks.back()->Fd();
+            streams.push_back(std::make_unique<CTlsStream>(*context, fd, "site.test", "k"));
+            ASSERT_EQ(Drive(fd, [&] { return streams.back()->Handshake(); }), TlsStep::Done);
+            EXPECT_EQ(streams.back()->Resumed(), c.resumed[i]) << c.onlyTls12 << " " << i;
+        }
+    }
+}
+
 TEST_F(TlsStreamTest, SessionsAreKeptForABoundedNumberOfSites) {
     const auto server = Server(m_authority.Issue("site", {"site.test"}));
     const auto context = Context(true);

@@ -79,7 +79,8 @@ public:
 
     // TLS mode for the connections accepted from now on, with this
     // certificate (and the chain after it) and key; TLS 1.2 and 1.3, or 1.2
-    // only. Session tickets are on, so clients can resume. A file that
+    // only. Session tickets are on, so clients can resume (TLS 1.3: two
+    // tickets after a full handshake, one after a resumed one). A file that
     // cannot be used is a test failure, and the mode stays as it was.
     void EnableTls(const std::string& certPemPath, const std::string& keyPemPath,
                    bool bOnlyTls12 = false);

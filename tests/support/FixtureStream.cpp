@@ -49,6 +49,8 @@ FixtureTlsContext::FixtureTlsContext(const std::string& certFile, const std::str
         return;
     }
     SSL_CTX_set_mode(context, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+    // TLS 1.3: two tickets after a full handshake, one after a resumed one.
+    SSL_CTX_set_num_tickets(context, 2);
     // A client that closes without a close_notify ends its request all the same.
     SSL_CTX_set_options(context, SSL_OP_IGNORE_UNEXPECTED_EOF);
     m_pContext = context;
