@@ -214,22 +214,23 @@ TEST_F(TlsStreamTest, CertificatesAreCheckedUnlessVerificationIsOff) {
         TlsError verified;  // the outcome with verification on
     };
     const Case cases[] = {
-        {"trusted", m_authority.Issue("trusted", {"site.test"}), "site.test", TlsError::None},
+        {"trusted", m_authority.Signed("trusted", {"site.test"}), "site.test", TlsError::None},
         {"self-signed", m_authority.SelfSigned("self", {"site.test"}), "site.test",
          TlsError::Untrusted},
-        {"unknown CA", stranger.Issue("stranger", {"site.test"}), "site.test", TlsError::Untrusted},
-        {"other name", m_authority.Issue("elsewhere", {"elsewhere.test"}), "site.test",
+        {"unknown CA", stranger.Signed("stranger", {"site.test"}), "site.test",
+         TlsError::Untrusted},
+        {"other name", m_authority.Signed("elsewhere", {"elsewhere.test"}), "site.test",
          TlsError::WrongName},
-        {"name for an address", m_authority.Issue("named", {"site.test"}), "127.0.0.1",
+        {"name for an address", m_authority.Signed("named", {"site.test"}), "127.0.0.1",
          TlsError::WrongName},
-        {"expired", m_authority.Issue("expired", {"site.test"}, Validity::Expired), "site.test",
+        {"expired", m_authority.Signed("expired", {"site.test"}, Validity::Expired), "site.test",
          TlsError::Expired},
-        {"not yet valid", m_authority.Issue("early", {"site.test"}, Validity::NotYetValid),
+        {"not yet valid", m_authority.Signed("early", {"site.test"}, Validity::NotYetValid),
          "site.test", TlsError::Expired},
-        {"address", m_authority.Issue("ip", {"127.0.0.1"}), "127.0.0.1", TlsError::None},
-        {"other address", m_authority.Issue("other-ip", {"127.0.0.2"}), "127.0.0.1",
+        {"address", m_authority.Signed("ip", {"127.0.0.1"}), "127.0.0.1", TlsError::None},
+        {"other address", m_authority.Signed("other-ip", {"127.0.0.2"}), "127.0.0.1",
          TlsError::WrongName},
-        {"second name", m_authority.Issue("both", {"www.site.test", "site.test"}), "site.test",
+        {"second name", m_authority.Signed("both", {"www.site.test", "site.test"}), "site.test",
          TlsError::None},
     };
     const auto checking = Context(true);
@@ -264,7 +265,7 @@ TEST_F(TlsStreamTest, TheAnswerEndsWithTheConnectionWithOrWithoutACloseNotify) {
         {"bare close", true, 0},
         {"trickled, bare close", true, 7},
     };
-    const auto server = Server(m_authority.Issue("site", {"site.test"}));
+    const auto server = Server(m_authority.Signed("site", {"site.test"}));
     const auto context = Context(true);
     ASSERT_TRUE(context);
     const std::string body(5000, 'b');
@@ -281,7 +282,7 @@ TEST_F(TlsStreamTest, TheAnswerEndsWithTheConnectionWithOrWithoutACloseNotify) {
 }
 
 TEST_F(TlsStreamTest, TheFixturesDelayAndSilenceHoldOverTls) {
-    auto server = Server(m_authority.Issue("site", {"site.test"}));
+    auto server = Server(m_authority.Signed("site", {"site.test"}));
     FixtureServer::Response late = FixtureServer::Ok(kPage);
     late.delayBeforeAnswer = 300ms;
     server->Route("/late", late);
@@ -324,7 +325,7 @@ TEST_F(TlsStreamTest, TheFixturesDelayAndSilenceHoldOverTls) {
 
 TEST_F(TlsStreamTest, ASecondConnectionWithTheSameKeyResumes) {
     for (const bool onlyTls12 : {false, true}) {
-        const auto server = Server(m_authority.Issue("site", {"site.test"}), onlyTls12);
+        const auto server = Server(m_authority.Signed("site", {"site.test"}), onlyTls12);
         const auto context = Context(true);
         ASSERT_TRUE(context);
         const std::string key = "site.test:" + std::to_string(server->Port());
@@ -350,7 +351,7 @@ TEST_F(TlsStreamTest, ATls13TicketIsOfferedOnceATls12SessionAgainAndAgain) {
     // The first connection brings two TLS 1.3 tickets.
     const Case cases[] = {{false, {true, true, false}}, {true, {true, true, true}}};
     for (const Case& c : cases) {
-        const auto server = Server(m_authority.Issue("site", {"site.test"}), c.onlyTls12);
+        const auto server = Server(m_authority.Signed("site", {"site.test"}), c.onlyTls12);
         const auto context = Context(true);
         ASSERT_TRUE(context);
         ASSERT_TRUE(Fetch(*context, *server, "site.test", "k").whole);
@@ -368,7 +369,7 @@ TEST_F(TlsStreamTest, ATls13TicketIsOfferedOnceATls12SessionAgainAndAgain) {
 }
 
 TEST_F(TlsStreamTest, SessionsAreKeptForABoundedNumberOfSites) {
-    const auto server = Server(m_authority.Issue("site", {"site.test"}));
+    const auto server = Server(m_authority.Signed("site", {"site.test"}));
     const auto context = Context(true);
     ASSERT_TRUE(context);
     const size_t keys = CTlsContext::kSessionKeys + 1;
@@ -381,7 +382,7 @@ TEST_F(TlsStreamTest, SessionsAreKeptForABoundedNumberOfSites) {
 }
 
 TEST_F(TlsStreamTest, ASessionIsOfferedOnlyForTheNameItWasMadeFor) {
-    const auto server = Server(m_authority.Issue("site", {"site.test"}));
+    const auto server = Server(m_authority.Signed("site", {"site.test"}));
     const auto context = Context(true);
     ASSERT_TRUE(context);
     ASSERT_TRUE(Fetch(*context, *server, "site.test", "k").whole);
@@ -392,7 +393,7 @@ TEST_F(TlsStreamTest, ASessionIsOfferedOnlyForTheNameItWasMadeFor) {
 }
 
 TEST_F(TlsStreamTest, ACutConnectionIsAnIoErrorAndLeavesNoSessionBehind) {
-    const auto server = Server(m_authority.Issue("site", {"site.test"}));
+    const auto server = Server(m_authority.Signed("site", {"site.test"}));
     const auto context = Context(true);
     ASSERT_TRUE(context);
     ASSERT_TRUE(Fetch(*context, *server, "site.test", "k").whole);
@@ -410,7 +411,7 @@ TEST_F(TlsStreamTest, ACutConnectionIsAnIoErrorAndLeavesNoSessionBehind) {
 }
 
 TEST_F(TlsStreamTest, AShutDownSocketEndsAHandshakeTheServerNeverAnswers) {
-    const auto server = Server(m_authority.Issue("site", {"site.test"}));
+    const auto server = Server(m_authority.Signed("site", {"site.test"}));
     server->SetSilentHandshake(true);
     const auto context = Context(true);
     ASSERT_TRUE(context);
@@ -431,7 +432,7 @@ TEST_F(TlsStreamTest, AShutDownSocketEndsAHandshakeTheServerNeverAnswers) {
 }
 
 TEST_F(TlsStreamTest, AHandshakeGoesThroughTheProxysTunnel) {
-    const auto server = Server(m_authority.Issue("site", {"site.test"}));
+    const auto server = Server(m_authority.Signed("site", {"site.test"}));
     FixtureServer proxy;
     const auto context = Context(true);
     ASSERT_TRUE(context);
@@ -477,7 +478,7 @@ TEST_F(TlsStreamTest, TheProxyTunnelsOnlyWhereItIsAllowedTo) {
 }
 
 TEST_F(TlsStreamTest, WorkersShareOneContext) {
-    const auto server = Server(m_authority.Issue("site", {"site.test"}));
+    const auto server = Server(m_authority.Signed("site", {"site.test"}));
     const auto context = Context(true);
     ASSERT_TRUE(context);
     constexpr int kWorkers = 4;

@@ -159,9 +159,9 @@ TestAuthority::~TestAuthority() {
     EVP_PKEY_free(m_pCaKey);
 }
 
-TestAuthority::Leaf TestAuthority::Issue(const std::string& fileName,
-                                         const std::vector<std::string>& subjectNames,
-                                         Validity validity) {
+TestAuthority::Leaf TestAuthority::Signed(const std::string& fileName,
+                                          const std::vector<std::string>& subjectNames,
+                                          Validity validity) {
     return MakeLeaf(fileName, subjectNames, validity, false);
 }
 

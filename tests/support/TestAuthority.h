@@ -30,8 +30,8 @@ public:
     // A server certificate signed by the CA for subjectNames: DNS names, and
     // IP addresses ("127.0.0.1"), which go into IP entries. fileName names
     // the files in the folder.
-    Leaf Issue(const std::string& fileName, const std::vector<std::string>& subjectNames,
-               Validity validity = Validity::Now);
+    Leaf Signed(const std::string& fileName, const std::vector<std::string>& subjectNames,
+                Validity validity = Validity::Now);
     // The same, signed by its own key: no CA vouches for it.
     Leaf SelfSigned(const std::string& fileName, const std::vector<std::string>& subjectNames,
                     Validity validity = Validity::Now);
