@@ -69,9 +69,9 @@ void SetValidity(X509* cert, TestAuthority::Validity validity) {
     X509_gmtime_adj(X509_getm_notAfter(cert), to);
 }
 
-// issuer nullptr: self-signed. Extensions are lists of (nid, value).
-X509* MakeCertificate(EVP_PKEY* key, const std::string& commonName, X509* issuer,
-                      EVP_PKEY* issuerKey, TestAuthority::Validity validity,
+// signer nullptr: self-signed. Extensions are lists of (nid, value).
+X509* MakeCertificate(EVP_PKEY* key, const std::string& commonName, X509* signer,
+                      EVP_PKEY* signerKey, TestAuthority::Validity validity,
                       const std::vector<std::pair<int, std::string>>& extensions) {
     X509* cert = X509_new();
     uint64_t serial = 0;
@@ -88,17 +88,17 @@ X509* MakeCertificate(EVP_PKEY* key, const std::string& commonName, X509* issuer
     X509_NAME_add_entry_by_txt(subject, "CN", MBSTRING_UTF8,
                                reinterpret_cast<const unsigned char*>(commonName.c_str()), -1, -1,
                                0);
-    X509_set_issuer_name(cert, issuer != nullptr ? X509_get_subject_name(issuer) : subject);
+    X509_set_issuer_name(cert, signer != nullptr ? X509_get_subject_name(signer) : subject);
     X509V3_CTX context;
     X509V3_set_ctx_nodb(&context);
-    X509V3_set_ctx(&context, issuer != nullptr ? issuer : cert, cert, nullptr, nullptr, 0);
+    X509V3_set_ctx(&context, signer != nullptr ? signer : cert, cert, nullptr, nullptr, 0);
     for (const auto& [nid, value] : extensions) {
         if (!AddExtension(cert, context, nid, value)) {
             X509_free(cert);
             return nullptr;
         }
     }
-    if (X509_sign(cert, issuerKey, EVP_sha256()) == 0) {
+    if (X509_sign(cert, signerKey, EVP_sha256()) == 0) {
         ADD_FAILURE() << "cannot sign the certificate " << commonName;
         X509_free(cert);
         return nullptr;
