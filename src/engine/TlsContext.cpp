@@ -10,6 +10,29 @@ namespace {
 // connection its session key: the ex_data slot OpenSSL keeps for the
 // application.
 constexpr int kAppDataIndex = 0;
+
+bool IsTicket(const SSL_SESSION* session) {
+    return SSL_SESSION_get_protocol_version(session) >= TLS1_3_VERSION;
+}
+
+void FreeAll(const std::deque<SSL_SESSION*>& sessions) {
+    for (SSL_SESSION* session : sessions) {
+        SSL_SESSION_free(session);
+    }
+}
+
+// Frees the sessions at the end of its scope: made before a lock, it frees
+// them after the lock is let go.
+class CFreeAll {
+public:
+    explicit CFreeAll(const std::deque<SSL_SESSION*>& sessions) : m_sessions(sessions) {}
+    ~CFreeAll() { FreeAll(m_sessions); }
+    CFreeAll(const CFreeAll&) = delete;
+    CFreeAll& operator=(const CFreeAll&) = delete;
+
+private:
+    const std::deque<SSL_SESSION*>& m_sessions;
+};
 }  // namespace
 
 std::unique_ptr<CTlsContext> CTlsContext::Create(bool bVerify) {
@@ -47,7 +70,7 @@ CTlsContext::~CTlsContext() {
     {
         CLock lock(m_csSessions);
         for (const auto& [key, kept] : m_sessions) {
-            SSL_SESSION_free(kept.pSession);
+            FreeAll(kept.sessions);
         }
         m_sessions.clear();
     }
@@ -58,50 +81,60 @@ bool CTlsContext::Verifies() const {
     return m_bVerify;
 }
 
-ssl_session_st* CTlsContext::FindSession(const std::string& key) {
+ssl_session_st* CTlsContext::TakeSession(const std::string& key) {
     CLock lock(m_csSessions);
     const auto found = m_sessions.find(key);
-    if (found == m_sessions.end() || SSL_SESSION_up_ref(found->second.pSession) != 1) {
+    if (found == m_sessions.end() || found->second.sessions.empty()) {
         return nullptr;
     }
     found->second.nUsed = ++m_nClock;
-    return found->second.pSession;
+    SSL_SESSION* session = found->second.sessions.back();
+    if (IsTicket(session)) {
+        found->second.sessions.pop_back();  // our reference goes to the caller
+        return session;
+    }
+    return SSL_SESSION_up_ref(session) == 1 ? session : nullptr;
 }
 
 void CTlsContext::KeepSession(const std::string& key, ssl_session_st* session) {
     // Freed outside the lock, also when the map cannot grow.
-    std::unique_ptr<SSL_SESSION, decltype(&SSL_SESSION_free)> dropped(nullptr, &SSL_SESSION_free);
-    {
-        CLock lock(m_csSessions);
-        auto found = m_sessions.find(key);
-        if (found == m_sessions.end() && m_sessions.size() >= kSessionKeys) {
+    std::deque<SSL_SESSION*> dropped;
+    const CFreeAll freeDropped(dropped);
+    CLock lock(m_csSessions);
+    auto found = m_sessions.find(key);
+    if (found == m_sessions.end()) {
+        if (m_sessions.size() >= kSessionKeys) {
             const auto oldest = std::min_element(
                 m_sessions.begin(), m_sessions.end(),
                 [](const auto& a, const auto& b) { return a.second.nUsed < b.second.nUsed; });
-            dropped.reset(oldest->second.pSession);
+            dropped.swap(oldest->second.sessions);
             m_sessions.erase(oldest);
         }
-        if (found == m_sessions.end()) {
-            found = m_sessions.emplace(key, CKeptSession{}).first;
-        } else {
-            dropped.reset(found->second.pSession);
-        }
-        found->second = CKeptSession{session, ++m_nClock};
+        found = m_sessions.emplace(key, CKeptSessions{}).first;
     }
+    std::deque<SSL_SESSION*>& kept = found->second.sessions;
+    // A TLS 1.2 session replaces all before it, and tickets replace it.
+    if (!IsTicket(session) || (!kept.empty() && !IsTicket(kept.back()))) {
+        dropped.insert(dropped.end(), kept.begin(), kept.end());
+        kept.clear();
+    }
+    kept.push_back(session);
+    while (kept.size() > kTicketsPerSite) {
+        dropped.push_back(kept.front());
+        kept.pop_front();
+    }
+    found->second.nUsed = ++m_nClock;
 }
 
 void CTlsContext::ForgetSession(const std::string& key) {
-    SSL_SESSION* dropped = nullptr;
-    {
-        CLock lock(m_csSessions);
-        const auto found = m_sessions.find(key);
-        if (found == m_sessions.end()) {
-            return;
-        }
-        dropped = found->second.pSession;
+    std::deque<SSL_SESSION*> dropped;
+    const CFreeAll freeDropped(dropped);
+    CLock lock(m_csSessions);
+    const auto found = m_sessions.find(key);
+    if (found != m_sessions.end()) {
+        dropped.swap(found->second.sessions);
         m_sessions.erase(found);
     }
-    SSL_SESSION_free(dropped);
 }
 
 // Called from C: nothing may throw through OpenSSL. 1 keeps the reference.

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,6 +26,8 @@ class CTlsContext {
 public:
     // The most sites whose sessions are kept; the longest unused goes first.
     static constexpr size_t kSessionKeys = 64;
+    // The most TLS 1.3 tickets kept for one site, the newest.
+    static constexpr size_t kTicketsPerSite = 4;
 
     // bVerify false: neither the chain nor the name is checked (an
     // intranet's self-signed certificates). nullptr when OpenSSL cannot make
@@ -39,16 +42,19 @@ public:
 private:
     friend class CTlsStream;
 
-    struct CKeptSession {
-        ssl_session_st* pSession = nullptr;  // one reference, ours
-        uint64_t nUsed = 0;                  // m_nClock when last stored or taken
+    // One site's sessions: a TLS 1.2 session, offered again and again, or
+    // TLS 1.3 tickets, each offered once (a server sends new ones on every
+    // connection, so parallel connections need not share one).
+    struct CKeptSessions {
+        std::deque<ssl_session_st*> sessions;  // references, ours; the newest last
+        uint64_t nUsed = 0;                    // m_nClock when last stored or taken
     };
 
     CTlsContext(ssl_ctx_st* context, bool bVerify);
 
-    // A new reference to the session kept for key (the caller frees it), or
-    // nullptr.
-    ssl_session_st* FindSession(const std::string& key) EXCLUDES(m_csSessions);
+    // The newest session kept for key, or nullptr; the caller frees the
+    // reference it gets. A TLS 1.3 ticket is no longer kept.
+    ssl_session_st* TakeSession(const std::string& key) EXCLUDES(m_csSessions);
     // Takes over the caller's reference.
     void KeepSession(const std::string& key, ssl_session_st* session) EXCLUDES(m_csSessions);
     void ForgetSession(const std::string& key) EXCLUDES(m_csSessions);
@@ -59,6 +65,6 @@ private:
     ssl_ctx_st* const m_pContext;
     const bool m_bVerify;
     CMutex m_csSessions;
-    std::map<std::string, CKeptSession> m_sessions GUARDED_BY(m_csSessions);
+    std::map<std::string, CKeptSessions> m_sessions GUARDED_BY(m_csSessions);
     uint64_t m_nClock GUARDED_BY(m_csSessions) = 0;
 };

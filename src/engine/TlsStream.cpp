@@ -36,7 +36,9 @@ std::string QueuedErrorText() {
 
 CTlsStream::CTlsStream(CTlsContext& context, int fd, const std::string& hostName,
                        const std::string& sessionKey)
-    : m_context(context), m_strSessionKey(sessionKey) {
+    // A resumed session skips the certificate check, so a session is only
+    // ever offered for the name it was checked for.
+    : m_context(context), m_strSessionKey(sessionKey.empty() ? "" : sessionKey + '\n' + hostName) {
     ERR_clear_error();
     SSL* ssl = SSL_new(context.m_pContext);
     BIO* bio = ssl != nullptr ? NewTlsSocketBio(fd) : nullptr;
@@ -61,7 +63,7 @@ CTlsStream::CTlsStream(CTlsContext& context, int fd, const std::string& hostName
         }
     }
     if (ready && !m_strSessionKey.empty()) {
-        if (SSL_SESSION* kept = context.FindSession(m_strSessionKey); kept != nullptr) {
+        if (SSL_SESSION* kept = context.TakeSession(m_strSessionKey); kept != nullptr) {
             ready = SSL_set_session(ssl, kept) == 1;
             SSL_SESSION_free(kept);  // the connection holds its own reference
         }

@@ -21,7 +21,8 @@ public:
     // literal ("127.0.0.1"); it is checked when the context verifies. SNI
     // carries DNS names only. sessionKey ("host:port") names the site's
     // kept session: it is offered, and the sessions the server gives are
-    // kept under it; "" keeps none.
+    // kept under it (with hostName: a session is offered only for the name
+    // it was made for); "" keeps none.
     CTlsStream(CTlsContext& context, int fd, const std::string& hostName,
                const std::string& sessionKey);
     // Sends a close_notify if the socket takes it at once, never waits for
@@ -58,9 +59,10 @@ private:
 
     CTlsContext& m_context;
     ssl_st* m_pSsl = nullptr;
-    std::string m_strSessionKey;  // OpenSSL's callback reads it through the connection
-    bool m_bConnected = false;    // the handshake is done
-    bool m_bEnded = false;        // the peer's data has ended
+    // sessionKey and hostName; OpenSSL's callback reads it through the connection.
+    std::string m_strSessionKey;
+    bool m_bConnected = false;  // the handshake is done
+    bool m_bEnded = false;      // the peer's data has ended
     TlsError m_error = TlsError::None;
     int m_nSystemError = 0;
     std::string m_strErrorText;

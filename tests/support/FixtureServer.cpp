@@ -59,8 +59,9 @@ bool FindHeader(const std::string& raw, const std::string& name, std::string& va
 }
 
 // "Basic X" with exactly the expected X; the scheme name has no case.
-bool Authorized(const FixtureServer::Request& request, const std::string& expected) {
-    const std::string value = request.Header("Authorization");
+bool Authorized(const FixtureServer::Request& request, const std::string& expected,
+                const std::string& header = "Authorization") {
+    const std::string value = request.Header(header);
     const size_t space = value.find(' ');
     if (space != 5 || strncasecmp(value.c_str(), "Basic", 5) != 0) {
         return false;
@@ -179,7 +180,31 @@ std::string FixtureServer::HostPort() const {
 }
 
 std::string FixtureServer::Url(const std::string& path) const {
-    return "http://" + HostPort() + path;
+    std::lock_guard<std::mutex> lock(m_cs);
+    return (m_tls ? "https://" : "http://") + HostPort() + path;
+}
+
+void FixtureServer::EnableTls(const std::string& certPemPath, const std::string& keyPemPath,
+                              bool bOnlyTls12) {
+    auto tls = std::make_shared<FixtureTlsContext>(certPemPath, keyPemPath, bOnlyTls12);
+    if (!tls->Valid()) {
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_cs);
+    m_tls = std::move(tls);
+}
+
+void FixtureServer::SetSilentHandshake(bool bSilent) {
+    std::lock_guard<std::mutex> lock(m_cs);
+    m_bSilentHandshake = bSilent;
+}
+
+int FixtureServer::TlsHandshakes() const {
+    return m_nTlsHandshakes.load();
+}
+
+int FixtureServer::TlsResumed() const {
+    return m_nTlsResumed.load();
 }
 
 void FixtureServer::Route(const std::string& target, Response response) {
@@ -294,65 +319,123 @@ void FixtureServer::JoinFinished() {
 
 // The handler thread of one connection; sock is connection->sock.
 void FixtureServer::Serve(Connection* connection, int sock) {
+    std::shared_ptr<FixtureTlsContext> tls;
+    bool silentHandshake = false;
+    {
+        std::lock_guard<std::mutex> lock(m_cs);
+        tls = m_tls;
+        silentHandshake = m_bSilentHandshake;
+    }
+    FixtureStream stream(sock);
+    if (tls && silentHandshake) {
+        HoldOpen(stream);
+        CloseConnection(connection, stream, false, false);
+        return;
+    }
+    if (tls) {
+        if (!stream.Accept(*tls, m_sockWakeRead, Clock::now() + kRequestTimeout)) {
+            CloseConnection(connection, stream, false, false);
+            return;
+        }
+        ++m_nTlsHandshakes;
+        if (stream.Resumed()) {
+            ++m_nTlsResumed;
+        }
+    }
     std::string raw;
+    std::string rest;
     bool reset = false;
-    if (ReadRequest(sock, raw)) {
-        const Request request = Parse(raw);
-        const Response response = Choose(request);
+    bool notify = true;
+    if (ReadRequest(stream, raw, rest)) {
+        Request request = Parse(raw);
+        request.serverName = stream.ServerName();
+        const bool connect = request.requestLine.starts_with("CONNECT ");
+        const std::optional<Response> response =
+            connect ? ChooseConnect(request) : std::optional<Response>(Choose(request));
         {
             std::lock_guard<std::mutex> lock(m_cs);
             m_requests.push_back(request);
         }
         m_cvChanged.notify_all();
-        if (response.silent) {
-            HoldOpen(sock);
-        } else if (Pause(response.delayBeforeAnswer)) {
-            if (response.reset) {
+        if (!response) {
+            Tunnel(stream, request.target, rest);
+        } else if (response->silent) {
+            HoldOpen(stream);
+        } else if (Pause(response->delayBeforeAnswer)) {
+            if (response->reset) {
                 reset = true;
             } else {
-                Answer(sock, response);
+                Answer(stream, *response);
             }
         }
+        notify = !response || !response->skipCloseNotify;
     }
-    CloseConnection(connection, sock, reset);
+    CloseConnection(connection, stream, reset, notify);
 }
 
 // Reads up to and including the blank line; false on timeout, overflow,
 // close or stop.
-bool FixtureServer::ReadRequest(int sock, std::string& raw) {
+bool FixtureServer::ReadRequest(FixtureStream& stream, std::string& raw, std::string& rest) {
     const auto deadline = Clock::now() + kRequestTimeout;
     for (;;) {
         // The earlier of "\r\n\r\n" and a bare "\n\n" ends the header.
         const size_t crlf = raw.find("\r\n\r\n");
         const size_t lf = raw.find("\n\n");
         if (crlf != std::string::npos || lf != std::string::npos) {
-            raw.resize(std::min(crlf == std::string::npos ? std::string::npos : crlf + 4,
-                                   lf == std::string::npos ? std::string::npos : lf + 2));
+            const size_t end = std::min(crlf == std::string::npos ? std::string::npos : crlf + 4,
+                                        lf == std::string::npos ? std::string::npos : lf + 2);
+            rest = raw.substr(end);
+            raw.resize(end);
             return true;
         }
         if (raw.size() >= kRequestLimitBytes || Clock::now() >= deadline) {
             return false;
         }
-        pollfd fds[2] = {{sock, POLLIN, 0}, {m_sockWakeRead, POLLIN, 0}};
-        if (poll(fds, 2, MillisecondsLeft(deadline)) < 0 && errno != EINTR) {
-            return false;
-        }
-        if (fds[1].revents != 0) {
-            return false;
-        }
-        if (fds[0].revents == 0) {
-            continue;
-        }
+        // Read before polling: TLS may hold bytes the socket no longer shows.
         char buffer[4096];
         const ssize_t got =
-            recv(sock, buffer, std::min(sizeof buffer, kRequestLimitBytes - raw.size()), 0);
-        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
-            return false;
-        }
+            stream.Read(buffer, std::min(sizeof buffer, kRequestLimitBytes - raw.size()));
         if (got > 0) {
             raw.append(buffer, static_cast<size_t>(got));
+            continue;
+        }
+        if (got != FixtureStream::kWouldBlock) {
+            return false;
+        }
+        pollfd fds[2] = {{stream.Sock(), stream.ReadEvents(), 0}, {m_sockWakeRead, POLLIN, 0}};
+        if ((poll(fds, 2, MillisecondsLeft(deadline)) < 0 && errno != EINTR) ||
+            fds[1].revents != 0) {
+            return false;
         }
     }
+}
+
+std::optional<FixtureServer::Response> FixtureServer::ChooseConnect(const Request& request) const {
+    std::optional<Response> routed;
+    {
+        std::lock_guard<std::mutex> lock(m_cs);
+        if (auto found = m_routes.find("CONNECT " + request.target); found != m_routes.end()) {
+            routed = found->second;
+        }
+    }
+    if (routed && routed->requiredAuthorization.empty()) {
+        return routed;
+    }
+    if (routed && !Authorized(request, routed->requiredAuthorization, "Proxy-Authorization")) {
+        Response refusal;
+        refusal.bytes = routed->unauthorizedBytes.empty()
+                            ? Status(407, "Proxy Authentication Required",
+                                     "Proxy-Authenticate: Basic realm=\"fixture\"\r\n")
+                                  .bytes
+                            : routed->unauthorizedBytes;
+        return refusal;
+    }
+    const std::string host = request.target.substr(0, request.target.rfind(':'));
+    in_addr address{};
+    if (inet_pton(AF_INET, host.c_str(), &address) != 1 || !IsLoopback(address)) {
+        return Status(502, "Bad Gateway");
+    }
+    return std::nullopt;
 }
 
 FixtureServer::Response FixtureServer::Choose(const Request& request) const {
@@ -384,37 +467,34 @@ FixtureServer::Response FixtureServer::Choose(const Request& request) const {
     return response;
 }
 
-void FixtureServer::Answer(int sock, const Response& response) {
+void FixtureServer::Answer(FixtureStream& stream, const Response& response) {
     const size_t piece = response.chunkSize == 0 ? response.bytes.size() : response.chunkSize;
     for (size_t offset = 0; offset < response.bytes.size(); offset += piece) {
         if (offset > 0 && !Pause(response.chunkDelay)) {
             return;
         }
         const size_t length = std::min(piece, response.bytes.size() - offset);
-        if (!SendBounded(sock, response.bytes.data() + offset, length)) {
+        if (!SendBounded(stream, response.bytes.data() + offset, length)) {
             return;
         }
     }
 }
 
 // Never blocks past a stall of kSendStall or the fixture's stop.
-bool FixtureServer::SendBounded(int sock, const char* bytes, size_t length) {
+bool FixtureServer::SendBounded(FixtureStream& stream, const char* bytes, size_t length) {
     size_t sent = 0;
     auto deadline = Clock::now() + kSendStall;
     while (sent < length) {
-        const ssize_t done = send(sock, bytes + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t done = stream.Write(bytes + sent, length - sent);
         if (done > 0) {
             sent += static_cast<size_t>(done);
             deadline = Clock::now() + kSendStall;
             continue;
         }
-        if (done < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+        if (done != FixtureStream::kWouldBlock || Clock::now() >= deadline) {
             return false;
         }
-        if (Clock::now() >= deadline) {
-            return false;
-        }
-        pollfd fds[2] = {{sock, POLLOUT, 0}, {m_sockWakeRead, POLLIN, 0}};
+        pollfd fds[2] = {{stream.Sock(), stream.WriteEvents(), 0}, {m_sockWakeRead, POLLIN, 0}};
         if ((poll(fds, 2, MillisecondsLeft(deadline)) < 0 && errno != EINTR) ||
             fds[1].revents != 0) {
             return false;
@@ -424,10 +504,10 @@ bool FixtureServer::SendBounded(int sock, const char* bytes, size_t length) {
 }
 
 // Returns when the client closes, the fixture stops, or kSilentLimit passes.
-void FixtureServer::HoldOpen(int sock) {
+void FixtureServer::HoldOpen(FixtureStream& stream) {
     const auto deadline = Clock::now() + kSilentLimit;
     while (Clock::now() < deadline) {
-        pollfd fds[2] = {{sock, POLLIN | POLLRDHUP, 0}, {m_sockWakeRead, POLLIN, 0}};
+        pollfd fds[2] = {{stream.Sock(), POLLIN | POLLRDHUP, 0}, {m_sockWakeRead, POLLIN, 0}};
         if ((poll(fds, 2, MillisecondsLeft(deadline)) < 0 && errno != EINTR) ||
             fds[1].revents != 0) {
             return;
@@ -436,9 +516,11 @@ void FixtureServer::HoldOpen(int sock) {
             return;
         }
         if ((fds[0].revents & POLLIN) != 0) {
+            // Whatever comes is dropped; over TLS it may be a record that
+            // carries nothing for the application.
             char buffer[4096];
-            const ssize_t got = recv(sock, buffer, sizeof buffer, 0);
-            if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+            const ssize_t got = stream.Read(buffer, sizeof buffer);
+            if (got == 0 || (got < 0 && got != FixtureStream::kWouldBlock)) {
                 return;
             }
         }
@@ -451,7 +533,12 @@ bool FixtureServer::Pause(std::chrono::milliseconds delay) {
     return !m_cvChanged.wait_for(lock, delay, [&] { return m_bStopping; });
 }
 
-void FixtureServer::CloseConnection(Connection* connection, int sock, bool reset) {
+void FixtureServer::CloseConnection(Connection* connection, FixtureStream& stream, bool reset,
+                                    bool notify) {
+    const int sock = stream.Sock();
+    if (!reset && notify) {
+        stream.SendCloseNotify();
+    }
     // Counted down first, so a client that has seen the end also sees the count drop.
     --m_nOpen;
     if (reset) {
