@@ -119,7 +119,7 @@ TEST_F(CliTask, BadArgumentsEndWithStatusTwoAndOneLine) {
         {{"new", file, "--site", "a.example", "--abstract-max-length", "200"}, "abstract"},
         {{"new", file, "--site", "a.example", "--password", "pw"}, "--account"},
         {{"new", file, "--site", "ftp://a.example/"},
-         "--site: ftp:// addresses cannot be searched; give an http:// address"},
+         "--site: ftp:// addresses cannot be searched; give an http:// or https:// address"},
         {{"new", file, "--site", "a.example:70000/"},
          "--site: the port \"70000\" is not a number from 1 to 65535"},
         {{"new", file, "--site", "a.example:http"},

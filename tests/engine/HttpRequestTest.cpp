@@ -24,7 +24,10 @@ TEST(HttpRequest, BuildsTheDirectRequest) {
                       "User-Agent: Quobrix/1.0\r\n\r\n")
             << url;
     }
-    for (const char* bad : {"https://host/", "http://host/a\r\nX: y", "http://:80/"}) {
+    // An HTTPS site is asked the same way, inside its TLS.
+    EXPECT_EQ(BuildRequest("https://host:8080/a.html", SiteContext()),
+              "GET /a.html HTTP/1.0\r\nHost: host:8080\r\nAccept: */*\r\nUser-Agent: Quobrix/1.0\r\n\r\n");
+    for (const char* bad : {"ftp://host/", "http://host/a\r\nX: y", "http://:80/"}) {
         EXPECT_EQ(BuildRequest(bad, SiteContext()), "") << bad;
     }
 }

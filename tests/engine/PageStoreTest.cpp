@@ -18,6 +18,9 @@ TEST(PageStore, MapsUrlsIntoTheTaskDirectory) {
         {"http://host/docs/", "host/docs/index.html"},
         {"http://host/docs", "host/docs"},
         {"http://host:8080/a.html", "host:8080/a.html"},
+        {"https://host/a.html", "host/a.html"},
+        {"https://host:443/a.html", "host/a.html"},
+        {"https://host:8443/a.html", "host:8443/a.html"},
         {"http://user:pw@host/a.html", "host/a.html"},
         {"http://host/cgi/q.asp?id=5&p=a/b", "host/cgi/q.asp-id=5&p=a-b"},
         {"http://host/list/?page=2", "host/list/index.html-page=2"},
@@ -77,7 +80,7 @@ TEST(PageStore, RefusesUrlsThatCouldLeaveTheTaskDirectory) {
                                    "http://../x",
                                    "http://./x",
                                    "http://u@..:80/x",
-                                   "https://host/",
+                                   "ftp://host/",
                                    "http://host/" + std::string(300, 'a'),
                                    std::string("http://..\0x/", 12)};
     for (const std::string& url : refused) {

@@ -32,15 +32,17 @@ TEST(Url, SplitsHostPortPathAndExtra) {
 TEST(Url, ThePortOfAUrlWithoutOneIsItsSchemesDefault) {
     EXPECT_EQ(DefaultPort("http"), 80);
     EXPECT_EQ(DefaultPort("HTTP"), 80);
+    EXPECT_EQ(DefaultPort("HTTPS"), 443);
     EXPECT_EQ(DefaultPort("ftp"), 0) << "not fetched";
     EXPECT_EQ(CrackUrl("HTTP://host/")->m_strScheme, "http");
+    EXPECT_EQ(CrackUrl("HTTPS://host/")->m_strScheme, "https");
+    EXPECT_EQ(CrackUrl("https://host/")->m_nPort, 443);
     EXPECT_EQ(ParseHostText("host")->m_nPort, DefaultPort("http"));
 }
 
 TEST(Url, RefusesWhatCannotBeSplit) {
     const std::string longPart(260, 'a');
-    const std::string refused[] = {"https://host/",
-                                   "ftp://host/",
+    const std::string refused[] = {"ftp://host/",
                                    "http:/host/",
                                    "host/a",
                                    "http:///a",

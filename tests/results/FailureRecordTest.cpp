@@ -19,8 +19,14 @@ TEST(FailureRecord, LinesReadBackAndOthersArePassedOver) {
     EXPECT_EQ(read->m_strTime, kTime);
     EXPECT_EQ(read->m_failure, entry.m_failure);
     EXPECT_EQ(read->m_strUrl, "http://h/a b%0D%0A.html");
-    EXPECT_EQ(ParseFailureRecordLine(kTime + "\trefused\thttp://h/\twith tab")->m_strUrl,
-              "http://h/\twith tab");
+    // A redirect's target is a field of its own.
+    const CFailureEntry redirect{kTime, {FailureReason::Redirected, 0, "http://h/b\t/"}, "http://h/a"};
+    EXPECT_EQ(FailureRecordLine(redirect), kTime + "\tredirected\thttp://h/a\thttp://h/b%09/\n");
+    const std::optional<CFailureEntry> moved =
+        ParseFailureRecordLine(kTime + "\tredirected\thttp://h/a\thttp://h/b/");
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->m_strUrl, "http://h/a");
+    EXPECT_EQ(moved->m_failure.m_strTarget, "http://h/b/");
 
     for (const std::string& bad : std::vector<std::string>{
              "", "garbage", kTime + "\trefused", kTime + "\trefused\t",
