@@ -156,6 +156,9 @@ void CConsoleFrontEnd::OnPageFailed(int64_t wParam, const std::string& param) {
     }
     const int slot = SlotOfFailureParam(wParam);
     CPageFailure failure = FailureOfParam(wParam);
+    if (IsToldOnThreadLine(failure.m_reason)) {
+        return;  // its thread's line said it already
+    }
     const std::string url = UrlOfFailedParam(param, failure);
     PrintLocked(std::string("[") + (slot + 1 < 10 ? " " : "") + std::to_string(slot + 1) + "] " +
                 FormatString(IDS_NOT_RETRIEVED_LINE, {url, FailureText(failure)}));

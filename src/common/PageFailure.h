@@ -77,6 +77,12 @@ std::optional<CPageFailure> ParseFailureToken(std::string_view token);
 // connecting, bProxy says whether the connection went to the proxy.
 CPageFailure FailureOfError(int error, bool bConnecting, bool bProxy);
 
+// The reasons of HTTPS, redirects and robots.txt: the thread's line names
+// them too, where the older ones keep the lines they always had.
+inline bool IsToldOnThreadLine(FailureReason reason) {
+    return reason > FailureReason::Other;
+}
+
 // An outage rather than an answer: the network, the proxy, or (in site mode)
 // the site cannot be reached at all. bSiteMode: site failures count.
 bool IsOutage(FailureReason reason, bool bSiteMode);

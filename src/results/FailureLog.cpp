@@ -96,9 +96,7 @@ bool CQuobrixDoc::CompleteUrl(int slot, bool bFailed) {
 }
 
 void CQuobrixDoc::RecordFailure(int slot, const std::string& url, const CPageFailure& failure) {
-    // The reasons of HTTPS, redirects and robots.txt are named on the
-    // thread's line too; the older ones keep the lines they always had.
-    if (failure.m_reason > FailureReason::Other) {
+    if (IsToldOnThreadLine(failure.m_reason)) {
         NotifyThreadStatus(slot, PHASE_CONNECT,
                            FormatString(IDS_NOT_RETRIEVED_LINE, {url, FailureText(failure)}));
     }
