@@ -182,3 +182,99 @@ TEST_F(HttpsCrawl, UncheckedCertificatesAreAcceptedAndToldOncePerRun) {
     EXPECT_EQ(record[0].m_failure, (CPageFailure{FailureReason::CertUntrusted, 0}));
     EXPECT_EQ(m_frame.Texts(WM_CERTIFICATES_UNCHECKED).size(), 2u);
 }
+
+// The plain site "127.0.0.1:PLAIN" answers "/" with a redirect to
+// "https://127.0.0.1:TLS/", the HTTPS form of the same host name.
+TEST_F(HttpsCrawl, APlainSiteRedirectedToHttpsMovesThereOnlyWhenRedirectsAreFollowed) {
+    struct Case {
+        bool follow;
+        Paths plainTargets;
+        Paths secureTargets;
+        bool moved;  // the site list holds the HTTPS form in place of the plain one
+        bool failed;
+    };
+    const Case cases[] = {
+        {true, {"/"}, {"/", "/a.html", "/b.html"}, true, false},
+        {false, {"/"}, {}, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.follow);
+        FixtureServer plain;
+        FixtureServer secure;
+        Secure(secure, Trusted());
+        const std::string target = HttpsSite(secure) + "/";
+        plain.Route("/", FixtureServer::Status(301, "Moved Permanently", "Location: " + target));
+        plain.SetDefault(FixtureServer::Ok(Html("the plain copy")));
+        // The link to the plain site's b.html is the HTTPS site's b.html.
+        secure.Route("/", FixtureServer::Ok(Html("<a href=\"a.html\">a</a> <a href=\"http://" +
+                                                 plain.HostPort() + "/b.html\">b</a>")));
+        secure.Route("/a.html", FixtureServer::Ok(Html("a")));
+        secure.Route("/b.html", FixtureServer::Ok(Html("b")));
+        UseDoc(std::make_unique<CTestDoc>());
+        SiteTask(plain);
+        CAppOptions options;
+        options.m_bFollowRedirects = c.follow;
+        doc().SetAppOptions(options);
+        const size_t linesBefore = m_bar.Texts(WM_THREAD_STATUS).size();
+        ASSERT_TRUE(RunToEnd());
+
+        EXPECT_EQ(doc().m_nState, unsigned{IDS_STATE_FINISHED});
+        EXPECT_EQ(TargetSet(plain), c.plainTargets);
+        EXPECT_EQ(plain.RequestCount(), 1u);
+        EXPECT_EQ(TargetSet(secure), c.secureTargets);
+        EXPECT_EQ(secure.RequestCount(), c.secureTargets.size());
+        EXPECT_EQ(doc().m_arrSites,
+                  std::vector<std::string>{c.moved ? HttpsSite(secure) : plain.HostPort()});
+        Paths listed;
+        for (const std::string& path : c.secureTargets) {
+            listed.insert(HttpsSite(secure) + path);
+        }
+        EXPECT_EQ(ListedSet(), listed);
+
+        const std::string url = "http://" + plain.HostPort() + "/";
+        const std::vector<CFailureEntry> record = ReadFailureRecord(m_dir.Path());
+        const std::string line = "Not retrieved: " + url + " (redirected to " + target +
+                                 " (Options: Follow redirects))";
+        EXPECT_EQ(Contains(TextsAfter(m_bar, WM_THREAD_STATUS, linesBefore), line), c.failed);
+        ASSERT_EQ(record.size(), c.failed ? 1u : 0u);
+        if (c.failed) {
+            EXPECT_EQ(record[0].m_failure, (CPageFailure{FailureReason::Redirected, 0}));
+            EXPECT_EQ(record[0].m_failure.m_strTarget, target);
+            EXPECT_EQ(record[0].m_strUrl, url);
+        }
+    }
+}
+
+// Two pages of the plain site are in flight when the first one's redirect
+// moves the site: the second's redirect still reaches its HTTPS page.
+TEST_F(HttpsCrawl, EveryRedirectInFlightDuringTheMoveReachesItsHttpsPage) {
+    FixtureServer plain;
+    FixtureServer secure;
+    Secure(secure, Trusted());
+    FixtureServer::Response first = FixtureServer::Status(
+        301, "Moved Permanently", "Location: " + HttpsSite(secure) + "/p1.html");
+    FixtureServer::Response second = FixtureServer::Status(
+        301, "Moved Permanently", "Location: " + HttpsSite(secure) + "/p2.html");
+    second.delayBeforeAnswer = std::chrono::milliseconds(300);
+    plain.Route("/p1.html", first);
+    plain.Route("/p2.html", second);
+    secure.SetDefault(FixtureServer::Ok(Html("moved")));
+    SiteTask(plain);
+    CAppOptions options;
+    options.m_bFollowRedirects = true;
+    doc().SetAppOptions(options);
+    const std::string from = "http://" + plain.HostPort();
+    doc().m_arrSites = {plain.HostPort()};
+    doc().m_nNextSite = 1;
+    PausedWith({from + "/p1.html", from + "/p2.html"}, 2,
+               {{0, from + "/p1.html"}, {1, from + "/p2.html"}});
+    doc().RebuildListIndexes();
+    ASSERT_TRUE(RunToEnd());
+
+    EXPECT_EQ(doc().m_nState, unsigned{IDS_STATE_FINISHED});
+    EXPECT_EQ(TargetSet(plain), (Paths{"/p1.html", "/p2.html"}));
+    EXPECT_EQ(TargetSet(secure), (Paths{"/p1.html", "/p2.html"}));
+    EXPECT_EQ(secure.RequestCount(), 2u);
+    EXPECT_EQ(doc().m_arrSites, std::vector<std::string>{HttpsSite(secure)});
+    EXPECT_EQ(doc().FailureCount(), 0);
+}
