@@ -107,7 +107,7 @@ TEST_F(HttpsConnection, AStopEndsAHandshakeTheSiteNeverAnswers) {
         const char* name;
         std::function<void(CTestDoc&)> stop;
         unsigned state;
-        bool bKeepsUrl;  // fetched again on resume
+        bool bKeepsUrl;         // fetched again on resume
         FailureReason failure;  // recorded, or None
     };
     const Case cases[] = {

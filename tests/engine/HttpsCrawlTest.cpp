@@ -143,9 +143,9 @@ TEST_F(HttpsCrawl, UncheckedCertificatesAreAcceptedAndToldOncePerRun) {
     for (FixtureServer* server : {&self, &named, &expired}) {
         server->SetDefault(FixtureServer::Ok(page));
     }
-    self.Route("/", FixtureServer::Ok(Html("<a href=\"one.html\">one</a> <a href=\"" +
-                                           HttpsSite(named) + "/\">n</a> <a href=\"" +
-                                           HttpsSite(expired) + "/\">e</a>")));
+    self.Route("/",
+               FixtureServer::Ok(Html("<a href=\"one.html\">one</a> <a href=\"" + HttpsSite(named) +
+                                      "/\">n</a> <a href=\"" + HttpsSite(expired) + "/\">e</a>")));
     HttpsTask(self);
     CAppOptions options;
     options.m_bCheckCertificates = false;
@@ -233,8 +233,8 @@ TEST_F(HttpsCrawl, APlainSiteRedirectedToHttpsMovesThereOnlyWhenRedirectsAreFoll
 
         const std::string url = "http://" + plain.HostPort() + "/";
         const std::vector<CFailureEntry> record = ReadFailureRecord(m_dir.Path());
-        const std::string line = "Not retrieved: " + url + " (redirected to " + target +
-                                 " (Options: Follow redirects))";
+        const std::string line =
+            "Not retrieved: " + url + " (redirected to " + target + " (Options: Follow redirects))";
         EXPECT_EQ(Contains(TextsAfter(m_bar, WM_THREAD_STATUS, linesBefore), line), c.failed);
         ASSERT_EQ(record.size(), c.failed ? 1u : 0u);
         if (c.failed) {

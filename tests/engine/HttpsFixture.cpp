@@ -53,9 +53,9 @@ HttpsTest::Paths HttpsTest::ListedSet() {
 std::vector<std::string> HttpsTest::TextsAfter(const RecordingTarget& target, unsigned message,
                                                size_t from) {
     const std::vector<std::string> texts = target.Texts(message);
-    return from >= texts.size() ? std::vector<std::string>()
-                                : std::vector<std::string>(texts.begin() + static_cast<long>(from),
-                                                           texts.end());
+    return from >= texts.size()
+               ? std::vector<std::string>()
+               : std::vector<std::string>(texts.begin() + static_cast<long>(from), texts.end());
 }
 
 std::vector<CPageFailure> HttpsTest::FailuresTold(const RecordingTarget& target) {
