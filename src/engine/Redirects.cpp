@@ -1,5 +1,7 @@
 // A redirect followed: its Location is the one link of a page that is
 // neither stored nor listed.
+#include <algorithm>
+
 #include "common/Messages.h"
 #include "common/StringTable.h"
 #include "common/Text.h"
@@ -37,11 +39,16 @@ bool CQuobrixDoc::MoveSiteToHttps(const std::string& plainSite, const std::strin
         m_strCurrentSite = httpsSite;
         m_bSiteMovedToHttps = true;
         // The site's URLs, queued and handed out, take the new root, so that
-        // neither is queued again in its other form.
+        // neither is queued again in its other form. A URL still being
+        // fetched keeps its own: its redirect to its HTTPS form (this one
+        // among them) must queue that form, not find it listed.
         const std::string oldRoot = SiteRoot(plainSite);
         const std::string newRoot = SiteRoot(httpsSite);
+        const auto fetching = [this](const std::string& url) {
+            return std::find(m_strUrl.begin(), m_strUrl.end(), url) != m_strUrl.end();
+        };
         for (std::string& url : m_arrUrls) {
-            if (StartsWithNoCase(url, oldRoot)) {
+            if (StartsWithNoCase(url, oldRoot) && !fetching(url)) {
                 url = newRoot + url.substr(oldRoot.size());
             }
         }

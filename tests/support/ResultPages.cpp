@@ -5,7 +5,7 @@
 #include "support/TempDir.h"
 
 std::vector<std::vector<std::string>> ListedUrlsByPage(const std::string& taskDir) {
-    // Two links a row: the remote one, then the local one (no "http://").
+    // Two links a row: the remote one, then the local one (no scheme).
     const std::string marker = "<div align=\"center\"><a href=\"";
     std::vector<std::vector<std::string>> pages;
     for (int page = 0;; ++page) {
@@ -17,7 +17,7 @@ std::vector<std::vector<std::string>> ListedUrlsByPage(const std::string& taskDi
         std::vector<std::string> urls;
         for (size_t at = rows.find(marker); at != std::string::npos; at = rows.find(marker, at)) {
             at += marker.size();
-            if (rows.compare(at, 7, "http://") == 0) {
+            if (rows.compare(at, 7, "http://") == 0 || rows.compare(at, 8, "https://") == 0) {
                 urls.push_back(rows.substr(at, rows.find('"', at) - at));
             }
         }
