@@ -4,9 +4,10 @@
 
 #include <string>
 
-// nginx serving one folder on 127.0.0.1, as a child of this process: its own
+// nginx serving one folder on 127.0.0.1 (over HTTP, and over HTTPS on a
+// second port when asked), as a child of this process: its own
 // prefix folder (configuration, pid file, temporary folders, error log), in
-// the foreground ("daemon off"), on a port found free by binding port 0. It
+// the foreground ("daemon off"), on ports found free by binding port 0. It
 // is stopped when the object goes, and, should this process die first, by
 // the system (the child asks for SIGTERM at its parent's death).
 class CNginxServer {
@@ -18,13 +19,18 @@ public:
     CNginxServer(const CNginxServer&) = delete;
     CNginxServer& operator=(const CNginxServer&) = delete;
 
+    // Also serves the folder over TLS, on a second port, with this
+    // certificate chain (the server's certificate first) and its key. Before Start.
+    void ServeTls(std::string strChainFile, std::string strKeyFile);
+
     // Starts it and waits, at most 10 s, until it serves "/". False, with
     // strError (and the end of its error log), when it did not.
     bool Start(std::string& strError);
     // Ends it (SIGTERM, then SIGKILL after 5 s) and waits for it.
     void Stop();
 
-    std::string HostPort() const;  // "127.0.0.1:40123"
+    std::string HostPort() const;     // "127.0.0.1:40123"
+    std::string TlsHostPort() const;  // "127.0.0.1:40124", "" without ServeTls
 
     // The nginx program: the one on PATH, or in /usr/sbin (not on every
     // user's PATH). Empty when there is none.
@@ -39,6 +45,9 @@ private:
     std::string m_strBinary;
     std::string m_strRoot;
     std::string m_strPrefix;
+    std::string m_strChainFile;
+    std::string m_strKeyFile;
     int m_nPort = 0;
+    int m_nTlsPort = 0;
     pid_t m_pid = -1;
 };
