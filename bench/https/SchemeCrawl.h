@@ -7,13 +7,14 @@
 #include "CliRun.h"
 #include "StoredFiles.h"
 
-// One crawl of the bench's site by quobrix-cli over one scheme.
+// One crawl of the bench's site by quobrix-cli over one scheme (and, for
+// HTTPS, the TLS versions the server offers).
 struct CSchemeCrawl {
-    std::string m_strScheme;  // "http" or "https"
+    std::string m_strScheme;  // "http", "https (TLS 1.3)"
     int m_nRound = 0;
     CCliRun m_run;
     // What it stored, below its host folder ("p0042.html"), so that the
-    // crawls over both schemes (whose host folders name other ports) compare.
+    // crawls over each scheme (whose host folders name other ports) compare.
     std::vector<CStoredFile> m_files;
 
     [[nodiscard]] double PagesPerSecond() const;

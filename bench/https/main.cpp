@@ -1,9 +1,10 @@
 // quobrix_https_bench: quobrix-cli crawling the bench's 2,000-page site over
-// HTTPS against over HTTP, both served by one nginx on loopback, 10 threads.
-// Each round crawls a new task over each scheme (taking turns which goes
-// first) and checks that both stored the whole site. Exits 1 when a crawl
-// did not finish or the two stored different files, 2 when the bench could
-// not be set up. run-bench.sh beside this file installs nginx and builds it.
+// HTTPS against over HTTP, all served by one nginx on loopback, 10 threads;
+// over HTTPS twice, from a server of TLS 1.3 and from one of TLS 1.2 alone.
+// Each round crawls a new task each way (taking turns which goes first) and
+// checks that each stored the whole site. Exits 1 when a crawl did not
+// finish or stored other files than over HTTP, 2 when the bench could not be
+// set up. run-bench.sh beside this file installs nginx and builds it.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -56,40 +57,40 @@ bool TrustBenchAuthority(const CBenchCertificates& certificates, const std::stri
     return true;
 }
 
-void PrintCrawl(const CSchemeCrawl& crawl) {
-    std::printf("%s %.2f s, %zu files; ", crawl.m_strScheme.c_str(), crawl.m_run.m_wallTime.count(),
-                crawl.m_files.size());
-    std::fflush(stdout);
+// Where a crawl of the round starts: the server's port for each scheme.
+struct CCrawlStart {
+    std::string m_strScheme;
+    std::string m_strSite;
+};
+
+// HTTP first. quobrix-cli offers TLS 1.2 and 1.3, so the first TLS port
+// gives TLS 1.3; the second is a server of TLS 1.2 alone.
+std::vector<CCrawlStart> CrawlStarts(const CNginxServer& nginx) {
+    return {{"http", nginx.HostPort() + "/"},
+            {"https (TLS 1.3)", "https://" + nginx.TlsHostPort(TlsOffer::Tls12And13) + "/"},
+            {"https (TLS 1.2)", "https://" + nginx.TlsHostPort(TlsOffer::Tls12Only) + "/"}};
 }
 
-CBenchRound RunRound(int nRound, const CNginxServer& nginx, const std::string& strFolder,
-                     const CBenchOptions& options) {
+CBenchRound RunRound(int nRound, const std::vector<CCrawlStart>& starts,
+                     const std::string& strFolder, const CBenchOptions& options) {
     CBenchRound round;
     round.m_nRound = nRound;
+    round.m_crawls.resize(starts.size());
     std::cout << "Round " << nRound << ": " << std::flush;
-    const std::chrono::seconds timeout(options.m_nTimeoutSeconds);
-    const auto crawlHttp = [&] {
-        round.m_http = CrawlSite(QUOBRIX_CLI_PATH, "http", nginx.HostPort() + "/",
-                                 strFolder + "/http", timeout);
-        PrintCrawl(round.m_http);
-    };
-    const auto crawlHttps = [&] {
-        round.m_https = CrawlSite(QUOBRIX_CLI_PATH, "https", "https://" + nginx.TlsHostPort() + "/",
-                                  strFolder + "/https", timeout);
-        PrintCrawl(round.m_https);
-    };
-    // Turn about: the second crawl of a round finds the file system busier
-    // with the first one's files.
-    if (nRound % 2 == 1) {
-        crawlHttp();
-        crawlHttps();
-    } else {
-        crawlHttps();
-        crawlHttp();
+    // Turn about: a later crawl of a round finds the file system busier with
+    // the earlier ones' files.
+    for (size_t step = 0; step < starts.size(); ++step) {
+        const size_t nCrawl = (step + static_cast<size_t>(nRound) - 1) % starts.size();
+        CSchemeCrawl& crawl = round.m_crawls[nCrawl];
+        crawl = CrawlSite(QUOBRIX_CLI_PATH, starts[nCrawl].m_strScheme, starts[nCrawl].m_strSite,
+                          strFolder + "/crawl" + std::to_string(nCrawl + 1),
+                          std::chrono::seconds(options.m_nTimeoutSeconds));
+        crawl.m_nRound = nRound;
+        std::printf("%s %.2f s, %zu files; ", crawl.m_strScheme.c_str(),
+                    crawl.m_run.m_wallTime.count(), crawl.m_files.size());
+        std::fflush(stdout);
     }
-    round.m_http.m_nRound = round.m_https.m_nRound = nRound;
-    const size_t expected = CBenchSite::PageCrawlFiles();
-    std::cout << (round.Passed(expected) ? "ok" : "FAILED") << std::endl;
+    std::cout << (round.Passed(CBenchSite::PageCrawlFiles()) ? "ok" : "FAILED") << std::endl;
     if (!options.m_bKeep) {
         std::error_code ignored;
         std::filesystem::remove_all(strFolder, ignored);
@@ -123,15 +124,18 @@ int RunBench(const CBenchOptions& options, const std::string& folder) {
         std::cerr << error << "\n";
         return kExitSetUp;
     }
-    std::cout << "Served by " << options.m_strNginx << " on http://" << nginx.HostPort()
-              << "/ and https://" << nginx.TlsHostPort()
-              << "/ (RSA 2048 certificate for 127.0.0.1, verified against the bench's authority)"
+    const std::vector<CCrawlStart> starts = CrawlStarts(nginx);
+    std::cout << "Served by " << options.m_strNginx << " on";
+    for (const CCrawlStart& start : starts) {
+        std::cout << " " << start.m_strSite;
+    }
+    std::cout << " (an RSA 2048 certificate for 127.0.0.1, verified against the bench's authority)"
               << std::endl;
 
     std::vector<CBenchRound> rounds;
     for (int nRound = 1; nRound <= options.m_nRounds; ++nRound) {
         rounds.push_back(
-            RunRound(nRound, nginx, folder + "/round" + std::to_string(nRound), options));
+            RunRound(nRound, starts, folder + "/round" + std::to_string(nRound), options));
     }
     nginx.Stop();
 
@@ -139,8 +143,7 @@ int RunBench(const CBenchOptions& options, const std::string& folder) {
     std::cout << "\n";
     PrintCrawlTable(std::cout, rounds, expected);
     std::cout << "\n"
-              << Comparison(rounds, expected) << "\n"
-              << "Load after: " << LoadAverage() << "\n"
+              << Comparison(rounds, expected) << "Load after: " << LoadAverage() << "\n"
               << "Wall seconds: the whole \"quobrix-cli run\" with 10 threads; CPU: its user and "
                  "system time; pages: the files it stored (pages and images)."
               << std::endl;
