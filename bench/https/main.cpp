@@ -125,12 +125,12 @@ int RunBench(const CBenchOptions& options, const std::string& folder) {
         return kExitSetUp;
     }
     const std::vector<CCrawlStart> starts = CrawlStarts(nginx);
-    std::cout << "Served by " << options.m_strNginx << " on";
+    std::cout << "Served by " << options.m_strNginx << " (an RSA 2048 certificate for 127.0.0.1, "
+              << "verified against the bench's authority):";
     for (const CCrawlStart& start : starts) {
-        std::cout << " " << start.m_strSite;
+        std::cout << "\n  " << start.m_strScheme << ": --site " << start.m_strSite;
     }
-    std::cout << " (an RSA 2048 certificate for 127.0.0.1, verified against the bench's authority)"
-              << std::endl;
+    std::cout << std::endl;
 
     std::vector<CBenchRound> rounds;
     for (int nRound = 1; nRound <= options.m_nRounds; ++nRound) {

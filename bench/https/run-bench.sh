@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times quobrix-cli crawling the 2,000-page site over HTTPS against over
-# HTTP, 10 threads, both served by one nginx on 127.0.0.1 (a certificate for
+# HTTP, 10 threads, all served by one nginx on 127.0.0.1: HTTPS from a
+# server of TLS 1.3 and from one of TLS 1.2 alone (a certificate for
 # 127.0.0.1 from an authority the bench makes, verified by the crawler), two
 # rounds. Installs what it needs (scripts/install-deps.sh --bench: nginx),
 # builds the bench and quobrix-cli, and runs it. A benchmark to run by hand,
@@ -14,7 +15,7 @@
 # bench prints one table of each crawl's files, wall and CPU seconds and
 # pages a second, then how HTTPS compares with HTTP, and exits 1 when a
 # crawl did not finish (or gave up after --timeout, 300 s by default) or the
-# two stored different files.
+# HTTPS ones stored other files than the HTTP one.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
