@@ -2,8 +2,9 @@
 # Installs, with apt-get, whatever Quobrix needs to build, run and test that
 # is not on this machine yet. Safe to run again: present packages are skipped.
 #   scripts/install-deps.sh           what make run and make test need
-#   scripts/install-deps.sh --bench   also what the desktop benchmark needs
-#                                     (bench/desktop/run-bench.sh)
+#   scripts/install-deps.sh --bench   also what the benchmarks need
+#                                     (bench/desktop/run-bench.sh,
+#                                     bench/https/run-bench.sh)
 set -euo pipefail
 
 bench=0

@@ -1,6 +1,5 @@
 #include "BenchTask.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <optional>
 
@@ -14,7 +13,6 @@ namespace {
 constexpr const char* kTaskFile = "bench.qbx";
 constexpr const char* kKeywords = "apple+pear";
 constexpr int kThreads = 10;
-constexpr const char* kHeaderSuffix = ".Quobrix";
 
 bool CopyTask(const fs::path& from, const fs::path& to, std::string& strError) {
     std::error_code error;
@@ -69,29 +67,4 @@ bool CreateBenchTasks(const CBenchCase& benchCase, const std::string& strHostPor
     tasks.m_strCliTask = (folder / "cli" / kTaskFile).string();
     tasks.m_strDesktopTask = (folder / "desktop" / kTaskFile).string();
     return true;
-}
-
-std::vector<CStoredFile> StoredFiles(const std::string& strTaskFile) {
-    const fs::path taskDir = CQuobrixDoc::TaskDirFor(strTaskFile);
-    std::vector<CStoredFile> files;
-    std::error_code error;
-    for (const fs::directory_entry& host : fs::directory_iterator(taskDir, error)) {
-        if (!host.is_directory()) {
-            continue;  // the result pages and the task's own files
-        }
-        for (auto entry = fs::recursive_directory_iterator(host.path(), error);
-             !error && entry != fs::recursive_directory_iterator(); entry.increment(error)) {
-            const std::string name = entry->path().filename().string();
-            const bool bHeader = name.size() > std::char_traits<char>::length(kHeaderSuffix) &&
-                                 name.ends_with(kHeaderSuffix);
-            if (entry->is_regular_file() && !bHeader) {
-                files.push_back({fs::relative(entry->path(), taskDir).string(),
-                                 entry->file_size(error)});
-            }
-        }
-    }
-    std::sort(files.begin(), files.end(), [](const CStoredFile& a, const CStoredFile& b) {
-        return a.m_strPath < b.m_strPath;
-    });
-    return files;
 }

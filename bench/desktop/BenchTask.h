@@ -1,9 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 // One case of the bench: where its crawl starts and what a complete crawl stores.
 struct CBenchCase {
@@ -26,14 +24,3 @@ struct CBenchTasks {
 // strError, when that failed.
 bool CreateBenchTasks(const CBenchCase& benchCase, const std::string& strHostPort,
                       const std::string& strFolder, CBenchTasks& tasks, std::string& strError);
-
-// One file a task stored: its path below the task folder and its size.
-struct CStoredFile {
-    std::string m_strPath;  // "127.0.0.1/p0042.html"
-    uintmax_t m_nSize = 0;
-    bool operator==(const CStoredFile&) const = default;
-};
-
-// The files a task stored: every file in its host folders, the ".Quobrix"
-// header files left out; sorted by path.
-std::vector<CStoredFile> StoredFiles(const std::string& strTaskFile);

@@ -1,7 +1,8 @@
 #include "ResultTable.h"
 
-#include <algorithm>
 #include <cstdio>
+
+#include "TextTable.h"
 
 namespace {
 std::string Seconds(const std::chrono::duration<double>& time) {
@@ -27,17 +28,6 @@ std::string Files(const CRoundResult& round) {
            std::to_string(round.m_nExpectedFiles);
 }
 
-void PrintRow(std::ostream& out, const std::vector<std::string>& cells,
-              const std::vector<size_t>& widths) {
-    std::string line;
-    for (size_t column = 0; column < cells.size(); ++column) {
-        line += cells[column];
-        if (column + 1 < cells.size()) {
-            line += std::string(widths[column] - cells[column].size() + 2, ' ');
-        }
-    }
-    out << line << "\n";
-}
 }  // namespace
 
 bool CRoundResult::Passed() const {
@@ -85,13 +75,5 @@ void PrintResultTable(std::ostream& out, const std::vector<CRoundResult>& rounds
                             : "- (" + round.m_desktop.m_strXError + ")",
                         round.Verdict()});
     }
-    std::vector<size_t> widths(rows.front().size(), 0);
-    for (const auto& row : rows) {
-        for (size_t column = 0; column < row.size(); ++column) {
-            widths[column] = std::max(widths[column], row[column].size());
-        }
-    }
-    for (const auto& row : rows) {
-        PrintRow(out, row, widths);
-    }
+    PrintTextTable(out, rows);
 }

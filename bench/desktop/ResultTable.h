@@ -8,6 +8,7 @@
 #include "BenchTask.h"
 #include "CliRun.h"
 #include "DesktopRun.h"
+#include "StoredFiles.h"
 
 // One round of one case: both crawls and what each stored.
 struct CRoundResult {

@@ -13,11 +13,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "BenchFolder.h"
+#include "BenchOptions.h"
 #include "BenchSite.h"
 #include "BenchTask.h"
 #include "CliRun.h"
@@ -30,12 +31,8 @@ namespace {
 constexpr int kExitFailed = 1;
 constexpr int kExitSetUp = 2;
 
-struct CBenchOptions {
-    int m_nRounds = 2;
-    int m_nTimeoutSeconds = 300;
-    bool m_bKeep = false;
+struct CDesktopBenchOptions : CBenchOptions {
     bool m_bKeysThroughX = true;
-    std::string m_strNginx;
 };
 
 // The desktop program is measured on an X server, as a person runs it;
@@ -60,69 +57,22 @@ bool PrepareEnvironment() {
     return true;
 }
 
-bool ParseOptions(const QApplication& application, CBenchOptions& options) {
+bool ParseOptions(const QApplication& application, CDesktopBenchOptions& options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Times the desktop program against quobrix-cli on the same crawls."));
-    parser.addHelpOption();
-    const QCommandLineOption rounds(QStringLiteral("rounds"),
-                                    QStringLiteral("Rounds of each case (default 2)."),
-                                    QStringLiteral("N"), QStringLiteral("2"));
-    const QCommandLineOption timeout(
-        QStringLiteral("timeout"),
-        QStringLiteral("Seconds after which a crawl gives up (default 300)."),
-        QStringLiteral("SECONDS"), QStringLiteral("300"));
-    const QCommandLineOption keep(QStringLiteral("keep"),
-                                  QStringLiteral("Keep the temporary folder (site, tasks, logs)."));
     const QCommandLineOption noXKeys(QStringLiteral("no-x-keys"),
                                      QStringLiteral("Post key presses in-process only."));
-    const QCommandLineOption nginx(QStringLiteral("nginx"),
-                                   QStringLiteral("The nginx program (default: found on PATH)."),
-                                   QStringLiteral("PATH"));
-    parser.addOptions({rounds, timeout, keep, noXKeys, nginx});
-    parser.process(application);
-
-    bool bRoundsOk = false;
-    bool bTimeoutOk = false;
-    options.m_nRounds = parser.value(rounds).toInt(&bRoundsOk);
-    options.m_nTimeoutSeconds = parser.value(timeout).toInt(&bTimeoutOk);
-    options.m_bKeep = parser.isSet(keep);
+    parser.addOption(noXKeys);
+    if (!ParseBenchOptions(application, parser, options)) {
+        return false;
+    }
     options.m_bKeysThroughX = !parser.isSet(noXKeys);
-    options.m_strNginx =
-        parser.isSet(nginx) ? parser.value(nginx).toStdString() : CNginxServer::Find();
-    if (!bRoundsOk || options.m_nRounds < 1 || !bTimeoutOk || options.m_nTimeoutSeconds < 1) {
-        std::cerr << "--rounds and --timeout take whole numbers of 1 or more\n";
-        return false;
-    }
-    if (options.m_strNginx.empty()) {
-        std::cerr << "no nginx: scripts/install-deps.sh --bench installs it\n";
-        return false;
-    }
     return true;
 }
 
-// The programs' settings, the browser engine's profile and caches go to the
-// bench's folder, never the user's.
-void UseOwnHome(const std::string& folder) {
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
-        const std::string path = folder + "/" + name;
-        std::error_code ignored;  // a folder that cannot be made shows when it is written
-        std::filesystem::create_directories(path, ignored);
-        setenv(name, path.c_str(), 1);
-    }
-}
-
-std::string LoadAverage() {
-    std::ifstream file("/proc/loadavg");
-    std::string one;
-    std::string five;
-    std::string fifteen;
-    file >> one >> five >> fifteen;
-    return one + ", " + five + ", " + fifteen;
-}
-
 CRoundResult RunRound(const CBenchCase& benchCase, int nRound, const std::string& strHostPort,
-                      const std::string& strFolder, const CBenchOptions& options) {
+                      const std::string& strFolder, const CDesktopBenchOptions& options) {
     CRoundResult round;
     round.m_strCase = benchCase.m_strName;
     round.m_nRound = nRound;
@@ -171,7 +121,7 @@ CRoundResult RunRound(const CBenchCase& benchCase, int nRound, const std::string
     return round;
 }
 
-int RunBench(const CBenchOptions& options, const std::string& folder) {
+int RunBench(const CDesktopBenchOptions& options, const std::string& folder) {
     UseOwnHome(folder + "/home");
     std::cout << "Load before: " << LoadAverage() << " (1, 5, 15 min; " << sysconf(_SC_NPROCESSORS_ONLN)
               << " cores)\n";
@@ -230,21 +180,11 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     DescribeApplication();
 
-    CBenchOptions options;
+    CDesktopBenchOptions options;
     if (!ParseOptions(application, options)) {
         return kExitSetUp;
     }
-    const char* tmp = getenv("TMPDIR");
-    std::string folder = std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") +
-                         "/quobrix-bench-XXXXXX";
-    if (mkdtemp(folder.data()) == nullptr) {
-        std::perror("mkdtemp");
-        return kExitSetUp;
-    }
-    const int status = RunBench(options, folder);
-    if (!options.m_bKeep) {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    return status;
+    return RunInBenchFolder(options.m_bKeep, kExitSetUp, [&options](const std::string& folder) {
+        return RunBench(options, folder);
+    });
 }

@@ -105,6 +105,16 @@ std::string CNginxServer::HostPort() const {
     return "127.0.0.1:" + std::to_string(m_nPort);
 }
 
+std::string CNginxServer::TlsHostPort(TlsOffer offer) const {
+    const int port = offer == TlsOffer::Tls12Only ? m_nTls12Port : m_nTlsPort;
+    return port == 0 ? std::string() : "127.0.0.1:" + std::to_string(port);
+}
+
+void CNginxServer::ServeTls(std::string strChainFile, std::string strKeyFile) {
+    m_strChainFile = std::move(strChainFile);
+    m_strKeyFile = std::move(strKeyFile);
+}
+
 bool CNginxServer::Start(std::string& strError) {
     std::error_code error;
     std::filesystem::create_directories(m_strPrefix + "/temp", error);
@@ -113,10 +123,18 @@ bool CNginxServer::Start(std::string& strError) {
         return false;
     }
     for (int attempt = 0; attempt < kPortTries; ++attempt) {
+        const bool bTls = !m_strChainFile.empty();
         m_nPort = FreeLoopbackPort();
-        if (m_nPort == 0) {
+        m_nTlsPort = bTls ? FreeLoopbackPort() : 0;
+        m_nTls12Port = bTls ? FreeLoopbackPort() : 0;
+        if (m_nPort == 0 || (bTls && (m_nTlsPort == 0 || m_nTls12Port == 0))) {
             strError = std::string("no free port on 127.0.0.1: ") + std::strerror(errno);
             return false;
+        }
+        if (bTls &&
+            (m_nTlsPort == m_nPort || m_nTls12Port == m_nPort || m_nTls12Port == m_nTlsPort)) {
+            strError = "no three free ports on 127.0.0.1";
+            continue;  // the same free port offered twice
         }
         if (!WriteConfig(strError) || !Launch(strError)) {
             return false;
@@ -135,7 +153,7 @@ bool CNginxServer::Start(std::string& strError) {
 bool CNginxServer::WriteConfig(std::string& strError) const {
     const std::string temp = m_strPrefix + "/temp/";
     std::ostringstream config;
-    config << "# One run of quobrix_desktop_bench: the bench's site on loopback.\n";
+    config << "# One run of a Quobrix bench: the bench's site on loopback.\n";
     // Workers run as nobody by default, who cannot read a private temporary
     // folder; the directive means something only to root.
     if (geteuid() == 0) {
@@ -156,12 +174,12 @@ bool CNginxServer::WriteConfig(std::string& strError) const {
            << "    scgi_temp_path " << temp << "scgi;\n"
            << "    types { text/html html; image/png png; image/gif gif; }\n"
            << "    default_type application/octet-stream;\n"
-           << "    server {\n"
-           << "        listen 127.0.0.1:" << m_nPort << ";\n"
-           << "        root " << m_strRoot << ";\n"
-           << "        index index.html;\n"
-           << "    }\n"
-           << "}\n";
+           << ServerBlock(m_nPort, nullptr);
+    if (!m_strChainFile.empty()) {
+        config << ServerBlock(m_nTlsPort, "TLSv1.2 TLSv1.3")
+               << ServerBlock(m_nTls12Port, "TLSv1.2");
+    }
+    config << "}\n";
     std::ofstream file(m_strPrefix + "/nginx.conf", std::ios::trunc);
     file << config.str();
     file.close();
@@ -170,6 +188,24 @@ bool CNginxServer::WriteConfig(std::string& strError) const {
         return false;
     }
     return true;
+}
+
+std::string CNginxServer::ServerBlock(int nPort, const char* protocols) const {
+    std::ostringstream block;
+    block << "    server {\n"
+          << "        listen 127.0.0.1:" << nPort << (protocols != nullptr ? " ssl" : "") << ";\n";
+    if (protocols != nullptr) {
+        // As a site set up for HTTPS would: a session cache for clients that
+        // resume by session id (tickets are on by default).
+        block << "        ssl_protocols " << protocols << ";\n"
+              << "        ssl_certificate " << m_strChainFile << ";\n"
+              << "        ssl_certificate_key " << m_strKeyFile << ";\n"
+              << "        ssl_session_cache shared:bench:1m;\n";
+    }
+    block << "        root " << m_strRoot << ";\n"
+          << "        index index.html;\n"
+          << "    }\n";
+    return block.str();
 }
 
 bool CNginxServer::Launch(std::string& strError) {
