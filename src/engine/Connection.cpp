@@ -1,5 +1,6 @@
 #include <arpa/inet.h>
 #include <netdb.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -140,6 +141,10 @@ int CQuobrixDoc::ConnectSlot(int slot) {
         if (!bHttps) {
             return 1;
         }
+        // The handshake's last flight and the request go as separate small
+        // writes: without this, each would wait for the server's delayed ACK.
+        const int noDelay = 1;
+        setsockopt(m_sockSlot[slot], IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
         CPageFailure failure = bProxy ? OpenTunnel(slot, site) : CPageFailure{};
         if (!failure.Failed()) {
             failure = StartTls(slot, site);
