@@ -259,6 +259,7 @@ void FixtureServer::AcceptLoop() {
         if (sock < 0) {
             continue;
         }
+        const Clock::time_point arrived = Clock::now();
         std::lock_guard<std::mutex> lock(m_cs);
         if (m_bStopping) {
             close(sock);
@@ -269,7 +270,7 @@ void FixtureServer::AcceptLoop() {
         connection->sock = sock;
         Connection* served = connection.get();
         m_connections.push_back(std::move(connection));
-        served->hThread = std::thread(&FixtureServer::Serve, this, served, sock);
+        served->hThread = std::thread(&FixtureServer::Serve, this, served, sock, arrived);
     }
 }
 
@@ -293,11 +294,12 @@ void FixtureServer::JoinFinished() {
 }
 
 // The handler thread of one connection; sock is connection->sock.
-void FixtureServer::Serve(Connection* connection, int sock) {
+void FixtureServer::Serve(Connection* connection, int sock, Clock::time_point arrived) {
     std::string raw;
     bool reset = false;
     if (ReadRequest(sock, raw)) {
-        const Request request = Parse(raw);
+        Request request = Parse(raw);
+        request.arrived = arrived;
         const Response response = Choose(request);
         {
             std::lock_guard<std::mutex> lock(m_cs);

@@ -43,6 +43,9 @@ public:
         std::string requestLine;  // "GET /a.html HTTP/1.0"
         std::string target;       // "/a.html", or "http://10.0.0.1/a.html" through a proxy
         std::string raw;  // the whole request as received, up to and including the blank line
+        // When its connection was accepted: as close to the client's start as
+        // the fixture sees it.
+        std::chrono::steady_clock::time_point arrived{};
         // Value of a header line (name without case, value trimmed), "" if none.
         std::string Header(const std::string& name) const;
         bool HasHeader(const std::string& name) const;
@@ -93,7 +96,7 @@ private:
 
     void AcceptLoop();
     void JoinFinished();
-    void Serve(Connection* connection, int sock);
+    void Serve(Connection* connection, int sock, std::chrono::steady_clock::time_point arrived);
     bool ReadRequest(int sock, std::string& raw);
     Response Choose(const Request& request) const;
     void Answer(int sock, const Response& response);
