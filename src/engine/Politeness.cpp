@@ -2,6 +2,7 @@
 // workers: each request reserves the next start time, then waits for it.
 #include <algorithm>
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include "engine/RobotsRules.h"
@@ -13,8 +14,10 @@ constexpr int kSliceMs = 100;  // a stop is seen within one slice
 
 int CQuobrixDoc::SiteDelayMs() {
     int delay = std::clamp(GetAppOptions().m_nDelayMs, 0, kMaxDelayMs);
+    const std::string site = GetCurrentSite();
     CLock lock(m_csRobots);
-    if (m_pRobots && m_pRobots->CrawlDelayMs()) {
+    // The last site's rules stay until the next site's arrive: they are not its.
+    if (m_pRobots && m_strRobotsSite == site && m_pRobots->CrawlDelayMs()) {
         delay = std::max(delay, std::clamp(*m_pRobots->CrawlDelayMs(), 0, kMaxDelayMs));
     }
     return delay;

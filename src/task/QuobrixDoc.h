@@ -454,7 +454,7 @@ public:
     void ForgetRobots() EXCLUDES(m_csRobots, m_csPolite);
     // The least time between two requests to the current site: the option,
     // raised by a Crawl-delay, at most kMaxDelayMs.
-    int SiteDelayMs() EXCLUDES(m_csRobots, m_csOptions);
+    int SiteDelayMs() EXCLUDES(m_csRobots, m_csOptions, m_csSites);
     // Waits until the slot's request may start; false when a stop came first.
     bool WaitForTurn(int slot) EXCLUDES(m_csPolite, m_csRobots, m_csOptions, m_csSites);
 
