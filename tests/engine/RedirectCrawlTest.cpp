@@ -217,3 +217,34 @@ TEST_F(RedirectCrawl, UnfollowedARedirectFailsNamingItsTarget) {
               1);
     EXPECT_EQ(doc().FailureSummary(), "1 page not retrieved: 1 redirected (Options: Follow redirects)");
 }
+
+// No TLS server here: the HTTPS form of the site is a closed port, so its
+// root is refused, and the failure shows that it was asked for.
+TEST_F(RedirectCrawl, ASiteRedirectedToItsHttpsFormIsCrawledThere) {
+    const int closed = ClosedPort();
+    ASSERT_NE(closed, 0);
+    const std::string https = "https://127.0.0.1:" + std::to_string(closed);
+    struct Case {
+        const char* path;  // redirected to the same path on HTTPS
+        std::vector<std::string> fetched;
+    };
+    const Case cases[] = {{"/", {"/"}}, {"/a.html", {"/", "/a.html"}}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.path);
+        FixtureServer site;
+        site.Route("/", FixtureServer::Ok("<a href=\"a.html\">a</a>"));
+        site.Route(test.path, Moved(301, https + test.path));
+        UseDoc(std::make_unique<CTestDoc>());
+        SiteTask(site);
+        FollowRedirects(true);
+        ASSERT_TRUE(RunToEnd());
+
+        EXPECT_EQ(Sorted(Targets(site)), test.fetched);
+        EXPECT_EQ(doc().m_arrSites, std::vector<std::string>{https});
+        EXPECT_EQ(doc().m_strCurrentSite, https);
+        const std::vector<CFailureEntry> record = ReadFailureRecord(m_dir.Path());
+        ASSERT_EQ(record.size(), 1u);
+        EXPECT_EQ(record[0].m_strUrl, https + test.path);
+        EXPECT_EQ(record[0].m_failure.m_reason, FailureReason::Refused);
+    }
+}
