@@ -20,7 +20,8 @@ std::string HttpsFormOf(const std::string& plainSite, const std::string& target)
 }
 }  // namespace
 
-bool CQuobrixDoc::MoveSiteToHttps(const std::string& plainSite, const std::string& httpsSite) {
+bool CQuobrixDoc::MoveSiteToHttps(const std::string& plainSite, const std::string& httpsSite,
+                                  const std::string& redirectedUrl) {
     {
         CLock lock(m_csSlots);
         CLock lists(m_csUrls, m_csSites);
@@ -37,11 +38,12 @@ bool CQuobrixDoc::MoveSiteToHttps(const std::string& plainSite, const std::strin
         m_strCurrentSite = httpsSite;
         m_bSiteMovedToHttps = true;
         // The site's URLs, queued and handed out, take the new root, so that
-        // neither is queued again in its other form.
+        // neither is queued again in its other form; the redirected one
+        // keeps its own, or the page it leads to would count as fetched.
         const std::string oldRoot = SiteRoot(plainSite);
         const std::string newRoot = SiteRoot(httpsSite);
         for (std::string& url : m_arrUrls) {
-            if (StartsWithNoCase(url, oldRoot)) {
+            if (StartsWithNoCase(url, oldRoot) && url != redirectedUrl) {
                 url = newRoot + url.substr(oldRoot.size());
             }
         }
@@ -56,7 +58,7 @@ void CQuobrixDoc::FollowRedirect(int slot, const std::string& target) {
     if (m_bSiteMode) {
         const std::string site = GetCurrentSite();
         const std::string httpsSite = HttpsFormOf(site, target);
-        if (!httpsSite.empty() && MoveSiteToHttps(site, httpsSite)) {
+        if (!httpsSite.empty() && MoveSiteToHttps(site, httpsSite, GetSlotUrl(slot))) {
             NotifySitesLeft();
         }
     }

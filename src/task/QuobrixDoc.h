@@ -431,8 +431,10 @@ public:
     // its HTTPS form becomes that site.
     void FollowRedirect(int slot, const std::string& target) EXCLUDES_TASK_LOCKS;
     // False when the crawl is on another site by now, or the HTTPS site is
-    // listed already.
-    bool MoveSiteToHttps(const std::string& plainSite, const std::string& httpsSite)
+    // listed already. The site's URLs take the HTTPS root, all but
+    // redirectedUrl, whose HTTPS form is yet to be fetched.
+    bool MoveSiteToHttps(const std::string& plainSite, const std::string& httpsSite,
+                         const std::string& redirectedUrl)
         EXCLUDES(m_csSlots, m_csUrls, m_csSites, m_csResolve);
     // The hash indexes beside the URL and site lists, after the lists were
     // replaced as a whole (a task opened, a test that sets them).
