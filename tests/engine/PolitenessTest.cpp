@@ -2,6 +2,7 @@
 // the option, raised by a robots.txt Crawl-delay; a stop ends the wait.
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 #include "EngineFixture.h"
 
@@ -118,15 +119,27 @@ TEST_F(Politeness, AStopEndsALongWait) {
     }
 }
 
-// The next site owes nothing to the last one's Crawl-delay.
-TEST_F(Politeness, ACrawlDelayHoldsForItsOwnSiteOnly) {
-    FixtureServer site;
-    site.Route("/", FixtureServer::Ok("one page"));
-    site.Route("/robots.txt", FixtureServer::Ok("User-agent: *\nCrawl-delay: 2\n", "text/plain"));
-    SiteTask(site);
-    Options(100, true);
-    ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(doc().SiteDelayMs(), 2000);
-    doc().m_strCurrentSite = "127.0.0.2:8080";  // as the crawl moves on, before its rules
-    EXPECT_EQ(doc().SiteDelayMs(), 100);
+// A Crawl-delay raises the option for its own site only, up to the bound;
+// the next site owes nothing to the last one's.
+TEST_F(Politeness, ACrawlDelayHoldsForItsOwnSiteOnlyAndWithinTheBound) {
+    const std::tuple<const char*, int, int> cases[] = {
+        {"2", 100, 2000},
+        {"0.05", 100, 100},
+        {"100", 100, kMaxDelayMs},
+    };
+    for (const auto& [crawlDelay, delayMs, expected] : cases) {
+        SCOPED_TRACE(crawlDelay);
+        FixtureServer site;
+        site.Route("/", FixtureServer::Ok("one page"));
+        site.Route("/robots.txt", FixtureServer::Ok("User-agent: *\nCrawl-delay: " +
+                                                        std::string(crawlDelay) + "\n",
+                                                    "text/plain"));
+        UseDoc(std::make_unique<CTestDoc>());
+        SiteTask(site);
+        Options(delayMs, true);
+        ASSERT_TRUE(RunToEnd());  // the one page waits only for the option
+        EXPECT_EQ(doc().SiteDelayMs(), expected);
+        doc().m_strCurrentSite = "127.0.0.2:8080";  // as the crawl moves on, before its rules
+        EXPECT_EQ(doc().SiteDelayMs(), delayMs);
+    }
 }

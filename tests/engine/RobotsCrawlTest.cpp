@@ -179,3 +179,27 @@ TEST_F(RobotsCrawl, AFreshStartAsksAgain) {
     EXPECT_EQ(Paths(all.begin() + static_cast<long>(before), all.end()),
               (Paths{"/robots.txt", "/", "/pub.html"}));
 }
+
+TEST_F(RobotsCrawl, AStopEndsTheWaitForTheRules) {
+    FixtureServer::Response silent;
+    silent.silent = true;
+    m_a.Route("/robots.txt", silent);
+    std::vector<std::string> urls;
+    std::vector<std::pair<int, std::string>> slots;
+    for (int slot = 0; slot < 4; ++slot) {
+        urls.push_back(m_a.Url("/p" + std::to_string(slot) + ".html"));
+        slots.emplace_back(slot, urls.back());
+    }
+    SiteTask(m_a);
+    PausedWith(urls, 4, slots);
+    ObeyRobots(true);
+    doc().OnTaskRun();
+    ASSERT_TRUE(m_a.WaitForRequests(1));
+    std::this_thread::sleep_for(100ms);  // the other workers wait for the rules
+
+    doc().OnTaskAbort();
+    ASSERT_TRUE(WaitUntilEnded(3s)) << "a worker kept waiting";
+    EXPECT_EQ(doc().m_nState, unsigned{IDS_STATE_ABORTED});
+    EXPECT_EQ(Targets(m_a), std::vector<std::string>{"/robots.txt"});
+    EXPECT_EQ(doc().FailureCount(), 0) << "an interrupted page has not failed";
+}
