@@ -203,3 +203,22 @@ TEST_F(RobotsCrawl, AStopEndsTheWaitForTheRules) {
     EXPECT_EQ(Targets(m_a), std::vector<std::string>{"/robots.txt"});
     EXPECT_EQ(doc().FailureCount(), 0) << "an interrupted page has not failed";
 }
+
+TEST_F(RobotsCrawl, EachAddressOfARangeIsAskedThroughTheProxy) {
+    FixtureServer proxy;
+    for (const std::string host : {"10.0.0.7", "10.0.0.8"}) {
+        const std::string root = "http://" + host + "/";
+        proxy.Route(root, FixtureServer::Ok("<a href=\"a.html\">a</a> <a href=\"b.html\">b</a>"));
+        proxy.Route(root + "a.html", FixtureServer::Ok("a"));
+        proxy.Route(root + "b.html", FixtureServer::Ok("b"));
+    }
+    proxy.Route("http://10.0.0.7/robots.txt", Robots("User-agent: *\nDisallow: /a\n"));
+    proxy.Route("http://10.0.0.8/robots.txt", Robots("User-agent: *\nDisallow: /b\n"));
+    RangeTask("10.0.0.7", "10.0.0.8", proxy);
+    ObeyRobots(true);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(TargetBag(proxy),
+              (Paths{"http://10.0.0.7/robots.txt", "http://10.0.0.7/", "http://10.0.0.7/b.html",
+                     "http://10.0.0.8/robots.txt", "http://10.0.0.8/", "http://10.0.0.8/a.html"}));
+    EXPECT_EQ(doc().FailureCount(), 2);
+}
