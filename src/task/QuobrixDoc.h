@@ -585,6 +585,9 @@ protected:
     // When the next request to m_strPoliteSite may start.
     std::string m_strPoliteSite GUARDED_BY(m_csPolite);
     std::chrono::steady_clock::time_point m_nextRequest GUARDED_BY(m_csPolite);
+    // A delay after the last one really started: a worker that wakes late
+    // delays the next.
+    std::chrono::steady_clock::time_point m_earliestRequest GUARDED_BY(m_csPolite);
 
     friend class CPageTransfer;
 
