@@ -58,7 +58,8 @@ bool CQuobrixDoc::WaitForTurn(int slot) {
                 m_earliestRequest = now + gap;
                 return true;
             }
-            left = std::chrono::duration_cast<std::chrono::milliseconds>(earliest - now).count() + 1;
+            left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(earliest - now).count() + 1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(std::min<long long>(left, kSliceMs)));
     }

@@ -12,7 +12,8 @@ TEST_F(HttpsLinks, OwnHostLinksBecomePlainAndOtherHostsAreSitesOnlyWhileOn) {
     ASSERT_NE(closed, 0);
     const std::string other = "https://127.0.0.2:" + std::to_string(closed);
     site.Route("/", FixtureServer::Ok("<a href=\"https://127.0.0.1/x.html\">x</a> "
-                                      "<a href=\"HTTPS://127.0.0.1:" + std::to_string(site.Port()) +
+                                      "<a href=\"HTTPS://127.0.0.1:" +
+                                      std::to_string(site.Port()) +
                                       "/docs/y.html#top\">y</a> <a href=\"" + other + "/\">o</a>"));
     site.SetDefault(FixtureServer::Ok("page"));
     struct Case {

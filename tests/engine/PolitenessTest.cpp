@@ -30,7 +30,8 @@ std::vector<FixtureServer::Request> ByArrival(const FixtureServer& server) {
     return requests;
 }
 
-std::chrono::milliseconds Between(const FixtureServer::Request& a, const FixtureServer::Request& b) {
+std::chrono::milliseconds Between(const FixtureServer::Request& a,
+                                  const FixtureServer::Request& b) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(b.arrived - a.arrived);
 }
 }  // namespace
@@ -131,9 +132,10 @@ TEST_F(Politeness, ACrawlDelayHoldsForItsOwnSiteOnlyAndWithinTheBound) {
         SCOPED_TRACE(crawlDelay);
         FixtureServer site;
         site.Route("/", FixtureServer::Ok("one page"));
-        site.Route("/robots.txt", FixtureServer::Ok("User-agent: *\nCrawl-delay: " +
-                                                        std::string(crawlDelay) + "\n",
-                                                    "text/plain"));
+        site.Route(
+            "/robots.txt",
+            FixtureServer::Ok("User-agent: *\nCrawl-delay: " + std::string(crawlDelay) + "\n",
+                              "text/plain"));
         UseDoc(std::make_unique<CTestDoc>());
         SiteTask(site);
         Options(delayMs, true);

@@ -9,7 +9,6 @@
 #include "support/ResultPages.h"
 
 namespace {
-using Route = std::pair<std::string, FixtureServer::Response>;
 
 FixtureServer::Response Moved(int status, const std::string& location) {
     return FixtureServer::Status(status, "Moved", "Location: " + location + "\r\n");
@@ -20,7 +19,8 @@ std::vector<std::string> Sorted(std::vector<std::string> items) {
     return items;
 }
 
-std::vector<std::string> Prefixed(const std::string& prefix, const std::vector<std::string>& items) {
+std::vector<std::string> Prefixed(const std::string& prefix,
+                                  const std::vector<std::string>& items) {
     std::vector<std::string> all;
     for (const std::string& item : items) {
         all.push_back(prefix + item);
@@ -120,8 +120,8 @@ TEST_F(RedirectCrawl, AFollowedRedirectIsItsTargetsOneLinkAndNeitherListedNorSto
         for (const Move& move : test.moves) {
             SCOPED_TRACE(move.path);
             EXPECT_FALSE(Stored(server, move.path));
-            const long named = std::count(lines.begin(), lines.end(),
-                                          "Redirected to: " + site + move.target);
+            const long named =
+                std::count(lines.begin(), lines.end(), "Redirected to: " + site + move.target);
             EXPECT_EQ(named, move.target.empty() ? 0 : 1);
         }
 
@@ -215,7 +215,8 @@ TEST_F(RedirectCrawl, UnfollowedARedirectFailsNamingItsTarget) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(),
                          "Not retrieved: " + m_site.Url("/a") + " (" + FailureText(failure) + ")"),
               1);
-    EXPECT_EQ(doc().FailureSummary(), "1 page not retrieved: 1 redirected (Options: Follow redirects)");
+    EXPECT_EQ(doc().FailureSummary(),
+              "1 page not retrieved: 1 redirected (Options: Follow redirects)");
 }
 
 // No TLS server here: the HTTPS form of the site is a closed port, so its

@@ -18,8 +18,9 @@ FixtureServer::Response Robots(const std::string& text) {
 
 // "/" links to a public page and into /private/.
 void ServeSite(FixtureServer& server) {
-    server.Route("/", FixtureServer::Ok("<a href=\"pub.html\">p</a> <a href=\"private/a.html\">a</a> "
-                                        "<a href=\"/private/b.html?x=1\">b</a>"));
+    server.Route("/",
+                 FixtureServer::Ok("<a href=\"pub.html\">p</a> <a href=\"private/a.html\">a</a> "
+                                   "<a href=\"/private/b.html?x=1\">b</a>"));
     server.Route("/pub.html", FixtureServer::Ok("public"));
     server.Route("/private/", FixtureServer::Ok("private index"));
     server.Route("/private/a.html", FixtureServer::Ok("private a"));
@@ -87,9 +88,17 @@ TEST_F(RobotsCrawl, TheRulesDecideWhatIsRequested) {
          {"/robots.txt"},
          {"robots-unavailable /"},
          0},
-        {"none allows everything", true, FixtureServer::Status(404, "Not Found"),
-         everythingAndRobots, {}, 5},
-        {"not obeyed, not asked for", false, Robots("User-agent: *\nDisallow: /\n"), everything, {},
+        {"none allows everything",
+         true,
+         FixtureServer::Status(404, "Not Found"),
+         everythingAndRobots,
+         {},
+         5},
+        {"not obeyed, not asked for",
+         false,
+         Robots("User-agent: *\nDisallow: /\n"),
+         everything,
+         {},
          5},
     };
     for (const Case& test : cases) {
