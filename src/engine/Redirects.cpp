@@ -22,7 +22,8 @@ std::string HttpsFormOf(const std::string& plainSite, const std::string& target)
 }
 }  // namespace
 
-bool CQuobrixDoc::MoveSiteToHttps(const std::string& plainSite, const std::string& httpsSite) {
+bool CQuobrixDoc::MoveSiteToHttps(const std::string& plainSite, const std::string& httpsSite,
+                                  const std::string& redirectedUrl) {
     {
         CLock lock(m_csSlots);
         CLock lists(m_csUrls, m_csSites);
@@ -48,7 +49,7 @@ bool CQuobrixDoc::MoveSiteToHttps(const std::string& plainSite, const std::strin
             return std::find(m_strUrl.begin(), m_strUrl.end(), url) != m_strUrl.end();
         };
         for (std::string& url : m_arrUrls) {
-            if (StartsWithNoCase(url, oldRoot) && !fetching(url)) {
+            if (StartsWithNoCase(url, oldRoot) && url != redirectedUrl && !fetching(url)) {
                 url = newRoot + url.substr(oldRoot.size());
             }
         }
@@ -63,7 +64,7 @@ void CQuobrixDoc::FollowRedirect(int slot, const std::string& target) {
     if (m_bSiteMode) {
         const std::string site = GetCurrentSite();
         const std::string httpsSite = HttpsFormOf(site, target);
-        if (!httpsSite.empty() && MoveSiteToHttps(site, httpsSite)) {
+        if (!httpsSite.empty() && MoveSiteToHttps(site, httpsSite, GetSlotUrl(slot))) {
             NotifySitesLeft();
         }
     }

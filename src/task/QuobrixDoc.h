@@ -431,8 +431,10 @@ public:
     // its HTTPS form becomes that site.
     void FollowRedirect(int slot, const std::string& target) EXCLUDES_TASK_LOCKS;
     // False when the crawl is on another site by now, or the HTTPS site is
-    // listed already.
-    bool MoveSiteToHttps(const std::string& plainSite, const std::string& httpsSite)
+    // listed already. The site's URLs take the HTTPS root, all but
+    // redirectedUrl, whose HTTPS form is yet to be fetched.
+    bool MoveSiteToHttps(const std::string& plainSite, const std::string& httpsSite,
+                         const std::string& redirectedUrl)
         EXCLUDES(m_csSlots, m_csUrls, m_csSites, m_csResolve);
     // The hash indexes beside the URL and site lists, after the lists were
     // replaced as a whole (a task opened, a test that sets them).
@@ -454,7 +456,7 @@ public:
     void ForgetRobots() EXCLUDES(m_csRobots, m_csPolite);
     // The least time between two requests to the current site: the option,
     // raised by a Crawl-delay, at most kMaxDelayMs.
-    int SiteDelayMs() EXCLUDES(m_csRobots, m_csOptions);
+    int SiteDelayMs() EXCLUDES(m_csRobots, m_csOptions, m_csSites);
     // Waits until the slot's request may start; false when a stop came first.
     bool WaitForTurn(int slot) EXCLUDES(m_csPolite, m_csRobots, m_csOptions, m_csSites);
 
@@ -583,6 +585,9 @@ protected:
     // When the next request to m_strPoliteSite may start.
     std::string m_strPoliteSite GUARDED_BY(m_csPolite);
     std::chrono::steady_clock::time_point m_nextRequest GUARDED_BY(m_csPolite);
+    // A delay after the last one really started: a worker that wakes late
+    // delays the next.
+    std::chrono::steady_clock::time_point m_earliestRequest GUARDED_BY(m_csPolite);
 
     friend class CPageTransfer;
 

@@ -102,6 +102,21 @@ TEST(FixtureServer, ARoutedAnswerArrivesWholeAndTheRequestIsRecorded) {
     EXPECT_TRUE(WaitFor([&] { return server.OpenConnections() == 0; }));
 }
 
+TEST(FixtureServer, RequestsKeepTheTimesTheyArrivedInOrder) {
+    FixtureServer server;
+    const auto before = std::chrono::steady_clock::now();
+    Get(server, Plain("/1"));
+    const auto between = std::chrono::steady_clock::now();
+    Get(server, Plain("/2"));
+    const auto after = std::chrono::steady_clock::now();
+    const std::vector<FixtureServer::Request> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_GE(requests[0].arrived, before);
+    EXPECT_LE(requests[0].arrived, between);
+    EXPECT_GE(requests[1].arrived, between);
+    EXPECT_LE(requests[1].arrived, after);
+}
+
 TEST(FixtureServer, ATrickledBodyArrivesWholeInPieces) {
     FixtureServer server;
     FixtureServer::Response response = FixtureServer::Ok(std::string(2000, 'x'));

@@ -284,6 +284,7 @@ void FixtureServer::AcceptLoop() {
         if (sock < 0) {
             continue;
         }
+        const Clock::time_point arrived = Clock::now();
         std::lock_guard<std::mutex> lock(m_cs);
         if (m_bStopping) {
             close(sock);
@@ -294,7 +295,7 @@ void FixtureServer::AcceptLoop() {
         connection->sock = sock;
         Connection* served = connection.get();
         m_connections.push_back(std::move(connection));
-        served->hThread = std::thread(&FixtureServer::Serve, this, served, sock);
+        served->hThread = std::thread(&FixtureServer::Serve, this, served, sock, arrived);
     }
 }
 
@@ -318,7 +319,7 @@ void FixtureServer::JoinFinished() {
 }
 
 // The handler thread of one connection; sock is connection->sock.
-void FixtureServer::Serve(Connection* connection, int sock) {
+void FixtureServer::Serve(Connection* connection, int sock, Clock::time_point arrived) {
     std::shared_ptr<FixtureTlsContext> tls;
     bool silentHandshake = false;
     {
@@ -349,6 +350,7 @@ void FixtureServer::Serve(Connection* connection, int sock) {
     if (ReadRequest(stream, raw, rest)) {
         Request request = Parse(raw);
         request.serverName = stream.ServerName();
+        request.arrived = arrived;
         const bool connect = request.requestLine.starts_with("CONNECT ");
         const std::optional<Response> response =
             connect ? ChooseConnect(request) : std::optional<Response>(Choose(request));

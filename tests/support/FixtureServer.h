@@ -57,6 +57,9 @@ public:
         std::string target;       // "/a.html", or "http://10.0.0.1/a.html" through a proxy
         std::string raw;  // the whole request as received, up to and including the blank line
         std::string serverName;  // TLS: the name the client sent by SNI, "" without one
+        // When its connection was accepted: as close to the client's start as
+        // the fixture sees it.
+        std::chrono::steady_clock::time_point arrived{};
         // Value of a header line (name without case, value trimmed), "" if none.
         std::string Header(const std::string& name) const;
         bool HasHeader(const std::string& name) const;
@@ -121,7 +124,7 @@ private:
 
     void AcceptLoop();
     void JoinFinished();
-    void Serve(Connection* connection, int sock);
+    void Serve(Connection* connection, int sock, std::chrono::steady_clock::time_point arrived);
     // rest: what came after the blank line in the same reads.
     bool ReadRequest(FixtureStream& stream, std::string& raw, std::string& rest);
     Response Choose(const Request& request) const;
