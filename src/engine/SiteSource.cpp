@@ -2,6 +2,8 @@
 
 #include "common/IpAddress.h"
 #include "common/Messages.h"
+#include "common/Text.h"
+#include "engine/PageStore.h"
 #include "engine/Url.h"
 #include "task/QuobrixDoc.h"
 
@@ -109,4 +111,21 @@ bool CQuobrixDoc::CrawlsHttps() const {
     return IsHttpsSite(m_strStartAddress) || IsHttpsSite(m_strCurrentSite) ||
            std::any_of(m_arrSites.begin(), m_arrSites.end(),
                        [](const std::string& site) { return IsHttpsSite(site); });
+}
+
+bool CQuobrixDoc::IsHttpsFolder(const std::string& folder) const {
+    bool bHttps = false;
+    bool bPlain = false;
+    const auto look = [&](const std::string& site) {
+        const std::optional<CUrlParts> parts = CrackUrl(SiteRoot(site));
+        if (parts && EqualsNoCase(SiteFolderName(*parts), folder)) {
+            (IsHttpsSite(site) ? bHttps : bPlain) = true;
+        }
+    };
+    CLock lock(m_csSites);
+    look(m_strCurrentSite);
+    for (const std::string& site : m_arrSites) {
+        look(site);
+    }
+    return bHttps && !bPlain;
 }

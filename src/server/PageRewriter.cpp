@@ -233,7 +233,7 @@ CPageRewriter::CPageRewriter(CRewriteSettings settings, std::string requestPath)
     : m_settings(std::move(settings)) {
     // The "/" that ends the host: without it the path names no stored page.
     m_bValid = requestPath.size() > 1 && requestPath.find('/', 1) != std::string::npos;
-    m_strBase = "http:/" + requestPath;
+    m_strBase = (m_settings.m_bHttpsPage ? "https:/" : "http:/") + requestPath;
     const uint32_t color = m_settings.m_crLinkColor;
     char hex[8];
     std::snprintf(hex, sizeof hex, "%02X%02X%02X", static_cast<unsigned>(color & 0xFF),

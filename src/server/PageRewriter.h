@@ -19,6 +19,8 @@ struct CRewriteSettings {
     // https:// links lead to stored copies too: the task crawls HTTPS sites.
     // Off, a task of plain sites shows its pages as it always did.
     bool m_bHttpsLinks = false;
+    // The page came from an HTTPS site: its relative links are https:// ones.
+    bool m_bHttpsPage = false;
 };
 
 // The rewriting of one stored page on its way to the browser view, chunk by

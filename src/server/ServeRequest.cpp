@@ -127,6 +127,9 @@ void CQuobrixDoc::ServeStoredCopy(CConnection& connection, const std::string& na
             settings.m_crLinkColor = m_crLinkColor;
             settings.m_fnExists = [](const std::string& stored) { return PathExists(stored); };
             settings.m_bHttpsLinks = CrawlsHttps();
+            const std::string& path = copy->m_strRequestPath;
+            settings.m_bHttpsPage =
+                settings.m_bHttpsLinks && IsHttpsFolder(path.substr(1, path.find('/', 1) - 1));
             SendRewrittenPage([&](std::string_view bytes) { return connection.Send(bytes); },
                               copy->m_hFile, copy->m_strRequestPath, settings);
         } else {

@@ -478,6 +478,9 @@ public:
     // the options let it move to one. The stored copies' https:// links then
     // lead to the copies.
     bool CrawlsHttps() const EXCLUDES(m_csSites, m_csOptions);
+    // The page store's folder ("host", "host:8443") holds the copies of an
+    // HTTPS site of the task, and of no plain one.
+    bool IsHttpsFolder(const std::string& folder) const EXCLUDES(m_csSites);
 
     // --- Per-page steps (analysis/, results/)
 

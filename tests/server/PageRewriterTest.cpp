@@ -307,3 +307,14 @@ TEST(PageRewriter, LargeAndHostilePagesStayFast) {
     EXPECT_LT(Serve(hostile).size(), 300u * 256u * 1024u);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
 }
+
+TEST(PageRewriter, AnHttpsTasksLinksLeadToItsCopiesAndItsPagesKeepTheirScheme) {
+    CRewriteSettings settings = Settings();
+    settings.m_bHttpsLinks = true;
+    settings.m_bHttpsPage = true;
+    ExpectRewrites({{R"(<a href="https://host/docs/b.html">b</a>)", "<a href=\"/host/docs/b.html\">{c}b{/c}</a>"},
+                    {R"(<a href="gone.html">g</a>)", R"(<a href="https://host/docs/gone.html">g</a>)"}},
+                   settings);
+    // A task of plain sites leaves https:// links as they are.
+    ExpectRewrites({{R"(<a href="https://host/docs/b.html">b</a>)", R"(<a href="https://host/docs/b.html">b</a>)"}});
+}
