@@ -157,6 +157,15 @@ ssize_t CQuobrixDoc::ReceiveSlot(int slot, char* buffer, size_t size, int timeou
     }
 }
 
+// The errno of a failed TLS step: an abort, the socket's own error, or a
+// connection the peer broke.
+int CQuobrixDoc::TlsErrno(int slot, const CTlsStream& stream) const {
+    if (m_bSlotAborted[slot]) {
+        return ECANCELED;
+    }
+    return stream.SystemError() != 0 ? stream.SystemError() : ECONNRESET;
+}
+
 bool CQuobrixDoc::SendSlotTls(int slot, const std::string& bytes, int timeoutMs) {
     CTlsStream& stream = *m_tlsSlot[slot];
     size_t sent = 0;
@@ -166,8 +175,7 @@ bool CQuobrixDoc::SendSlotTls(int slot, const std::string& bytes, int timeoutMs)
         if (step == TlsStep::Done) {
             sent += written;
         } else if (step == TlsStep::Failed) {
-            errno = m_bSlotAborted[slot] ? ECANCELED
-                    : stream.SystemError() != 0 ? stream.SystemError() : ECONNRESET;
+            errno = TlsErrno(slot, stream);
             return false;
         } else if (!WaitSlot(slot, step == TlsStep::WantRead ? POLLIN : POLLOUT, timeoutMs)) {
             return false;
@@ -193,8 +201,7 @@ ssize_t CQuobrixDoc::ReceiveSlotTls(int slot, char* buffer, size_t size, int tim
             return static_cast<ssize_t>(got);
         }
         if (step == TlsStep::Failed) {
-            errno = m_bSlotAborted[slot] ? ECANCELED
-                    : stream.SystemError() != 0 ? stream.SystemError() : ECONNRESET;
+            errno = TlsErrno(slot, stream);
             return -1;
         }
         if (!WaitSlot(slot, step == TlsStep::WantRead ? POLLIN : POLLOUT, timeoutMs)) {

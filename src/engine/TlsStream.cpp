@@ -109,16 +109,17 @@ TlsStep CTlsStream::Handshake() {
     return Trouble(result);
 }
 
-TlsStep CTlsStream::Read(char* buffer, size_t size, size_t& got) {
-    got = 0;
+TlsStep CTlsStream::Connected() {
     if (m_error != TlsError::None) {
         return TlsStep::Failed;
     }
-    if (!m_bConnected) {
-        const TlsStep step = Handshake();
-        if (step != TlsStep::Done) {
-            return step;
-        }
+    return m_bConnected ? TlsStep::Done : Handshake();
+}
+
+TlsStep CTlsStream::Read(char* buffer, size_t size, size_t& got) {
+    got = 0;
+    if (const TlsStep step = Connected(); step != TlsStep::Done) {
+        return step;
     }
     if (m_bEnded) {
         return TlsStep::Done;
@@ -134,14 +135,8 @@ TlsStep CTlsStream::Read(char* buffer, size_t size, size_t& got) {
 
 TlsStep CTlsStream::Write(const char* data, size_t size, size_t& written) {
     written = 0;
-    if (m_error != TlsError::None) {
-        return TlsStep::Failed;
-    }
-    if (!m_bConnected) {
-        const TlsStep step = Handshake();
-        if (step != TlsStep::Done) {
-            return step;
-        }
+    if (const TlsStep step = Connected(); step != TlsStep::Done) {
+        return step;
     }
     if (size == 0) {
         return TlsStep::Done;

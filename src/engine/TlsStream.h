@@ -54,6 +54,8 @@ public:
 private:
     // The step for an OpenSSL call that did not succeed.
     TlsStep Trouble(int result);
+    // Done once the handshake is; else what the handshake came to.
+    TlsStep Connected();
     TlsStep Fail(TlsError error);
     [[nodiscard]] TlsError VerifyError() const;
 

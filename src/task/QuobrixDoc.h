@@ -735,6 +735,7 @@ private:
     // The same through the slot's TLS.
     bool SendSlotTls(int slot, const std::string& bytes, int timeoutMs);
     ssize_t ReceiveSlotTls(int slot, char* buffer, size_t size, int timeoutMs);
+    int TlsErrno(int slot, const CTlsStream& stream) const;
 
     void ClearAddress() EXCLUDES(m_csResolve);
     bool LookUpServer(sockaddr_in& address) EXCLUDES_GUI_THREAD_LOCKS;
